@@ -1,0 +1,92 @@
+#include "platform/core/Paths.h"
+
+#include "platform/core/Utf.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace vantrel::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? fs::path(value) : fs::path();
+}
+
+} // namespace
+
+fs::path programFolder() {
+    if (auto home = fromEnvironment("VANTREL_HOME"); !home.empty())
+        return home;
+    if (auto data = fromEnvironment("XDG_DATA_HOME"); !data.empty())
+        return data / "vantrel";
+    if (auto home = fromEnvironment("HOME"); !home.empty())
+        return home / ".local" / "share" / "vantrel";
+    return fs::current_path() / "vantrel";
+}
+
+fs::path deviceFolder() {
+    if (auto device = fromEnvironment("VANTREL_DEVICE"); !device.empty())
+        return device;
+    return programFolder() / "device";
+}
+
+fs::path resolveProgramPath(std::u16string_view name) {
+    std::string utf8 = toUtf8(name);
+    bool hasSeparator = utf8.find_first_of("/\\") != std::string::npos;
+    for (auto& c : utf8)
+        if (c == '\\')
+            c = '/';
+    return hasSeparator ? fs::path(utf8) : programFolder() / utf8;
+}
+
+bool ensureFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+bool readWholeFile(const fs::path& file, std::string& out) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad())
+        return false;
+    out = std::move(buffer).str();
+    return true;
+}
+
+bool writeFileAtomically(const fs::path& file, std::string_view content) {
+    fs::path temporary = file;
+    temporary += ".tmp." + std::to_string(getpid());
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    size_t written = 0;
+    while (written < content.size()) {
+        ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n <= 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    bool ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantrel::platform

@@ -1,0 +1,29 @@
+#pragma once
+// The two folders of the device. VANTREL_HOME is the program's folder (themes,
+// languages, settings.ini, caches, dump.txt); VANTREL_DEVICE holds the platform's own
+// state (registry, stores, sockets). Both are read from the environment on every call
+// so a test can point them at a fresh folder.
+
+#include <filesystem>
+#include <string_view>
+
+namespace vantrel::platform {
+
+std::filesystem::path programFolder();
+std::filesystem::path deviceFolder();
+
+// A name without a directory separator ('/' or '\') is taken relative to the program's
+// folder; anything else is used as given (backslashes become slashes).
+std::filesystem::path resolveProgramPath(std::u16string_view name);
+
+// Creates the folder (and its parents) when missing; false when that is impossible.
+bool ensureFolder(const std::filesystem::path& folder);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::filesystem::path& file, std::string& out);
+
+// Writes a whole file through a temporary sibling and a rename, so readers see the old
+// or the new content, never half of it.
+bool writeFileAtomically(const std::filesystem::path& file, std::string_view content);
+
+} // namespace vantrel::platform

@@ -1,0 +1,181 @@
+#pragma once
+// Windows, message queues, timers and painting: the small window system the product
+// runs on. A window has a class name, a title, a procedure and an owning thread; every
+// thread that creates windows has one queue. postMessage is safe from any thread and
+// reaches windows of other processes of the same device; sendMessage calls the
+// procedure directly and belongs to the owning thread.
+//
+// Message numbers follow the phone platform's, so the private repaint message is still
+// user + 1000 = 2024 and registered names live at 0xC000 and above.
+
+#include "platform/core/Geometry.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel::platform {
+
+class Surface;
+
+// 0 is no window. The high 32 bits are the owning process id, the low 32 bits a number
+// unique within that process, so a handle names a window across the device.
+using WindowHandle = uint64_t;
+
+namespace msg {
+constexpr uint32_t create = 0x0001;
+constexpr uint32_t destroy = 0x0002;
+constexpr uint32_t size = 0x0005;         // lParam: client width | height << 16
+constexpr uint32_t activate = 0x0006;     // wParam: 0 inactive, 1 active, 2 click-active
+constexpr uint32_t setFocus = 0x0007;
+constexpr uint32_t killFocus = 0x0008;
+constexpr uint32_t paint = 0x000F;
+constexpr uint32_t close = 0x0010;
+constexpr uint32_t quit = 0x0012;         // wParam: exit code
+constexpr uint32_t eraseBackground = 0x0014;
+constexpr uint32_t settingChange = 0x001A;
+constexpr uint32_t keyDown = 0x0100;      // wParam: virtual key
+constexpr uint32_t keyUp = 0x0101;
+constexpr uint32_t character = 0x0102;    // wParam: UTF-16 code unit
+constexpr uint32_t command = 0x0111;
+constexpr uint32_t timer = 0x0113;        // wParam: timer id
+constexpr uint32_t mouseMove = 0x0200;    // lParam: signed 16-bit x | y << 16
+constexpr uint32_t leftButtonDown = 0x0201;
+constexpr uint32_t leftButtonUp = 0x0202;
+constexpr uint32_t imeCharacter = 0x0286;
+constexpr uint32_t user = 0x0400;
+constexpr uint32_t app = 0x8000;
+constexpr uint32_t firstRegistered = 0xC000;
+} // namespace msg
+
+// Virtual key codes the product uses.
+namespace key {
+constexpr uint32_t back = 0x08;
+constexpr uint32_t tab = 0x09;
+constexpr uint32_t enter = 0x0D;
+constexpr uint32_t escape = 0x1B;
+constexpr uint32_t space = 0x20;
+constexpr uint32_t pageUp = 0x21;
+constexpr uint32_t pageDown = 0x22;
+constexpr uint32_t end = 0x23;
+constexpr uint32_t home = 0x24;
+constexpr uint32_t left = 0x25;
+constexpr uint32_t up = 0x26;
+constexpr uint32_t right = 0x27;
+constexpr uint32_t down = 0x28;
+constexpr uint32_t deleteKey = 0x2E;
+constexpr uint32_t action = 0x86; // the phone's centre (action) key
+} // namespace key
+
+constexpr intptr_t packPoint(int x, int y) {
+    return static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
+                                 (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
+}
+constexpr Point unpackPoint(intptr_t lParam) {
+    return {static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+}
+
+struct Message {
+    WindowHandle window = 0;
+    uint32_t id = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+using WindowProcedure =
+    std::function<intptr_t(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam)>;
+
+struct WindowClass {
+    std::u16string name;
+    WindowProcedure procedure;
+};
+
+// Use for every field of createWindow's rectangle to let the system place the window:
+// a top-level window then covers the work area.
+constexpr int useDefault = INT32_MIN;
+
+enum class Show { hide, normal, minimize };
+
+// Classes are per process. False when the name is taken or the procedure is empty.
+bool registerClass(const WindowClass& windowClass);
+
+// Creates a top-level window owned by the calling thread and sends it msg::create and
+// msg::size. Returns 0 when the class is unknown.
+WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
+                          bool visible);
+void destroyWindow(WindowHandle window);
+bool isWindow(WindowHandle window);
+bool isLocalWindow(WindowHandle window);
+
+void showWindow(WindowHandle window, Show how);
+bool isWindowVisible(WindowHandle window);
+bool isMinimized(WindowHandle window);
+// Moves and sizes in screen coordinates; sends msg::size when the size changed.
+void moveWindow(WindowHandle window, Rect rect, bool repaint);
+Rect windowRect(WindowHandle window);
+Rect clientRect(WindowHandle window); // always at (0, 0)
+std::u16string windowTitle(WindowHandle window);
+
+// Looks in this process first, then in the other processes of the device.
+WindowHandle findWindow(std::u16string_view className, std::u16string_view title);
+
+// Brings a window (also of another process) to the front and activates it.
+bool setForegroundWindow(WindowHandle window);
+WindowHandle foregroundWindow();
+WindowHandle activeWindow();
+
+void setFocus(WindowHandle window);
+WindowHandle focusWindow();
+void setCapture(WindowHandle window);
+void releaseCapture();
+WindowHandle captureWindow();
+
+intptr_t defaultWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
+                                intptr_t lParam);
+
+// Thread-safe; also posts to windows of other processes. False when no such window.
+bool postMessage(WindowHandle window, uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0);
+// Calls the procedure now; only from the thread that owns the window.
+intptr_t sendMessage(WindowHandle window, uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0);
+void postQuitMessage(int exitCode);
+
+// The same name yields the same id in every process of the device. 0 on failure.
+uint32_t registerWindowMessage(std::u16string_view name);
+
+// Waits for the next message of the calling thread (timers and paints included);
+// false once the quit message arrives, whose exit code is then in message.wParam.
+bool getMessage(Message& message);
+// Takes the next message without waiting; false when there is none.
+bool peekMessage(Message& message);
+intptr_t dispatchMessage(const Message& message);
+// Runs getMessage/dispatchMessage until quit; returns the quit exit code.
+int runMessageLoop();
+
+// Window timers: msg::timer with the id every period, through the loop. Setting an
+// existing id restarts it with the new period.
+void setTimer(WindowHandle window, uintptr_t id, uint32_t periodMs);
+void killTimer(WindowHandle window, uintptr_t id);
+
+// Painting. invalidateRect with no rectangle damages the whole client area. The loop
+// sends msg::paint when nothing else is queued; the procedure calls beginPaint, draws
+// into the window buffer inside the damaged rectangle, and calls endPaint, which
+// presents that rectangle on the screen.
+void invalidateRect(WindowHandle window, const Rect* rect = nullptr);
+Rect beginPaint(WindowHandle window);
+void endPaint(WindowHandle window);
+void updateWindow(WindowHandle window); // paints now when damaged
+Surface* windowBuffer(WindowHandle window);
+
+// The emulated phone screen and the area left for programs when the task bar shows.
+Size screenSize();
+Rect workArea();
+
+enum class MessageBoxResult { ok };
+// SDL shows a real dialog; headless prints "MESSAGEBOX <caption>: <text>" on standard
+// error, records it and answers OK.
+MessageBoxResult messageBox(WindowHandle owner, std::u16string_view text,
+                            std::u16string_view caption);
+
+} // namespace vantrel::platform
