@@ -1,0 +1,489 @@
+#include "platform/registry/RegistryStore.h"
+
+#include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Contents:
+//   names      canonical key paths and value names
+//   schema     tables and connection settings
+//   lifecycle  opening, detecting a replaced file, moving a broken file aside
+//   helpers    statements, transactions, error classes
+//   values     read, write, delete
+
+namespace vantrel::platform::registry {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A writer in another process holds the database for a few milliseconds at most; five
+// seconds covers a slow disk without letting a stuck process block the device for good.
+constexpr int busyTimeoutMs = 5000;
+
+// keys: one row per key, its path folded to lower case (its identity) and as first
+// written. vals: one row per value; data is the raw bytes (a 32-bit value little endian,
+// a string UTF-16LE so that any text, even an unpaired surrogate, comes back unchanged).
+constexpr const char* schemaSql = "CREATE TABLE IF NOT EXISTS keys("
+                                  " root INTEGER NOT NULL, path TEXT NOT NULL,"
+                                  " name TEXT NOT NULL, PRIMARY KEY(root, path)) WITHOUT ROWID;"
+                                  "CREATE TABLE IF NOT EXISTS vals("
+                                  " root INTEGER NOT NULL, key TEXT NOT NULL,"
+                                  " folded TEXT NOT NULL, name TEXT NOT NULL,"
+                                  " type INTEGER NOT NULL, data BLOB NOT NULL,"
+                                  " PRIMARY KEY(root, key, folded)) WITHOUT ROWID;";
+
+constexpr const char* readSql =
+    "SELECT type, data FROM vals WHERE root=?1 AND key=?2 AND folded=?3";
+// The name keeps its first writer's case; the row is only touched when the data differs,
+// so sqlite3_changes() says whether the write changed anything.
+constexpr const char* upsertSql =
+    "INSERT INTO vals(root, key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"
+    " ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data"
+    " WHERE type IS NOT excluded.type OR data IS NOT excluded.data";
+constexpr const char* insertKeySql =
+    "INSERT OR IGNORE INTO keys(root, path, name) VALUES(?1, ?2, ?3)";
+constexpr const char* keyExistsSql = "SELECT 1 FROM keys WHERE root=?1 AND path=?2";
+constexpr const char* deleteValueSql = "DELETE FROM vals WHERE root=?1 AND key=?2 AND folded=?3";
+// A key and everything below it: every path that starts with "<key>\" sorts between
+// "<key>\" and "<key>]", since ']' follows '\' in byte order. LIKE would treat '%' and
+// '_' in key names as wildcards.
+constexpr const char* deleteKeysSql =
+    "DELETE FROM keys WHERE root=?1 AND (path=?2 OR (path>=?2||'\\' AND path<?2||']'))";
+constexpr const char* deleteKeyValuesSql =
+    "DELETE FROM vals WHERE root=?1 AND (key=?2 OR (key>=?2||'\\' AND key<?2||']'))";
+
+std::string foldedUtf8(std::string_view utf8) {
+    std::string folded(utf8);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+// Resets a cached statement when the operation using it ends, however it ends.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* statement) : statement_(statement) {}
+    ~StatementUse() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+private:
+    sqlite3_stmt* statement_;
+};
+
+void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
+    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------- names
+
+KeyPath::KeyPath(std::u16string_view path) {
+    // Empty components (a leading, trailing or doubled backslash) are dropped, so
+    // "\Software\Vantrel" and "Software\Vantrel\" name the same key.
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos)
+            end = path.size();
+        if (end > start) {
+            if (!display.empty())
+                display += '\\';
+            display += toUtf8(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    // ASCII folding keeps every byte's position, so a separator sits at the same offset
+    // in both forms.
+    folded = foldedUtf8(display);
+}
+
+ValueName::ValueName(std::u16string_view name)
+    : display(toUtf8(name)), folded(foldedUtf8(display)) {}
+
+// ---------------------------------------------------------------------------- lifecycle
+
+RegistryStore& RegistryStore::instance() {
+    static RegistryStore* store = new RegistryStore;
+    return *store;
+}
+
+fs::path RegistryStore::folder() {
+    return deviceFolder();
+}
+
+bool RegistryStore::ensureOpen() {
+    fs::path path = folder() / fileName;
+    if (db_) {
+        // Another process may have moved a broken file aside and made a new one; the
+        // connection must follow the name, not the old file.
+        struct stat status {};
+        if (path == path_ && ::stat(path.c_str(), &status) == 0 && status.st_ino == inode_ &&
+            status.st_dev == device_)
+            return true;
+        close();
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Outcome outcome = open(path);
+        if (outcome == Outcome::ok)
+            return true;
+        close();
+        if (outcome == Outcome::failed)
+            break;
+        moveAside(path, lastError_);
+    }
+    std::fprintf(stderr, "registry: cannot open %s: %s\n", path.c_str(), lastError_.c_str());
+    return false;
+}
+
+RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
+    if (!ensureFolder(path.parent_path())) {
+        lastError_ = "cannot create the folder";
+        return Outcome::failed;
+    }
+    int code =
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) {
+        lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+        return Outcome::failed;
+    }
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        lastError_ = std::strerror(errno);
+        return Outcome::failed;
+    }
+    path_ = path;
+    device_ = status.st_dev;
+    inode_ = status.st_ino;
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
+
+    // WAL lets readers of every process go on while one writes. NORMAL synchronisation
+    // in WAL mode never corrupts the file; a power cut may lose the last write only.
+    sqlite3_stmt* mode = nullptr;
+    if (Outcome outcome = prepare("PRAGMA journal_mode=WAL", mode); outcome != Outcome::ok)
+        return outcome;
+    {
+        StatementUse use(mode);
+        bool row = false;
+        if (Outcome outcome = step(mode, row); outcome != Outcome::ok)
+            return outcome;
+        const char* result = row ? reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)) : "";
+        if (!result || std::strcmp(result, "wal") != 0) {
+            lastError_ = "cannot switch to write-ahead logging";
+            return Outcome::failed;
+        }
+    }
+    if (Outcome outcome = execute("PRAGMA synchronous=NORMAL"); outcome != Outcome::ok)
+        return outcome;
+
+    // A file whose header is sound may still hold broken pages; finding that now, while
+    // nothing of this process depends on it, is cheap for a registry of a few kilobytes.
+    sqlite3_stmt* check = nullptr;
+    if (Outcome outcome = prepare("PRAGMA quick_check", check); outcome != Outcome::ok)
+        return outcome;
+    {
+        StatementUse use(check);
+        bool row = false;
+        if (Outcome outcome = step(check, row); outcome != Outcome::ok)
+            return outcome;
+        const char* result =
+            row ? reinterpret_cast<const char*>(sqlite3_column_text(check, 0)) : "";
+        if (!result || std::strcmp(result, "ok") != 0) {
+            lastError_ = std::string("integrity check failed: ") + (result ? result : "");
+            return Outcome::corrupt;
+        }
+    }
+    return execute(schemaSql);
+}
+
+void RegistryStore::close() {
+    for (auto& [sql, statement] : statements_)
+        sqlite3_finalize(statement);
+    statements_.clear();
+    if (db_)
+        sqlite3_close_v2(db_);
+    db_ = nullptr;
+    path_.clear();
+}
+
+void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
+    // The lock makes two processes that found the same broken file agree: the second
+    // sees that the name now holds another file and leaves it alone.
+    fs::path lockPath = path;
+    lockPath += ".lock";
+    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock >= 0)
+        ::flock(lock, LOCK_EX);
+
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && status.st_ino == inode_ && status.st_dev == device_) {
+        char stamp[32];
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        fs::path aside;
+        std::error_code error;
+        for (int n = 0;; ++n) {
+            aside = path;
+            aside += ".broken-" + std::string(stamp) + (n ? "-" + std::to_string(n) : "");
+            if (!fs::exists(aside, error))
+                break;
+        }
+        fs::path journal = path;
+        journal += "-wal";
+        fs::path asideJournal = aside;
+        asideJournal += "-wal";
+        fs::path index = path;
+        index += "-shm";
+        if (::rename(path.c_str(), aside.c_str()) == 0) {
+            // The journal belongs to the broken file: replayed into a new one it would
+            // break that too. The shared index is rebuilt from the journal when needed.
+            ::rename(journal.c_str(), asideJournal.c_str());
+            ::unlink(index.c_str());
+            std::fprintf(stderr,
+                         "registry: %s is unreadable (%s); moved it to %s and started a new one\n",
+                         path.c_str(), reason.c_str(), aside.c_str());
+        } else {
+            std::fprintf(stderr, "registry: %s is unreadable (%s) and cannot be moved aside: %s\n",
+                         path.c_str(), reason.c_str(), std::strerror(errno));
+        }
+    }
+    if (lock >= 0)
+        ::close(lock);
+}
+
+// ---------------------------------------------------------------------------- helpers
+
+RegistryStore::Outcome RegistryStore::classify(int code) {
+    lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+    int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ? Outcome::corrupt
+                                                                 : Outcome::failed;
+}
+
+RegistryStore::Outcome RegistryStore::execute(const char* sql) {
+    int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    return code == SQLITE_OK ? Outcome::ok : classify(code);
+}
+
+RegistryStore::Outcome RegistryStore::prepare(const char* sql, sqlite3_stmt*& out) {
+    if (auto found = statements_.find(sql); found != statements_.end()) {
+        out = found->second;
+        return Outcome::ok;
+    }
+    int code = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &out, nullptr);
+    if (code != SQLITE_OK)
+        return classify(code);
+    statements_.emplace(sql, out);
+    return Outcome::ok;
+}
+
+RegistryStore::Outcome RegistryStore::step(sqlite3_stmt* statement, bool& row) {
+    int code = sqlite3_step(statement);
+    row = code == SQLITE_ROW;
+    return code == SQLITE_ROW || code == SQLITE_DONE ? Outcome::ok : classify(code);
+}
+
+RegistryStore::Outcome RegistryStore::inTransaction(const std::function<Outcome()>& body) {
+    // IMMEDIATE takes the write lock up front, so two writers queue on the busy timeout
+    // instead of one of them failing when it upgrades a read.
+    if (Outcome outcome = execute("BEGIN IMMEDIATE"); outcome != Outcome::ok)
+        return outcome;
+    Outcome outcome = body();
+    if (outcome == Outcome::ok)
+        outcome = execute("COMMIT");
+    if (outcome != Outcome::ok) {
+        std::string error = lastError_;
+        execute("ROLLBACK");
+        lastError_ = error;
+    }
+    return outcome;
+}
+
+RegistryStore::Outcome RegistryStore::insertKeyAndParents(Root root, const KeyPath& key) {
+    sqlite3_stmt* insert = nullptr;
+    if (Outcome outcome = prepare(insertKeySql, insert); outcome != Outcome::ok)
+        return outcome;
+    for (size_t end = 0; end != std::string::npos && !key.folded.empty();) {
+        end = key.folded.find('\\', end + 1);
+        size_t length = end == std::string::npos ? key.folded.size() : end;
+        std::string folded = key.folded.substr(0, length);
+        std::string display = key.display.substr(0, length);
+        StatementUse use(insert);
+        sqlite3_bind_int(insert, 1, static_cast<int>(root));
+        bindText(insert, 2, folded);
+        bindText(insert, 3, display);
+        bool row = false;
+        if (Outcome outcome = step(insert, row); outcome != Outcome::ok)
+            return outcome;
+    }
+    return Outcome::ok;
+}
+
+template <typename Operation> bool RegistryStore::run(const char* what, Operation operation) {
+    std::lock_guard lock(mutex_);
+    // A file that turns out broken in the middle of the run is moved aside like one found
+    // at opening, and the operation is tried once more on the new file.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!ensureOpen())
+            return false;
+        Outcome outcome = operation();
+        if (outcome == Outcome::ok)
+            return true;
+        if (outcome == Outcome::failed) {
+            std::fprintf(stderr, "registry: %s failed: %s\n", what, lastError_.c_str());
+            return false;
+        }
+        std::string reason = lastError_;
+        fs::path path = path_;
+        close();
+        moveAside(path, reason);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------- values
+
+std::optional<Value> RegistryStore::read(Root root, const KeyPath& key, const ValueName& name) {
+    std::optional<Value> result;
+    lookup(root, key, name, result);
+    return result;
+}
+
+bool RegistryStore::lookup(Root root, const KeyPath& key, const ValueName& name,
+                           std::optional<Value>& result) {
+    return run("read", [&] {
+        result.reset();
+        sqlite3_stmt* select = nullptr;
+        if (Outcome outcome = prepare(readSql, select); outcome != Outcome::ok)
+            return outcome;
+        StatementUse use(select);
+        sqlite3_bind_int(select, 1, static_cast<int>(root));
+        bindText(select, 2, key.folded);
+        bindText(select, 3, name.folded);
+        bool row = false;
+        if (Outcome outcome = step(select, row); outcome != Outcome::ok || !row)
+            return outcome;
+        Value value;
+        value.type = static_cast<ValueType>(sqlite3_column_int(select, 0));
+        const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(select, 1));
+        value.data.assign(bytes, bytes + sqlite3_column_bytes(select, 1));
+        result = std::move(value);
+        return Outcome::ok;
+    });
+}
+
+bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, const Value& value,
+                          bool& changed) {
+    changed = false;
+    return run("write", [&] {
+        return inTransaction([&] {
+            if (Outcome outcome = insertKeyAndParents(root, key); outcome != Outcome::ok)
+                return outcome;
+            sqlite3_stmt* upsert = nullptr;
+            if (Outcome outcome = prepare(upsertSql, upsert); outcome != Outcome::ok)
+                return outcome;
+            StatementUse use(upsert);
+            sqlite3_bind_int(upsert, 1, static_cast<int>(root));
+            bindText(upsert, 2, key.folded);
+            bindText(upsert, 3, name.folded);
+            bindText(upsert, 4, name.display);
+            sqlite3_bind_int(upsert, 5, static_cast<int>(value.type));
+            // A null pointer would bind SQL NULL, not an empty value.
+            if (value.data.empty())
+                sqlite3_bind_zeroblob(upsert, 6, 0);
+            else
+                sqlite3_bind_blob(upsert, 6, value.data.data(), static_cast<int>(value.data.size()),
+                                  SQLITE_STATIC);
+            bool row = false;
+            Outcome outcome = step(upsert, row);
+            changed = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
+            return outcome;
+        });
+    });
+}
+
+bool RegistryStore::keyExists(Root root, const KeyPath& key) {
+    if (key.folded.empty())
+        return true;
+    bool exists = false;
+    run("key lookup", [&] {
+        sqlite3_stmt* select = nullptr;
+        if (Outcome outcome = prepare(keyExistsSql, select); outcome != Outcome::ok)
+            return outcome;
+        StatementUse use(select);
+        sqlite3_bind_int(select, 1, static_cast<int>(root));
+        bindText(select, 2, key.folded);
+        return step(select, exists);
+    });
+    return exists;
+}
+
+bool RegistryStore::createKey(Root root, const KeyPath& key) {
+    return run("key creation",
+               [&] { return inTransaction([&] { return insertKeyAndParents(root, key); }); });
+}
+
+bool RegistryStore::deleteValue(Root root, const KeyPath& key, const ValueName& name) {
+    bool deleted = false;
+    bool ok = run("value deletion", [&] {
+        sqlite3_stmt* remove = nullptr;
+        if (Outcome outcome = prepare(deleteValueSql, remove); outcome != Outcome::ok)
+            return outcome;
+        StatementUse use(remove);
+        sqlite3_bind_int(remove, 1, static_cast<int>(root));
+        bindText(remove, 2, key.folded);
+        bindText(remove, 3, name.folded);
+        bool row = false;
+        Outcome outcome = step(remove, row);
+        deleted = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
+        return outcome;
+    });
+    return ok && deleted;
+}
+
+bool RegistryStore::deleteKey(Root root, const KeyPath& key) {
+    // The hive itself cannot go.
+    if (key.folded.empty())
+        return false;
+    bool existed = false;
+    bool ok = run("key deletion", [&] {
+        return inTransaction([&] {
+            for (const char* sql : {deleteKeyValuesSql, deleteKeysSql}) {
+                sqlite3_stmt* remove = nullptr;
+                if (Outcome outcome = prepare(sql, remove); outcome != Outcome::ok)
+                    return outcome;
+                StatementUse use(remove);
+                sqlite3_bind_int(remove, 1, static_cast<int>(root));
+                bindText(remove, 2, key.folded);
+                bool row = false;
+                if (Outcome outcome = step(remove, row); outcome != Outcome::ok)
+                    return outcome;
+                existed = sqlite3_changes(db_) > 0;
+            }
+            return Outcome::ok;
+        });
+    });
+    return ok && existed;
+}
+
+} // namespace vantrel::platform::registry

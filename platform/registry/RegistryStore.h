@@ -1,0 +1,105 @@
+#pragma once
+// The registry's SQLite file, private to platform/registry. One connection per process,
+// guarded by one mutex; every write is one IMMEDIATE transaction, so a reader in this or
+// another process sees a value before or after a write, never half of it.
+//
+// Names are kept twice: as written (the case of the FIRST writer is kept, later writes
+// that differ only in case update the data, not the name) and folded to ASCII lower case,
+// which is what lookups compare.
+
+#include "platform/registry/Registry.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <sys/types.h>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vantrel::platform::registry {
+
+// The type numbers of the phone platform, kept so a dump reads the same.
+enum class ValueType : int { string = 1, binary = 3, dword = 4 };
+
+struct Value {
+    ValueType type = ValueType::binary;
+    std::vector<uint8_t> data;
+    bool operator==(const Value&) const = default;
+};
+
+// A key path in canonical form: components joined by one backslash, no leading or
+// trailing separator, empty components dropped. The empty path is the hive itself.
+struct KeyPath {
+    std::string display; // UTF-8, as the caller wrote it
+    std::string folded;  // UTF-8, ASCII lower case: the identity of the key
+    explicit KeyPath(std::u16string_view path);
+};
+
+// A value's identity inside its key.
+struct ValueName {
+    std::string display;
+    std::string folded;
+    explicit ValueName(std::u16string_view name);
+};
+
+class RegistryStore {
+public:
+    // The process's store; never destroyed, so threads still running at exit never see
+    // it torn down.
+    static RegistryStore& instance();
+
+    // nullopt when the value is missing or the database cannot be used.
+    std::optional<Value> read(Root root, const KeyPath& key, const ValueName& name);
+    // The same, telling a missing value (true, nullopt) from a failed read (false).
+    bool lookup(Root root, const KeyPath& key, const ValueName& name, std::optional<Value>& out);
+    // `changed` tells whether the stored data differs from before the write.
+    bool write(Root root, const KeyPath& key, const ValueName& name, const Value& value,
+               bool& changed);
+    bool keyExists(Root root, const KeyPath& key);
+    bool createKey(Root root, const KeyPath& key);
+    // False when there was nothing to delete.
+    bool deleteValue(Root root, const KeyPath& key, const ValueName& name);
+    bool deleteKey(Root root, const KeyPath& key);
+
+    // The folder the database lives in, as the environment names it now.
+    static std::filesystem::path folder();
+    static constexpr const char* fileName = "registry.db";
+
+private:
+    RegistryStore() = default;
+
+    enum class Outcome { ok, failed, corrupt };
+    template <typename Operation> bool run(const char* what, Operation operation);
+
+    bool ensureOpen();
+    Outcome open(const std::filesystem::path& path);
+    void close();
+    // Renames a database that SQLite rejects (and its journal) out of the way so a new
+    // one can be made, unless another process has already done so.
+    void moveAside(const std::filesystem::path& path, const std::string& reason);
+
+    Outcome execute(const char* sql);
+    // Prepares once per connection and keeps the statement for the next call.
+    Outcome prepare(const char* sql, sqlite3_stmt*& out);
+    Outcome step(sqlite3_stmt* statement, bool& row);
+    Outcome insertKeyAndParents(Root root, const KeyPath& key);
+    Outcome inTransaction(const std::function<Outcome()>& body);
+    Outcome classify(int code);
+
+    std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+    std::filesystem::path path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    std::unordered_map<const char*, sqlite3_stmt*> statements_;
+    std::string lastError_;
+};
+
+} // namespace vantrel::platform::registry
