@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -70,6 +71,18 @@ std::string foldedUtf8(std::string_view utf8) {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return folded;
+}
+
+// The first problem SQLite's check names, so the report on standard error stays one line.
+std::string firstFinding(std::string_view report) {
+    for (size_t start = 0; start < report.size();) {
+        size_t end = std::min(report.find('\n', start), report.size());
+        std::string_view line = report.substr(start, end - start);
+        if (!line.empty() && !line.starts_with("***"))
+            return std::string(line);
+        start = end + 1;
+    }
+    return std::string(report);
 }
 
 // Resets a cached statement when the operation using it ends, however it ends.
@@ -207,7 +220,8 @@ RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
         const char* result =
             row ? reinterpret_cast<const char*>(sqlite3_column_text(check, 0)) : "";
         if (!result || std::strcmp(result, "ok") != 0) {
-            lastError_ = std::string("integrity check failed: ") + (result ? result : "");
+            lastError_ =
+                std::string("integrity check failed: ") + firstFinding(result ? result : "");
             return Outcome::corrupt;
         }
     }

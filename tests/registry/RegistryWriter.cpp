@@ -1,0 +1,49 @@
+// A second process of the device for the registry tests: it writes what its command line
+// says into the current-user hive and exits, so a test can watch another process's writes.
+//
+//   registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]   writes each pair in turn
+//   registry_writer fill KEY PREFIX COUNT                      writes PREFIX0..PREFIXn = n
+#include "platform/core/Utf.h"
+#include "platform/registry/Registry.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace vantrel::platform;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]\n"
+                         "       registry_writer fill KEY PREFIX COUNT\n");
+    return 2;
+}
+
+bool write(const std::u16string& key, const std::string& name, unsigned long number) {
+    return registry::writeDword(registry::Root::currentUser, key, toUtf16(name),
+                                static_cast<uint32_t>(number));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5)
+        return usage();
+    std::string command = argv[1];
+    std::u16string key = toUtf16(argv[2]);
+    if (command == "dword" && argc % 2 == 1) {
+        for (int i = 3; i + 1 < argc; i += 2)
+            if (!write(key, argv[i], std::strtoul(argv[i + 1], nullptr, 10)))
+                return 1;
+        return 0;
+    }
+    if (command == "fill" && argc == 5) {
+        unsigned long count = std::strtoul(argv[4], nullptr, 10);
+        for (unsigned long n = 0; n < count; ++n)
+            if (!write(key, argv[3] + std::to_string(n), n))
+                return 1;
+        return 0;
+    }
+    return usage();
+}
