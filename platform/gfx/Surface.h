@@ -4,7 +4,9 @@
 
 #include "platform/core/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace vantrel::platform {
@@ -17,9 +19,15 @@ using Colour = uint32_t;
 constexpr Colour rgb(int r, int g, int b) {
     return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int redOf(Colour c) { return c & 0xFF; }
-constexpr int greenOf(Colour c) { return (c >> 8) & 0xFF; }
-constexpr int blueOf(Colour c) { return (c >> 16) & 0xFF; }
+constexpr int redOf(Colour c) {
+    return c & 0xFF;
+}
+constexpr int greenOf(Colour c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int blueOf(Colour c) {
+    return (c >> 16) & 0xFF;
+}
 
 constexpr Pixel565 toPixel565(Colour c) {
     return static_cast<Pixel565>(((redOf(c) >> 3) << 11) | ((greenOf(c) >> 2) << 5) |
