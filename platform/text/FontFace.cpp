@@ -303,10 +303,18 @@ FontHandle openFace(TextSystem& system, const LogicalFont& font, FcPattern* matc
     if (file.empty())
         return nullptr;
     const int index = patternInteger(match, FC_INDEX, 0);
+    // Fontconfig's own rules may already have asked for emboldening or a slant matrix,
+    // and then report the synthetic weight and slant; a face missing the asked style
+    // without such a rule is treated the same way.
+    FcBool synthBold = FcFalse;
+    FcPatternGetBool(match, FC_EMBOLDEN, 0, &synthBold);
+    FcMatrix* matrix = nullptr;
+    const bool synthSlant = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch &&
+                            matrix != nullptr && matrix->xy != 0;
     const bool faceBold = patternInteger(match, FC_WEIGHT, FC_WEIGHT_REGULAR) >= FC_WEIGHT_DEMIBOLD;
     const bool faceItalic = patternInteger(match, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
-    const bool embolden = font.weight >= 600 && !faceBold;
-    const bool oblique = font.italic && !faceItalic;
+    const bool embolden = font.weight >= 600 && (synthBold || !faceBold);
+    const bool oblique = font.italic && (synthSlant || !faceItalic);
 
     const auto key = std::make_tuple(file, index, font.height, embolden, oblique);
     if (FontHandle shared = system.faces[key].lock())
@@ -325,8 +333,8 @@ FontHandle openFace(TextSystem& system, const LogicalFont& font, FcPattern* matc
     impl->family = patternString(match, FC_FAMILY);
     impl->file = file;
     impl->pixelSize = font.height;
-    impl->bold = faceBold || embolden;
-    impl->italic = faceItalic || oblique;
+    impl->bold = (faceBold && !synthBold) || embolden;
+    impl->italic = (faceItalic && !synthSlant) || oblique;
     impl->embolden = embolden;
     impl->oblique = oblique;
     const FT_Size_Metrics& metrics = impl->face->size->metrics;
