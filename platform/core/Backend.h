@@ -80,6 +80,9 @@ public:
     virtual bool exists(WindowHandle window) = 0;
 };
 void installRemoteWindows(RemoteWindows* remote);
+// Queues a message that arrived from another process (see Message::fromOtherProcess).
+bool postMessageFromOtherProcess(WindowHandle window, uint32_t id, uintptr_t wParam,
+                                 intptr_t lParam);
 // Finds a window of this process only.
 WindowHandle findLocalWindow(std::u16string_view className, std::u16string_view title);
 

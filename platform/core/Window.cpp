@@ -426,6 +426,15 @@ bool postMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lP
     return remote && window != 0 && remote->post(window, id, wParam, lParam);
 }
 
+bool postMessageFromOtherProcess(WindowHandle window, uint32_t id, uintptr_t wParam,
+                                 intptr_t lParam) {
+    auto record = lookup(window);
+    if (!record)
+        return false;
+    enqueue(*record->queue, {window, id, wParam, lParam, true});
+    return true;
+}
+
 intptr_t sendMessage(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) {
     auto record = lookup(window);
     if (!record)
@@ -524,7 +533,18 @@ bool getMessage(Message& message) {
 
 bool peekMessage(Message& message) { return takeMessage(*currentQueue(), message); }
 
+namespace {
+thread_local bool dispatchingRemote = false;
+}
+
+bool dispatchingMessageFromOtherProcess() { return dispatchingRemote; }
+
 intptr_t dispatchMessage(const Message& message) {
+    struct Restore {
+        bool saved = dispatchingRemote;
+        ~Restore() { dispatchingRemote = saved; }
+    } restore;
+    dispatchingRemote = message.fromOtherProcess;
     if (message.id == msg::activate && message.wParam != 0 && !message.lParam) {
         // A cross-thread or cross-process foreground request, carried out here.
         auto record = lookup(message.window);

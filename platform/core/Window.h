@@ -82,6 +82,7 @@ struct Message {
     uint32_t id = 0;
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
+    bool fromOtherProcess = false;
 };
 
 using WindowProcedure =
@@ -150,6 +151,9 @@ bool getMessage(Message& message);
 // Takes the next message without waiting; false when there is none.
 bool peekMessage(Message& message);
 intptr_t dispatchMessage(const Message& message);
+// True while the message being dispatched came from another process: its parameters
+// are plain numbers there and never addresses of this process.
+bool dispatchingMessageFromOtherProcess();
 // Runs getMessage/dispatchMessage until quit; returns the quit exit code.
 int runMessageLoop();
 

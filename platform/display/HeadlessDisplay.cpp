@@ -14,15 +14,8 @@ HeadlessDisplay::HeadlessDisplay(Size screen) : composer_(screen) {
 }
 
 void HeadlessDisplay::waitForEvents(int timeoutMs) {
-    if (isVirtualClock() && timeoutMs > 0) {
-        // Nothing outside can happen in virtual time but posts from other threads; the
-        // next timer is the next thing to do, so go straight to it.
-        std::unique_lock lock(mutex_);
-        if (!wakeRequested_)
-            advanceVirtualClock(static_cast<uint32_t>(timeoutMs));
-        wakeRequested_ = false;
-        return;
-    }
+    // Only posts from other threads and processes can arrive here; time itself is moved
+    // by whoever drives the headless screen (a script or a test).
     std::unique_lock lock(mutex_);
     auto woken = [this] { return wakeRequested_; };
     if (timeoutMs < 0)

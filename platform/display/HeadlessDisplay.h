@@ -1,7 +1,7 @@
 #pragma once
 // The headless screen: no window system, frames kept in memory, input only from
-// scripts and tests, message boxes on standard error. It runs the clock virtually, so
-// waiting is instant and every run shows the same frames.
+// scripts and tests, message boxes on standard error. It switches the clock to virtual
+// time, so waiting is instant and every run shows the same frames.
 
 #include "platform/display/Display.h"
 #include "platform/display/ScreenComposer.h"

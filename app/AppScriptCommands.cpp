@@ -1,0 +1,62 @@
+#include "app/AppScriptCommands.h"
+
+#include "app/MainWindow.h"
+#include "platform/core/Backend.h"
+#include "platform/core/Utf.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+using namespace platform;
+
+namespace {
+
+bool handled(const std::u16string& name) {
+    const auto& log = handledRegisteredMessages();
+    return std::find(log.begin(), log.end(), name) != log.end();
+}
+
+} // namespace
+
+void addAppScriptCommands(ScriptRunner& runner) {
+    runner.addCommand("print", [](const std::vector<std::string>& w, std::string& out) {
+        for (size_t i = 0; i < w.size(); ++i)
+            out += (i ? " " : "") + w[i];
+        return std::string();
+    });
+    runner.addCommand("received", [](const std::vector<std::string>& w, std::string& out) {
+        if (!w.empty())
+            return std::string("received takes nothing");
+        out = "received:";
+        for (const auto& name : handledRegisteredMessages())
+            out += " " + toUtf8(name);
+        return std::string();
+    });
+    runner.addCommand("expect-message", [&runner](const std::vector<std::string>& w, std::string&) {
+        if (w.empty() || w.size() > 2)
+            return std::string("expect-message takes a message name and an optional timeout");
+        uint32_t timeout = 5000;
+        if (w.size() == 2) {
+            try {
+                timeout = static_cast<uint32_t>(std::stoul(w[1]));
+            } catch (...) {
+                return std::string("expect-message: bad timeout '" + w[1] + "'");
+            }
+        }
+        std::u16string name = toUtf16(w[0]);
+        runner.waitUntil([name] { return handled(name); }, timeout,
+                         "the main window did not receive " + w[0]);
+        return std::string();
+    });
+    runner.addCommand("expect-box", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 1)
+            return std::string("expect-box takes one quoted \"caption: text\"");
+        auto log = messageBoxLog();
+        if (std::find(log.begin(), log.end(), toUtf16(w[0])) == log.end())
+            return std::string("no message box \"" + w[0] + "\" was shown");
+        return std::string();
+    });
+}
+
+} // namespace vantrel

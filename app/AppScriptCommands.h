@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/display/ScriptRunner.h"
+
+namespace vantrel {
+
+// Adds the product's own script commands to the platform's:
+//   print TEXT...                 prints the words on standard output
+//   received                      prints the registered messages the window handled
+//   expect-message NAME [MS]      holds until the main window handled NAME (real time,
+//                                 default 5000 ms), else fails
+//   expect-box TEXT               fails unless a message box with that "caption: text"
+//                                 was shown
+void addAppScriptCommands(platform::ScriptRunner& runner);
+
+} // namespace vantrel

@@ -1,0 +1,76 @@
+#include "app/MainWindow.h"
+
+#include "app/Messages.h"
+#include "app/Startup.h"
+#include "platform/core/Backend.h"
+#include "platform/gfx/Surface.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+using namespace platform;
+
+namespace {
+
+std::vector<std::u16string> handled;
+
+void paint(WindowHandle window) {
+    Rect damaged = beginPaint(window);
+    if (Surface* buffer = windowBuffer(window)) {
+        damaged = damaged.intersected(buffer->bounds());
+        for (int y = damaged.top; y < damaged.bottom; ++y)
+            std::fill_n(buffer->row(y) + damaged.left, damaged.width(), toPixel565(rgb(255, 255, 255)));
+    }
+    endPaint(window);
+}
+
+// Places the window below the task bar, or over the whole screen in full screen.
+void doFullScreen(WindowHandle window) {
+    setForegroundWindow(window);
+    Size screen = screenSize();
+    int top = workArea().top;
+    moveWindow(window, {0, top, screen.width, screen.height}, false);
+    invalidateRect(window);
+}
+
+} // namespace
+
+const std::vector<std::u16string>& handledRegisteredMessages() { return handled; }
+
+intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) {
+    if (id >= msg::firstRegistered) {
+        std::u16string_view name = registeredMessageName(id);
+        if (name.empty())
+            return defaultWindowProcedure(window, id, wParam, lParam);
+        handled.emplace_back(name);
+        if (id == registeredMessages().doFullScreen)
+            doFullScreen(window);
+        return 0;
+    }
+    switch (id) {
+    case msg::destroy:
+        postQuitMessage(0);
+        return 0;
+    case msg::activate:
+        initialiseOnce(window);
+        return defaultWindowProcedure(window, id, wParam, lParam);
+    case msg::paint:
+        paint(window);
+        return 0;
+    case msg::eraseBackground:
+        return 0;
+    case repaintMessage: {
+        // Only a poster of this process can hand over the address of a rectangle.
+        const Rect* area = dispatchingMessageFromOtherProcess()
+                               ? nullptr
+                               : reinterpret_cast<const Rect*>(wParam);
+        invalidateRect(window, area);
+        return 0;
+    }
+    default:
+        return defaultWindowProcedure(window, id, wParam, lParam);
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,19 @@
+#pragma once
+// The main window's procedure: system messages become calls on the screens, the
+// registered messages of the device switch screens and refresh counters.
+
+#include "platform/core/Window.h"
+
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+intptr_t mainWindowProcedure(platform::WindowHandle window, uint32_t id, uintptr_t wParam,
+                             intptr_t lParam);
+
+// The registered messages the main window has handled, by name, oldest first; scripts
+// check what reached the window with it.
+const std::vector<std::u16string>& handledRegisteredMessages();
+
+} // namespace vantrel

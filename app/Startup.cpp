@@ -1,0 +1,145 @@
+#include "app/Startup.h"
+
+#include "app/MainWindow.h"
+#include "app/Messages.h"
+#include "app/SmsInterceptor.h"
+#include "platform/ipc/SharedMemory.h"
+#include "platform/registry/Registry.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vantrel {
+
+using namespace platform;
+using registry::Root;
+
+namespace {
+
+WindowHandle theMainWindow = 0;
+bool initialised = false;
+int unreadSms = 0;
+
+constexpr std::u16string_view unreadSmsKey = u"System\\State\\Messages\\SMS\\Unread";
+constexpr std::u16string_view phoneStateKey = u"System\\State\\Phone";
+constexpr std::u16string_view batteryKey = u"System\\State\\Battery";
+
+// "SmsBuffer" holds one incoming message for the main window: 1024 bytes.
+constexpr size_t smsBufferSize = 1024;
+
+std::vector<std::u16string> splitAtOptions(std::u16string_view line) {
+    std::vector<std::u16string> pieces;
+    size_t start = 0;
+    for (size_t found; (found = line.find(u" -", start)) != std::u16string_view::npos;
+         start = found + 2)
+        pieces.emplace_back(line.substr(start, found - start));
+    pieces.emplace_back(line.substr(start));
+    return pieces;
+}
+
+void readUnreadSmsCount() {
+    uint32_t count = 0;
+    if (registry::readDword(Root::currentUser, unreadSmsKey, u"Count", count))
+        unreadSms = static_cast<int>(count);
+}
+
+void subscribeToSystemState(WindowHandle window) {
+    const RegisteredMessages& m = registeredMessages();
+    // The subscriptions live as long as the process, as the phone's did.
+    registry::notifyChange(Root::currentUser, unreadSmsKey, u"Count", window, m.refreshSmsCounter);
+    registry::notifyChange(Root::localMachine, phoneStateKey, u"Signal Strength Raw", window,
+                           repaintMessage);
+    registry::notifyChange(Root::localMachine, phoneStateKey, u"Active Call Count", window,
+                           m.refreshPhoneCallLog);
+    registry::notifyChange(Root::localMachine, batteryKey, u"Main", window, repaintMessage);
+}
+
+} // namespace
+
+void handleCommandLine(WindowHandle target, std::u16string_view commandLine) {
+    if (commandLine.empty())
+        return;
+    if (splitAtOptions(commandLine).size() >= 2) {
+        messageBox(target, u"Invalid command line argument: " + std::u16string(commandLine),
+                   u"Error");
+        return;
+    }
+    const RegisteredMessages& m = registeredMessages();
+    struct Option {
+        std::u16string_view text;
+        uint32_t message;
+    };
+    for (const Option& option : {Option{u"-sms", m.goToSms}, Option{u"-favorites", m.goToFavorite},
+                                 Option{u"-dialpad", m.goToDialpad},
+                                 Option{u"-contacts", m.goToContacts}}) {
+        if (commandLine == option.text) {
+            postMessage(target, option.message);
+            return;
+        }
+    }
+}
+
+bool initInstance(Show show, const std::u16string& commandLine, const DisplayOpener& openDisplay) {
+    if (WindowHandle running = findWindow(mainWindowClass, mainWindowTitle)) {
+        setForegroundWindow(running);
+        handleCommandLine(running, commandLine);
+        return false;
+    }
+    if (!openDisplay() || !registerClass({std::u16string(mainWindowClass), mainWindowProcedure}))
+        return false;
+    Rect placement{useDefault, useDefault, useDefault, useDefault};
+    theMainWindow = createWindow(mainWindowClass, mainWindowTitle, placement, false);
+    if (!theMainWindow)
+        return false;
+    // The input panel window is found and measured when the display has one; its
+    // handling belongs to the main window.
+    showWindow(theMainWindow, show);
+    handleCommandLine(theMainWindow, commandLine);
+    return true;
+}
+
+int vantrelMain(const std::u16string& commandLine, Show show, const DisplayOpener& openDisplay) {
+    if (!initInstance(show, commandLine, openDisplay))
+        return 0;
+    return runMessageLoop();
+}
+
+bool initialiseOnce(WindowHandle window) {
+    if (initialised)
+        return true;
+    initialised = true;
+    // Thread set-up for the object model has no counterpart here: nothing to fail.
+
+    // Still to come with their subsystems, in this place of the sequence: the contact
+    // store's application object, the setting store with the built-in look, the theme,
+    // the language and the user's settings.ini, then the four screens and the gesture
+    // layer added to the window's controls.
+
+    readUnreadSmsCount();
+
+    // Still to come: the contact list's background load, and the first full render of
+    // the screens. Until then the window paints its background.
+    invalidateRect(window);
+
+    registerSmsInterceptorIfNeeded();
+
+    static auto smsBuffer = ipc::SharedMemory::create(u"SmsBuffer", smsBufferSize);
+    if (smsBuffer)
+        std::fill_n(static_cast<char*>(smsBuffer->data()), smsBuffer->size(), 0);
+
+    subscribeToSystemState(window);
+    postMessage(window, registeredMessages().doFullScreen);
+    return true;
+}
+
+WindowHandle mainWindow() { return theMainWindow; }
+
+int mainWindowWidth() { return windowRect(theMainWindow).width(); }
+
+int screenHeightBelowWindowTop() { return screenSize().height - windowRect(theMainWindow).top; }
+
+int unreadSmsCount() { return unreadSms; }
+
+void setUnreadSmsCount(int count) { unreadSms = count; }
+
+} // namespace vantrel

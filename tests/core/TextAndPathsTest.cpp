@@ -1,0 +1,44 @@
+#include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace vantrel::platform;
+
+TEST(Utf, RoundTripsEveryPlaneAndReplacesWhatIsIllFormed) {
+    std::u16string text = u"Zoë 😀 \u4E2D";
+    EXPECT_EQ(toUtf16(toUtf8(text)), text);
+    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "lone high surrogate";
+    EXPECT_EQ(toUtf8(std::u16string{char16_t(0xDC00), u'a'}), "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(toUtf16("\xC3"), u"\uFFFD") << "truncated sequence";
+    EXPECT_EQ(toUtf16("\xC0\xAF"), u"\uFFFD\uFFFD") << "overlong form";
+    EXPECT_EQ(toUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "encoded surrogate";
+    EXPECT_EQ(toUtf16("a\xF4\x90\x80\x80z"), u"a\uFFFD\uFFFD\uFFFD\uFFFDz") << "beyond U+10FFFF";
+}
+
+TEST(Utf, AsciiCaseHelpersLeaveOtherLettersAlone) {
+    EXPECT_TRUE(equalsIgnoreAsciiCase(u"FullScreen", u"fullscreen"));
+    EXPECT_FALSE(equalsIgnoreAsciiCase(u"Ä", u"ä"));
+    EXPECT_FALSE(equalsIgnoreAsciiCase(u"ab", u"abc"));
+}
+
+TEST(Paths, NamesWithoutSeparatorResolveInTheProgramFolder) {
+    EXPECT_EQ(resolveProgramPath(u"settings.ini"), programFolder() / "settings.ini");
+    EXPECT_EQ(resolveProgramPath(u"/tmp/x.ini"), std::filesystem::path("/tmp/x.ini"));
+    EXPECT_EQ(resolveProgramPath(u"themes\\dark.zip"), std::filesystem::path("themes/dark.zip"));
+    EXPECT_EQ(deviceFolder(), std::filesystem::path(std::getenv("VANTREL_DEVICE")));
+}
+
+TEST(Paths, AtomicWritesReplaceWholeFilesAndReadBack) {
+    auto file = programFolder() / "atomic.txt";
+    ASSERT_TRUE(ensureFolder(programFolder()));
+    ASSERT_TRUE(writeFileAtomically(file, "first"));
+    ASSERT_TRUE(writeFileAtomically(file, "second, longer"));
+    std::string content;
+    ASSERT_TRUE(readWholeFile(file, content));
+    EXPECT_EQ(content, "second, longer");
+    EXPECT_FALSE(readWholeFile(programFolder() / "missing.txt", content));
+    EXPECT_FALSE(writeFileAtomically(programFolder() / "no" / "such" / "folder.txt", "x"));
+}
