@@ -46,6 +46,9 @@ struct TextSystem {
     std::map<std::tuple<int, int, bool, std::u16string>, FontHandle> fonts;
     // Faces are shared between logical fonts that land on the same file and size.
     std::map<std::tuple<std::string, int, int, bool, bool>, std::weak_ptr<FontFace>> faces;
+    // Faces lent to other faces for the characters those lack. Kept here rather than in
+    // the borrowing face so that two faces lending to each other form no cycle.
+    std::set<FontHandle> fallbackFaces;
     std::set<std::string> registeredFiles;
 
     TextSystem() {
@@ -76,7 +79,12 @@ TextLock::TextLock() : lock_(textSystem().mutex) {}
 // ---------------------------------------------------------------------------------------
 // 2. FontFace
 
+// Defined with fontFor below.
+FontHandle fallbackFace(const LogicalFont& font, char32_t character);
+
 struct FontFace::Impl {
+    const FontFace* owner = nullptr;
+    LogicalFont font; // as resolved, for finding fallback faces in the same style
     FT_Face face = nullptr;
     hb_font_t* hbFont = nullptr;
     hb_buffer_t* buffer = nullptr;
@@ -91,6 +99,7 @@ struct FontFace::Impl {
     int descent = 0;
     std::unordered_map<std::u16string, ShapedRun, RunHash, std::equal_to<>> runs;
     std::unordered_map<uint32_t, GlyphBitmap> glyphs;
+    std::unordered_map<char32_t, const FontFace*> faceByCharacter;
 
     ~Impl() {
         hb_buffer_destroy(buffer);
@@ -104,10 +113,13 @@ struct FontFace::Impl {
                              hb_direction_t direction, ShapedRun& run);
     void shapePiece(std::u16string_view text, size_t start, size_t length,
                     hb_direction_t direction, hb_script_t script, ShapedRun& run);
+    void shapeWithThisFace(std::u16string_view text, size_t start, size_t length,
+                           hb_direction_t direction, hb_script_t script, ShapedRun& run);
+    const FontFace* faceFor(char32_t character);
     GlyphBitmap render(uint32_t glyphId);
 };
 
-FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { impl_->owner = this; }
 
 FontFace::~FontFace() {
     TextLock lock;
@@ -141,6 +153,8 @@ void FontFace::trimCaches() const {
         impl_->runs.clear();
     if (impl_->glyphs.size() > kMaxGlyphs)
         impl_->glyphs.clear();
+    if (impl_->faceByCharacter.size() > kMaxGlyphs)
+        impl_->faceByCharacter.clear();
 }
 
 ShapedRun FontFace::Impl::shapeUncached(std::u16string_view text) {
@@ -210,8 +224,67 @@ void FontFace::Impl::shapeDirectionalRun(std::u16string_view text, size_t start,
         shapePiece(text, piece.start, piece.length, direction, piece.script, run);
 }
 
+// The face that draws a character: this one when it has the character, else the face
+// fontconfig finds for it in the same style, else this one (which shows its missing-glyph
+// box).
+const FontFace* FontFace::Impl::faceFor(char32_t character) {
+    if (FT_Get_Char_Index(face, character) != 0)
+        return owner;
+    auto found = faceByCharacter.find(character);
+    if (found != faceByCharacter.end())
+        return found->second;
+    const FontFace* chosen = owner;
+    FontHandle fallback = fallbackFace(font, character);
+    if (fallback && fallback.get() != owner &&
+        FT_Get_Char_Index(fallback->impl_->face, character) != 0) {
+        chosen = fallback.get();
+        textSystem().fallbackFaces.insert(std::move(fallback));
+    }
+    faceByCharacter.emplace(character, chosen);
+    return chosen;
+}
+
+// Splits a piece of one script and direction by the face that has its characters. Marks,
+// joiners and other invisible format characters stay with the character before them.
 void FontFace::Impl::shapePiece(std::u16string_view text, size_t start, size_t length,
                                 hb_direction_t direction, hb_script_t script, ShapedRun& run) {
+    struct Segment {
+        size_t start;
+        size_t length;
+        const FontFace* face;
+    };
+    std::vector<Segment> segments;
+    hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+    const int32_t end = static_cast<int32_t>(start + length);
+    for (int32_t i = static_cast<int32_t>(start); i < end;) {
+        const size_t at = static_cast<size_t>(i);
+        UChar32 c = 0;
+        U16_NEXT(text.data(), i, end, c);
+        const size_t units = static_cast<size_t>(i) - at;
+        const auto category = hb_unicode_general_category(unicode, static_cast<hb_codepoint_t>(c));
+        const bool follows = category == HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK ||
+                             category == HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK ||
+                             category == HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK ||
+                             category == HB_UNICODE_GENERAL_CATEGORY_FORMAT ||
+                             category == HB_UNICODE_GENERAL_CATEGORY_CONTROL;
+        const FontFace* chosen = follows && !segments.empty()
+                                     ? segments.back().face
+                                     : faceFor(static_cast<char32_t>(c));
+        if (!segments.empty() && segments.back().face == chosen)
+            segments.back().length += units;
+        else
+            segments.push_back({at, units, chosen});
+    }
+    if (direction == HB_DIRECTION_RTL)
+        std::reverse(segments.begin(), segments.end());
+    for (const Segment& segment : segments)
+        segment.face->impl_->shapeWithThisFace(text, segment.start, segment.length, direction,
+                                               script, run);
+}
+
+void FontFace::Impl::shapeWithThisFace(std::u16string_view text, size_t start, size_t length,
+                                       hb_direction_t direction, hb_script_t script,
+                                       ShapedRun& run) {
     hb_buffer_clear_contents(buffer);
     // The whole text goes in as context so that joining scripts shape across pieces.
     hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.data()),
@@ -227,7 +300,7 @@ void FontFace::Impl::shapePiece(std::u16string_view text, size_t start, size_t l
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
     for (unsigned i = 0; i < count; ++i) {
-        run.glyphs.push_back({infos[i].codepoint, run.width + positions[i].x_offset,
+        run.glyphs.push_back({owner, infos[i].codepoint, run.width + positions[i].x_offset,
                               positions[i].y_offset, infos[i].cluster, positions[i].x_advance});
         run.width += positions[i].x_advance;
     }
@@ -321,6 +394,7 @@ FontHandle openFace(TextSystem& system, const LogicalFont& font, FcPattern* matc
         return shared;
 
     auto impl = std::make_unique<FontFace::Impl>();
+    impl->font = font;
     if (system.library == nullptr ||
         FT_New_Face(system.library, file.c_str(), index, &impl->face) != 0) {
         impl->face = nullptr;
@@ -348,6 +422,24 @@ FontHandle openFace(TextSystem& system, const LogicalFont& font, FcPattern* matc
     return face;
 }
 
+// Completes the pattern with the font's style and size, lets fontconfig pick the best
+// installed face and opens it. Takes the pattern.
+FontHandle matchAndOpen(TextSystem& system, const LogicalFont& font, FcPattern* pattern) {
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font.weight));
+    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font.height);
+    FcConfigSubstitute(system.config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(system.config, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr)
+        return nullptr;
+    FontHandle face = openFace(system, font, match);
+    FcPatternDestroy(match);
+    return face;
+}
+
 } // namespace
 
 FontHandle fontFor(const LogicalFont& requested) {
@@ -365,21 +457,22 @@ FontHandle fontFor(const LogicalFont& requested) {
     const std::string family = toUtf8(font.face);
     if (!family.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font.weight));
-    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font.height);
-    FcConfigSubstitute(system.config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(system.config, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (match == nullptr)
-        return nullptr;
-    FontHandle face = openFace(system, font, match);
-    FcPatternDestroy(match);
+    FontHandle face = matchAndOpen(system, font, pattern);
     if (face)
         system.fonts.emplace(key, face);
     return face;
+}
+
+FontHandle fallbackFace(const LogicalFont& font, char32_t character) {
+    TextSystem& system = textSystem();
+    if (system.config == nullptr)
+        return nullptr;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* characters = FcCharSetCreate();
+    FcCharSetAddChar(characters, character);
+    FcPatternAddCharSet(pattern, FC_CHARSET, characters);
+    FcCharSetDestroy(characters);
+    return matchAndOpen(system, font, pattern);
 }
 
 bool registerFontFile(const std::filesystem::path& file) {

@@ -42,8 +42,13 @@ struct GlyphBitmap {
     std::vector<uint8_t> coverage; // width * height bytes, rows top to bottom
 };
 
+class FontFace;
+
 // A shaped run in visual order. Positions are in 1/64 pixel from the run's start.
 struct ShapedGlyph {
+    // The face the glyph comes from: the run's own, or a fallback face for characters the
+    // own face lacks (fallback faces live as long as the process).
+    const FontFace* face = nullptr;
     uint32_t glyph = 0;
     int32_t x = 0;
     int32_t y = 0;        // upwards

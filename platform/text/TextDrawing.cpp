@@ -19,10 +19,10 @@ namespace vantrel::platform {
 
 namespace {
 
-void drawShaped(Surface& surface, const Rect& clip, int x, int baseline, const FontFace& font,
-                const ShapedRun& run, Colour colour) {
+void drawShaped(Surface& surface, const Rect& clip, int x, int baseline, const ShapedRun& run,
+                Colour colour) {
     for (const ShapedGlyph& shaped : run.glyphs) {
-        const GlyphBitmap& glyph = font.glyph(shaped.glyph);
+        const GlyphBitmap& glyph = shaped.face->glyph(shaped.glyph);
         if (glyph.coverage.empty())
             continue;
         const Point at{x + ((shaped.x + 32) >> 6) + glyph.left,
@@ -233,8 +233,7 @@ void drawRun(Surface& surface, const Rect& clip, Point origin, const FontFace& f
         return;
     TextLock lock;
     font.trimCaches();
-    drawShaped(surface, area, origin.x, origin.y + font.ascent(), font, font.shape(text),
-               colour);
+    drawShaped(surface, area, origin.x, origin.y + font.ascent(), font.shape(text), colour);
 }
 
 Rect drawFormatted(Surface* surface, const Rect& rect, const Rect& clip, const FontFace& font,
@@ -282,7 +281,7 @@ Rect drawFormatted(Surface* surface, const Rect& rect, const Rect& clip, const F
             const std::u16string_view lineText =
                 prepared.text.substr(line.start, line.end - line.start);
             const ShapedRun& run = font.shape(lineText);
-            drawShaped(*surface, area, x, y + font.ascent(), font, run, colour);
+            drawShaped(*surface, area, x, y + font.ascent(), run, colour);
             if (prepared.mnemonic >= line.start && prepared.mnemonic < line.end)
                 underlineMnemonic(*surface, area, x, y + font.ascent(), font, run,
                                   prepared.mnemonic - line.start, colour);

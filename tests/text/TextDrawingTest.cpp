@@ -111,6 +111,24 @@ TEST(TextRun, ShapingAppliesKerningAndJoining) {
     EXPECT_EQ(font->shape(u"\u0644\u0627").glyphs.size(), 1u);
 }
 
+TEST(TextRun, CharactersMissingFromTheFaceComeFromAFallbackFace) {
+    FontHandle font = fontFor({16, 400, false, u"Arial"});
+    const std::u16string arabic = u"\u0633\u0644\u0627\u0645";
+    TextLock lock;
+    bool fromFallback = false;
+    for (const ShapedGlyph& glyph : font->shape(u"Anna " + arabic).glyphs) {
+        EXPECT_NE(glyph.glyph, 0u) << "missing glyph for cluster " << glyph.cluster;
+        fromFallback |= glyph.face != font.get();
+        if (glyph.cluster < 5) {
+            EXPECT_EQ(glyph.face, font.get()) << "Latin letters stay in the asked face";
+        }
+    }
+    // Only a face without Arabic needs a fallback for it.
+    if (font->familyName() == "Liberation Sans") {
+        EXPECT_TRUE(fromFallback);
+    }
+}
+
 TEST(TextRun, SurrogatesAndBrokenUtf16DoNotFail) {
     FontHandle font = testFont();
     Surface surface = whiteSurface(300, 200);
