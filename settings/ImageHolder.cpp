@@ -1,0 +1,46 @@
+#include "settings/ImageHolder.h"
+
+namespace vantrel {
+
+ImageCache& ImageCache::instance() {
+    static ImageCache cache;
+    return cache;
+}
+
+std::u16string ImageCache::keyFor(std::u16string_view name, bool mirror) {
+    std::u16string key(name);
+    if (mirror)
+        key += u"_m";
+    return key;
+}
+
+Image* ImageCache::get(const std::u16string& name, bool mirror) {
+    std::u16string key = keyFor(name, mirror);
+    if (auto found = images_.find(key); found != images_.end())
+        return found->second.get();
+    if (!loader_ || name.empty())
+        return nullptr;
+    std::shared_ptr<Image> image = loader_(name, mirror);
+    if (!image)
+        return nullptr;
+    Image* result = image.get();
+    images_.emplace(std::move(key), std::move(image));
+    return result;
+}
+
+ImageHolder::ImageHolder(std::u16string_view text) {
+    auto pieces = splitAtComma(text);
+    name_ = pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        if (pieces[i] == u"mirror")
+            mirror_ = true;
+        else if (pieces[i] == u"preload")
+            preload_ = true;
+    }
+}
+
+Image* ImageHolder::image() const {
+    return ImageCache::instance().get(name_, mirror_);
+}
+
+} // namespace vantrel

@@ -1,0 +1,61 @@
+#pragma once
+// Images named by settings: "contact.png,mirror,preload". A holder keeps the parsed
+// name and flags and hands out the image from the process-wide image cache, which the
+// setting store empties whenever it clears its caches. Decoding belongs to the drawing
+// layer: it installs the cache's loader (theme archive first, then the file).
+
+#include "settings/SettingValue.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace vantrel {
+
+// The toolkit's prepared image; only the drawing layer knows its inside.
+class Image;
+
+class ImageCache {
+public:
+    // Loads and prepares an image (mirrored when asked); null when it cannot be loaded.
+    using Loader = std::function<std::shared_ptr<Image>(const std::u16string& name, bool mirror)>;
+
+    static ImageCache& instance();
+
+    void setLoader(Loader loader) { loader_ = std::move(loader); }
+
+    // The name, with "_m" appended for the mirrored copy.
+    static std::u16string keyFor(std::u16string_view name, bool mirror);
+
+    // The cached image, loading it on a miss. A failed load caches nothing, so the
+    // next use tries again.
+    Image* get(const std::u16string& name, bool mirror);
+    bool contains(const std::u16string& key) const { return images_.count(key) != 0; }
+    size_t size() const { return images_.size(); }
+    // Deletes every cached image.
+    void clear() { images_.clear(); }
+
+private:
+    Loader loader_;
+    std::unordered_map<std::u16string, std::shared_ptr<Image>> images_;
+};
+
+class ImageHolder : public SettingValue {
+public:
+    explicit ImageHolder(std::u16string_view text);
+
+    const std::u16string& name() const { return name_; }
+    bool isMirrored() const { return mirror_; }
+    bool wantsPreload() const { return preload_; }
+    std::u16string cacheKey() const { return ImageCache::keyFor(name_, mirror_); }
+
+    // The image from the cache (loaded on first use), or null.
+    Image* image() const;
+
+private:
+    std::u16string name_;
+    bool mirror_ = false;
+    bool preload_ = false;
+};
+
+} // namespace vantrel

@@ -1,0 +1,140 @@
+#include "settings/TextFile.h"
+
+#include "platform/core/Paths.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/uloc.h>
+
+#include <cstring>
+#include <memory>
+
+namespace vantrel {
+
+namespace {
+
+struct CodePageOfLanguages {
+    const char* codePage;
+    const char* languages[12];
+};
+
+// The Windows code page each language's system used for 8-bit text.
+constexpr CodePageOfLanguages codePages[] = {
+    {"windows-1250", {"cs", "hu", "pl", "ro", "hr", "sk", "sl", "sq", "bs"}},
+    {"windows-1251", {"ru", "uk", "be", "bg", "mk", "sr", "kk", "ky", "tt", "mn"}},
+    {"windows-1253", {"el"}},
+    {"windows-1254", {"tr", "az", "uz"}},
+    {"windows-1255", {"he", "yi"}},
+    {"windows-1256", {"ar", "fa", "ur"}},
+    {"windows-1257", {"et", "lv", "lt"}},
+    {"windows-1258", {"vi"}},
+    {"windows-874", {"th"}},
+    {"windows-932", {"ja"}},
+    {"windows-949", {"ko"}},
+};
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+std::u16string convertWith(const char* codePage, std::string_view bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(codePage, &status));
+    if (U_FAILURE(status))
+        return {};
+    // A single byte never yields more than two UTF-16 units in any of these code pages.
+    std::u16string text(bytes.size() * 2 + 1, u'\0');
+    int32_t length = ucnv_toUChars(converter.get(), text.data(), static_cast<int32_t>(text.size()),
+                                   bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status))
+        return {};
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+} // namespace
+
+const char* codePageForLocale(const char* locale) {
+    char language[ULOC_LANG_CAPACITY] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_getLanguage(locale, language, sizeof language, &status);
+    if (U_FAILURE(status))
+        return "windows-1252";
+    if (std::strcmp(language, "zh") == 0) {
+        char country[ULOC_COUNTRY_CAPACITY] = {};
+        uloc_getCountry(locale, country, sizeof country, &status);
+        bool traditional = std::strcmp(country, "TW") == 0 || std::strcmp(country, "HK") == 0 ||
+                           std::strcmp(country, "MO") == 0;
+        return traditional ? "windows-950" : "windows-936";
+    }
+    for (const auto& entry : codePages)
+        for (const char* candidate : entry.languages)
+            if (candidate && std::strcmp(candidate, language) == 0)
+                return entry.codePage;
+    return "windows-1252";
+}
+
+const char* systemCodePage() {
+    static const char* const codePage = [] {
+        const char* chosen = codePageForLocale(uloc_getDefault());
+        UErrorCode status = U_ZERO_ERROR;
+        UConverter* probe = ucnv_open(chosen, &status);
+        ucnv_close(probe);
+        return U_SUCCESS(status) ? chosen : "windows-1252";
+    }();
+    return codePage;
+}
+
+std::u16string fromSystemCodePage(std::string_view bytes) {
+    // ICU counts in 32 bits; a settings file never comes near that, but a hostile one
+    // must not wrap the count.
+    if (bytes.size() > (1u << 29))
+        bytes = bytes.substr(0, 1u << 29);
+    std::u16string text = convertWith(systemCodePage(), bytes);
+    if (text.empty() && !bytes.empty())
+        text = convertWith("windows-1252", bytes);
+    return text;
+}
+
+void splitLines(std::u16string_view text, const LineHandler& onLine) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) {
+            onLine(text.substr(start));
+            return;
+        }
+        onLine(text.substr(start, end - start));
+        start =
+            end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+    }
+}
+
+void decodeTextLines(std::string_view bytes, const LineHandler& onLine) {
+    auto byteAt = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    bool littleEndian = bytes.size() >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE;
+    bool bigEndian = bytes.size() >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF;
+    if (!littleEndian && !bigEndian) {
+        splitLines(fromSystemCodePage(bytes), onLine);
+        return;
+    }
+    // A trailing odd byte is half a code unit and is dropped. Unpaired surrogates are
+    // kept as they are: they are data, and the conversion to UTF-8 at the edges
+    // replaces them.
+    std::u16string text;
+    text.reserve((bytes.size() - 2) / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        unsigned first = byteAt(i), second = byteAt(i + 1);
+        text += static_cast<char16_t>(littleEndian ? first | second << 8 : first << 8 | second);
+    }
+    splitLines(text, onLine);
+}
+
+bool readTextFileLines(std::u16string_view path, const LineHandler& onLine) {
+    std::string bytes;
+    if (!platform::readWholeFile(platform::resolveProgramPath(path), bytes))
+        return false;
+    decodeTextLines(bytes, onLine);
+    return true;
+}
+
+} // namespace vantrel
