@@ -142,6 +142,10 @@ fs::path RegistryStore::folder() {
     return deviceFolder();
 }
 
+fs::path RegistryStore::changeSignalPath(const fs::path& folder) {
+    return folder / changeSignalName;
+}
+
 bool RegistryStore::ensureOpen() {
     fs::path path = folder() / fileName;
     if (db_) {
@@ -186,6 +190,8 @@ RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
     path_ = path;
     device_ = status.st_dev;
     inode_ = status.st_ino;
+    changeSignal_ =
+        ::open(changeSignalPath(path.parent_path()).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     sqlite3_busy_timeout(db_, busyTimeoutMs);
 
     // WAL lets readers of every process go on while one writes. NORMAL synchronisation
@@ -235,6 +241,9 @@ void RegistryStore::close() {
     if (db_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
+    if (changeSignal_ >= 0)
+        ::close(changeSignal_);
+    changeSignal_ = -1;
     path_.clear();
 }
 
@@ -273,6 +282,13 @@ void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
             // break that too. The shared index is rebuilt from the journal when needed.
             ::rename(journal.c_str(), asideJournal.c_str());
             ::unlink(index.c_str());
+            // Every value is gone for the watchers of every process.
+            int signal = ::open(changeSignalPath(path.parent_path()).c_str(),
+                                O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (signal >= 0) {
+                [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
+                ::close(signal);
+            }
             std::fprintf(stderr,
                          "registry: %s is unreadable (%s); moved it to %s and started a new one\n",
                          path.c_str(), reason.c_str(), aside.c_str());
@@ -353,6 +369,21 @@ RegistryStore::Outcome RegistryStore::insertKeyAndParents(Root root, const KeyPa
     return Outcome::ok;
 }
 
+RegistryStore::Outcome RegistryStore::announcing(bool changed, Outcome outcome) {
+    if (changed && outcome == Outcome::ok)
+        announceChange();
+    return outcome;
+}
+
+void RegistryStore::announceChange() {
+    // The commit is visible to every reader by now. Its own writes to the journal came
+    // before that moment (the shared index is updated in memory after them), so only
+    // a write made after the commit can safely wake another process's watcher.
+    const char bump = 1;
+    if (changeSignal_ >= 0) [[maybe_unused]]
+        ssize_t written = ::pwrite(changeSignal_, &bump, 1, 0);
+}
+
 template <typename Operation> bool RegistryStore::run(const char* what, Operation operation) {
     std::lock_guard lock(mutex_);
     // A file that turns out broken in the middle of the run is moved aside like one found
@@ -410,7 +441,7 @@ bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, 
                           bool& changed) {
     changed = false;
     return run("write", [&] {
-        return inTransaction([&] {
+        Outcome committed = inTransaction([&] {
             if (Outcome outcome = insertKeyAndParents(root, key); outcome != Outcome::ok)
                 return outcome;
             sqlite3_stmt* upsert = nullptr;
@@ -433,6 +464,7 @@ bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, 
             changed = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
             return outcome;
         });
+        return announcing(changed, committed);
     });
 }
 
@@ -470,7 +502,7 @@ bool RegistryStore::deleteValue(Root root, const KeyPath& key, const ValueName& 
         bool row = false;
         Outcome outcome = step(remove, row);
         deleted = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
-        return outcome;
+        return announcing(deleted, outcome);
     });
     return ok && deleted;
 }
@@ -481,7 +513,7 @@ bool RegistryStore::deleteKey(Root root, const KeyPath& key) {
         return false;
     bool existed = false;
     bool ok = run("key deletion", [&] {
-        return inTransaction([&] {
+        Outcome committed = inTransaction([&] {
             for (const char* sql : {deleteKeyValuesSql, deleteKeysSql}) {
                 sqlite3_stmt* remove = nullptr;
                 if (Outcome outcome = prepare(sql, remove); outcome != Outcome::ok)
@@ -496,6 +528,7 @@ bool RegistryStore::deleteKey(Root root, const KeyPath& key) {
             }
             return Outcome::ok;
         });
+        return announcing(existed, committed);
     });
     return ok && existed;
 }

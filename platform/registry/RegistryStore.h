@@ -71,6 +71,10 @@ public:
     // The folder the database lives in, as the environment names it now.
     static std::filesystem::path folder();
     static constexpr const char* fileName = "registry.db";
+    // Written after every commit that changed something; watchers of every process
+    // sleep on it.
+    static constexpr const char* changeSignalName = "registry.changed";
+    static std::filesystem::path changeSignalPath(const std::filesystem::path& folder);
 
 private:
     RegistryStore() = default;
@@ -92,12 +96,16 @@ private:
     Outcome insertKeyAndParents(Root root, const KeyPath& key);
     Outcome inTransaction(const std::function<Outcome()>& body);
     Outcome classify(int code);
+    // Announces a committed change to the watchers of every process when there was one.
+    Outcome announcing(bool changed, Outcome outcome);
+    void announceChange();
 
     std::mutex mutex_;
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
+    int changeSignal_ = -1;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;
     std::string lastError_;
 };

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -29,19 +30,6 @@ void signal(int eventFd) {
     uint64_t one = 1;
     // A full counter (never in practice) already means "wake up".
     [[maybe_unused]] ssize_t written = ::write(eventFd, &one, sizeof one);
-}
-
-bool concernsRegistry(const inotify_event& event) {
-    if (event.mask & IN_Q_OVERFLOW)
-        return true;
-    if (event.len == 0)
-        return false;
-    std::string_view name(event.name);
-    std::string_view file = RegistryStore::fileName;
-    // The database itself (created, replaced, checkpointed) and its journal, where every
-    // commit lands first.
-    return name == file || (name.size() == file.size() + 4 && name.substr(0, file.size()) == file &&
-                            name.substr(file.size()) == "-wal");
 }
 
 } // namespace
@@ -114,28 +102,32 @@ void RegistryWatcher::retarget() {
         return;
     if (watch_ >= 0)
         inotify_rm_watch(inotify_, watch_);
+    // Watching the signal file alone, not the folder, keeps the other stores of the
+    // device (contacts, messages) from waking this thread.
+    std::filesystem::path signalFile = RegistryStore::changeSignalPath(folder);
     ensureFolder(folder);
-    watch_ = inotify_add_watch(inotify_, folder.c_str(),
-                               IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                                   IN_MOVED_TO);
+    if (int made = ::open(signalFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644); made >= 0)
+        ::close(made);
+    watch_ = inotify_add_watch(inotify_, signalFile.c_str(),
+                               IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
     folder_ = folder;
     if (watch_ < 0)
         std::fprintf(stderr, "registry: cannot watch %s for other processes' changes: %s\n",
-                     folder.c_str(), std::strerror(errno));
+                     signalFile.c_str(), std::strerror(errno));
 }
 
 bool RegistryWatcher::drainEvents() {
     alignas(inotify_event) char buffer[4096];
-    bool relevant = false;
+    bool any = false;
     for (;;) {
         ssize_t length = ::read(inotify_, buffer, sizeof buffer);
         if (length <= 0)
-            return relevant;
+            return any;
+        any = true;
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
-            relevant = relevant || concernsRegistry(*event);
             if (event->mask & IN_IGNORED) {
-                // The folder went away; the next wake-up watches it again.
+                // The signal file went away; the next wake-up watches it again.
                 std::lock_guard lock(mutex_);
                 if (event->wd == watch_)
                     watch_ = -1;

@@ -1,9 +1,11 @@
 #pragma once
 // Change notifications, private to platform/registry. One thread per process sleeps in
-// poll() on an inotify watch of the device folder (another process's commit appends to
-// "registry.db-wal") and on an eventfd that this process's own writes signal. On each
-// wake-up it re-reads only the watched values and calls back those whose stored type or
-// bytes differ from what it saw last, so a write of the same data calls nobody.
+// poll() on an inotify watch of "registry.changed" (which every process writes after a
+// commit that changed something) and on an eventfd that this process's own writes
+// signal. On each wake-up it re-reads only the watched values and calls back those whose
+// stored type or bytes differ from what it saw last, so a write of the same data calls
+// nobody. The journal itself is not watched: its last write comes before the commit is
+// visible to readers, so a wake-up on it could read the old value and miss the change.
 
 #include "platform/registry/RegistryStore.h"
 
@@ -47,7 +49,7 @@ private:
     void stop();
     // Points the inotify watch at the device folder the environment names now.
     void retarget();
-    // Reads every pending inotify event; true when one concerns the registry's files.
+    // Reads every pending inotify event; true when there was one.
     bool drainEvents();
     void checkWatches();
 

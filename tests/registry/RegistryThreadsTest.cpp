@@ -192,6 +192,28 @@ TEST(RegistryThreads, AnotherProcessWriteIsNoticedWithinHalfASecond) {
     cancelNotification(other);
 }
 
+TEST(RegistryThreads, LastOfManyWritesFromAnotherProcessIsNoticed) {
+    // Notifications may merge, but the last write must always reach the watcher: one
+    // woken before that write's commit became visible would read the old value and stop.
+    constexpr uint32_t writes = 300;
+    std::mutex mutex;
+    std::condition_variable seen;
+    uint32_t latest = 0;
+    NotificationId id = notifyChange(cu, u"Burst", u"Value", [&] {
+        uint32_t value = 0;
+        readDword(cu, u"Burst", u"Value", value);
+        std::lock_guard lock(mutex);
+        latest = value;
+        seen.notify_all();
+    });
+    ASSERT_EQ(waitWriter(startWriter({"count", "Burst", "Value", std::to_string(writes)})), 0);
+    std::unique_lock lock(mutex);
+    EXPECT_TRUE(seen.wait_for(lock, patience, [&] { return latest == writes; }))
+        << "last value seen: " << latest;
+    lock.unlock();
+    cancelNotification(id);
+}
+
 TEST(RegistryThreads, CancelledNotificationIsNotCalled) {
     Calls cancelled, sentinel;
     NotificationId id = notifyChange(cu, u"Cancel", u"Watched", cancelled.callback());

@@ -3,6 +3,7 @@
 //
 //   registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]   writes each pair in turn
 //   registry_writer fill KEY PREFIX COUNT                      writes PREFIX0..PREFIXn = n
+//   registry_writer count KEY NAME COUNT                       writes 1..COUNT to NAME
 #include "platform/core/Utf.h"
 #include "platform/registry/Registry.h"
 
@@ -16,7 +17,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr, "usage: registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]\n"
-                         "       registry_writer fill KEY PREFIX COUNT\n");
+                         "       registry_writer fill KEY PREFIX COUNT\n"
+                         "       registry_writer count KEY NAME COUNT\n");
     return 2;
 }
 
@@ -38,10 +40,16 @@ int main(int argc, char** argv) {
                 return 1;
         return 0;
     }
+    unsigned long count = std::strtoul(argv[4], nullptr, 10);
     if (command == "fill" && argc == 5) {
-        unsigned long count = std::strtoul(argv[4], nullptr, 10);
         for (unsigned long n = 0; n < count; ++n)
             if (!write(key, argv[3] + std::to_string(n), n))
+                return 1;
+        return 0;
+    }
+    if (command == "count" && argc == 5) {
+        for (unsigned long n = 1; n <= count; ++n)
+            if (!write(key, argv[3], n))
                 return 1;
         return 0;
     }
