@@ -14,9 +14,9 @@ using namespace vantrel::platform;
 namespace {
 
 std::vector<std::u16string> listPage() {
-    static const char16_t* const names[] = {u"Anna Berg",   u"Jonas Weber", u"Lea Fischer",
-                                            u"Paul Novak",  u"Mia Lindqvist", u"Omar Haddad",
-                                            u"Sara Conti",  u"Tim O'Neill"};
+    static const char16_t* const names[] = {u"Anna Berg",  u"Jonas Weber",   u"Lea Fischer",
+                                            u"Paul Novak", u"Mia Lindqvist", u"Omar Haddad",
+                                            u"Sara Conti", u"Tim O'Neill"};
     std::vector<std::u16string> rows;
     for (int i = 0; i < 40; ++i) {
         std::u16string row = names[i % 8];

@@ -15,8 +15,8 @@ void blendCoverage(Surface& surface, const Rect& clip, Point at, const CoverageM
     const Pixel565 solid = toPixel565(colour);
     const int cr = solid >> 11, cg = (solid >> 5) & 0x3F, cb = solid & 0x1F;
     for (int y = target.top; y < target.bottom; ++y) {
-        const uint8_t* src = mask.coverage + static_cast<ptrdiff_t>(y - at.y) * mask.pitch +
-                             (target.left - at.x);
+        const uint8_t* src =
+            mask.coverage + static_cast<ptrdiff_t>(y - at.y) * mask.pitch + (target.left - at.x);
         Pixel565* dst = surface.row(y) + target.left;
         for (int n = target.width(); n > 0; --n, ++src, ++dst) {
             const int a = *src;

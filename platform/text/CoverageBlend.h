@@ -26,6 +26,8 @@ void blendCoverage(Surface& surface, const Rect& clip, Point at, const CoverageM
 
 // The weight used for a coverage value: 0..255 mapped onto 0..256 so full coverage gives
 // the colour itself and not one step short of it.
-constexpr int coverageWeight(int coverage) { return coverage + (coverage >> 7); }
+constexpr int coverageWeight(int coverage) {
+    return coverage + (coverage >> 7);
+}
 
 } // namespace vantrel::platform

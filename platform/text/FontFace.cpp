@@ -3,7 +3,7 @@
 //
 //   1. The text system: the lock, the FreeType library, the fontconfig set, the caches
 //   2. FontFace: metrics, shaping, glyph rendering
-//   3. fontFor and registerFontFile
+//   3. fontFor, fallback faces and registerFontFile
 
 #include "platform/text/FontFace.h"
 
@@ -79,8 +79,10 @@ TextLock::TextLock() : lock_(textSystem().mutex) {}
 // ---------------------------------------------------------------------------------------
 // 2. FontFace
 
+namespace {
 // Defined with fontFor below.
 FontHandle fallbackFace(const LogicalFont& font, char32_t character);
+} // namespace
 
 struct FontFace::Impl {
     const FontFace* owner = nullptr;
@@ -111,28 +113,44 @@ struct FontFace::Impl {
     ShapedRun shapeUncached(std::u16string_view text);
     void shapeDirectionalRun(std::u16string_view text, size_t start, size_t length,
                              hb_direction_t direction, ShapedRun& run);
-    void shapePiece(std::u16string_view text, size_t start, size_t length,
-                    hb_direction_t direction, hb_script_t script, ShapedRun& run);
+    void shapePiece(std::u16string_view text, size_t start, size_t length, hb_direction_t direction,
+                    hb_script_t script, ShapedRun& run);
     void shapeWithThisFace(std::u16string_view text, size_t start, size_t length,
                            hb_direction_t direction, hb_script_t script, ShapedRun& run);
     const FontFace* faceFor(char32_t character);
     GlyphBitmap render(uint32_t glyphId);
 };
 
-FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { impl_->owner = this; }
+FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
+    impl_->owner = this;
+}
 
 FontFace::~FontFace() {
     TextLock lock;
     impl_.reset();
 }
 
-const std::string& FontFace::familyName() const { return impl_->family; }
-const std::filesystem::path& FontFace::file() const { return impl_->file; }
-int FontFace::pixelSize() const { return impl_->pixelSize; }
-bool FontFace::isBold() const { return impl_->bold; }
-bool FontFace::isItalic() const { return impl_->italic; }
-int FontFace::ascent() const { return impl_->ascent; }
-int FontFace::descent() const { return impl_->descent; }
+const std::string& FontFace::familyName() const {
+    return impl_->family;
+}
+const std::filesystem::path& FontFace::file() const {
+    return impl_->file;
+}
+int FontFace::pixelSize() const {
+    return impl_->pixelSize;
+}
+bool FontFace::isBold() const {
+    return impl_->bold;
+}
+bool FontFace::isItalic() const {
+    return impl_->italic;
+}
+int FontFace::ascent() const {
+    return impl_->ascent;
+}
+int FontFace::descent() const {
+    return impl_->descent;
+}
 
 const ShapedRun& FontFace::shape(std::u16string_view text) const {
     auto found = impl_->runs.find(text);
@@ -166,11 +184,10 @@ ShapedRun FontFace::Impl::shapeUncached(std::u16string_view text) {
     const bool mayNeedBidi =
         std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x0590; });
     UErrorCode status = U_ZERO_ERROR;
-    UBiDi* bidi = mayNeedBidi ? ubidi_openSized(static_cast<int32_t>(text.size()), 0, &status)
-                              : nullptr;
+    UBiDi* bidi =
+        mayNeedBidi ? ubidi_openSized(static_cast<int32_t>(text.size()), 0, &status) : nullptr;
     if (bidi != nullptr)
-        ubidi_setPara(bidi, text.data(), static_cast<int32_t>(text.size()), 0, nullptr,
-                      &status);
+        ubidi_setPara(bidi, text.data(), static_cast<int32_t>(text.size()), 0, nullptr, &status);
     if (bidi == nullptr || U_FAILURE(status)) {
         shapeDirectionalRun(text, 0, text.size(), HB_DIRECTION_LTR, run);
     } else {
@@ -179,8 +196,7 @@ ShapedRun FontFace::Impl::shapeUncached(std::u16string_view text) {
             int32_t start = 0, length = 0;
             const UBiDiDirection direction = ubidi_getVisualRun(bidi, i, &start, &length);
             shapeDirectionalRun(text, static_cast<size_t>(start), static_cast<size_t>(length),
-                                direction == UBIDI_RTL ? HB_DIRECTION_RTL : HB_DIRECTION_LTR,
-                                run);
+                                direction == UBIDI_RTL ? HB_DIRECTION_RTL : HB_DIRECTION_LTR, run);
         }
     }
     if (bidi != nullptr)
@@ -190,9 +206,8 @@ ShapedRun FontFace::Impl::shapeUncached(std::u16string_view text) {
 
 // Splits a run of one direction into pieces of one script each, so that every script is
 // shaped by its own rules; punctuation and marks stay with the script around them.
-void FontFace::Impl::shapeDirectionalRun(std::u16string_view text, size_t start,
-                                         size_t length, hb_direction_t direction,
-                                         ShapedRun& run) {
+void FontFace::Impl::shapeDirectionalRun(std::u16string_view text, size_t start, size_t length,
+                                         hb_direction_t direction, ShapedRun& run) {
     struct Piece {
         size_t start;
         size_t length;
@@ -267,9 +282,8 @@ void FontFace::Impl::shapePiece(std::u16string_view text, size_t start, size_t l
                              category == HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK ||
                              category == HB_UNICODE_GENERAL_CATEGORY_FORMAT ||
                              category == HB_UNICODE_GENERAL_CATEGORY_CONTROL;
-        const FontFace* chosen = follows && !segments.empty()
-                                     ? segments.back().face
-                                     : faceFor(static_cast<char32_t>(c));
+        const FontFace* chosen =
+            follows && !segments.empty() ? segments.back().face : faceFor(static_cast<char32_t>(c));
         if (!segments.empty() && segments.back().face == chosen)
             segments.back().length += units;
         else
@@ -332,9 +346,9 @@ GlyphBitmap FontFace::Impl::render(uint32_t glyphId) {
     for (int y = 0; y < bitmap.height; ++y) {
         // A negative pitch stores the rows bottom first.
         const unsigned char* row =
-            source.pitch >= 0 ? source.buffer + static_cast<ptrdiff_t>(y) * source.pitch
-                              : source.buffer + static_cast<ptrdiff_t>(bitmap.height - 1 - y) *
-                                                    -source.pitch;
+            source.pitch >= 0
+                ? source.buffer + static_cast<ptrdiff_t>(y) * source.pitch
+                : source.buffer + static_cast<ptrdiff_t>(bitmap.height - 1 - y) * -source.pitch;
         uint8_t* out = bitmap.coverage.data() + static_cast<size_t>(y) * bitmap.width;
         for (int x = 0; x < bitmap.width; ++x) {
             if (source.pixel_mode == FT_PIXEL_MODE_MONO)
@@ -347,7 +361,7 @@ GlyphBitmap FontFace::Impl::render(uint32_t glyphId) {
 }
 
 // ---------------------------------------------------------------------------------------
-// 3. fontFor and registerFontFile
+// 3. fontFor, fallback faces and registerFontFile
 
 namespace {
 
@@ -440,6 +454,18 @@ FontHandle matchAndOpen(TextSystem& system, const LogicalFont& font, FcPattern* 
     return face;
 }
 
+FontHandle fallbackFace(const LogicalFont& font, char32_t character) {
+    TextSystem& system = textSystem();
+    if (system.config == nullptr)
+        return nullptr;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* characters = FcCharSetCreate();
+    FcCharSetAddChar(characters, character);
+    FcPatternAddCharSet(pattern, FC_CHARSET, characters);
+    FcCharSetDestroy(characters);
+    return matchAndOpen(system, font, pattern);
+}
+
 } // namespace
 
 FontHandle fontFor(const LogicalFont& requested) {
@@ -461,18 +487,6 @@ FontHandle fontFor(const LogicalFont& requested) {
     if (face)
         system.fonts.emplace(key, face);
     return face;
-}
-
-FontHandle fallbackFace(const LogicalFont& font, char32_t character) {
-    TextSystem& system = textSystem();
-    if (system.config == nullptr)
-        return nullptr;
-    FcPattern* pattern = FcPatternCreate();
-    FcCharSet* characters = FcCharSetCreate();
-    FcCharSetAddChar(characters, character);
-    FcPatternAddCharSet(pattern, FC_CHARSET, characters);
-    FcCharSetDestroy(characters);
-    return matchAndOpen(system, font, pattern);
 }
 
 bool registerFontFile(const std::filesystem::path& file) {

@@ -5,7 +5,8 @@
 // pixels, a weight, an italic flag and a face name. `fontFor` resolves it through
 // fontconfig (so "Tahoma", "Segoe UI", "Verdana" or any unknown name lands on an installed
 // face) and hands out a shared `FontFace` that renders with FreeType, shapes with
-// HarfBuzz and keeps its glyph bitmaps and shaped runs cached.
+// HarfBuzz and keeps its glyph bitmaps and shaped runs cached. Characters the face lacks
+// (another script, a symbol) are drawn from a face fontconfig finds for them.
 //
 // Size convention: the height is a character height, as the phone's negative-height
 // logical fonts were, so the face's em square is `height` pixels tall. Ascent plus descent

@@ -43,13 +43,15 @@ struct PreparedText {
     size_t mnemonic = std::u16string::npos; // the character to underline
 };
 
-bool isLineFeed(char16_t c) { return c == u'\r' || c == u'\n'; }
+bool isLineFeed(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
 
 PreparedText prepare(std::u16string_view text, unsigned flags) {
     PreparedText prepared;
     const bool prefixes = !(flags & TextFormat::NoPrefix) && text.find(u'&') != text.npos;
-    const bool flatten = (flags & TextFormat::SingleLine) &&
-                         std::any_of(text.begin(), text.end(), isLineFeed);
+    const bool flatten =
+        (flags & TextFormat::SingleLine) && std::any_of(text.begin(), text.end(), isLineFeed);
     if (!prefixes && !flatten) {
         prepared.text = text;
         return prepared;
@@ -184,10 +186,9 @@ std::vector<Line> layoutLines(const FontFace& font, std::u16string_view text, un
             if (end == text.size())
                 break;
             // "\r\n" ends one line, as a lone "\r" or "\n" does.
-            start = end + ((text[end] == u'\r' && end + 1 < text.size() &&
-                            text[end + 1] == u'\n')
-                               ? 2
-                               : 1);
+            start =
+                end +
+                ((text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') ? 2 : 1);
             if (start == text.size())
                 break; // a final line feed starts no empty line
         }
@@ -199,8 +200,7 @@ std::vector<Line> layoutLines(const FontFace& font, std::u16string_view text, un
 
 // Underlines the glyphs made from the mnemonic character of a line.
 void underlineMnemonic(Surface& surface, const Rect& clip, int x, int baseline,
-                       const FontFace& font, const ShapedRun& run, size_t cluster,
-                       Colour colour) {
+                       const FontFace& font, const ShapedRun& run, size_t cluster, Colour colour) {
     int32_t from = INT32_MAX, to = INT32_MIN;
     for (const ShapedGlyph& glyph : run.glyphs) {
         if (glyph.cluster != cluster)

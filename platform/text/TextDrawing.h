@@ -17,13 +17,13 @@ namespace TextFormat {
 constexpr unsigned Left = 0x0;
 constexpr unsigned Centre = 0x1;
 constexpr unsigned Right = 0x2;
-constexpr unsigned VerticalCentre = 0x4; // the whole block, wrapped or not
-constexpr unsigned Bottom = 0x8;         // the whole block, wrapped or not
-constexpr unsigned WordBreak = 0x10;     // wrap at line-break opportunities
-constexpr unsigned SingleLine = 0x20;    // line feeds do not start new lines
-constexpr unsigned NoClip = 0x100;       // may draw outside the rectangle (not the clip)
+constexpr unsigned VerticalCentre = 0x4;  // the whole block, wrapped or not
+constexpr unsigned Bottom = 0x8;          // the whole block, wrapped or not
+constexpr unsigned WordBreak = 0x10;      // wrap at line-break opportunities
+constexpr unsigned SingleLine = 0x20;     // line feeds do not start new lines
+constexpr unsigned NoClip = 0x100;        // may draw outside the rectangle (not the clip)
 constexpr unsigned CalculateRect = 0x400; // measure only, draw nothing
-constexpr unsigned NoPrefix = 0x800;     // "&" is drawn as is instead of marking a mnemonic
+constexpr unsigned NoPrefix = 0x800;      // "&" is drawn as is instead of marking a mnemonic
 } // namespace TextFormat
 
 // The width of a run and the font's line height.

@@ -25,7 +25,8 @@ void referenceBlend(Surface& surface, const Rect& clip, Point at, const Coverage
                 const int cc = (c >> shift) & ((1 << bits) - 1);
                 return (dc + (((cc - dc) * w) >> 8)) << shift;
             };
-            surface.set(p.x, p.y, static_cast<Pixel565>(channel(11, 5) | channel(5, 6) | channel(0, 5)));
+            surface.set(p.x, p.y,
+                        static_cast<Pixel565>(channel(11, 5) | channel(5, 6) | channel(0, 5)));
         }
     }
 }
@@ -66,9 +67,9 @@ TEST(CoverageBlend, MatchesReferenceOnSeededRandomInput) {
         for (int y = 0; y < fast.height(); ++y)
             for (int x = 0; x < fast.width(); ++x)
                 ASSERT_EQ(fast.at(x, y), reference.at(x, y))
-                    << "round " << round << " pixel " << x << "," << y << " mask " << width
-                    << "x" << height << " at " << at.x << "," << at.y << " clip " << clip.left
-                    << "," << clip.top << "-" << clip.right << "," << clip.bottom;
+                    << "round " << round << " pixel " << x << "," << y << " mask " << width << "x"
+                    << height << " at " << at.x << "," << at.y << " clip " << clip.left << ","
+                    << clip.top << "-" << clip.right << "," << clip.bottom;
     }
 }
 

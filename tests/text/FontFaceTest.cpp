@@ -1,4 +1,5 @@
 #include "platform/text/FontFace.h"
+
 #include "platform/core/Utf.h"
 #include "platform/text/TextDrawing.h"
 
@@ -35,8 +36,8 @@ std::string utf16be(const std::string& ascii) {
 // Copies an installed font under a new file name with its family renamed (same length, so
 // the tables stay where they are), giving a face that only registration can make known.
 std::filesystem::path renamedFontCopy(const std::filesystem::path& folder,
-                                      const std::filesystem::path& source,
-                                      const std::string& from, const std::string& to) {
+                                      const std::filesystem::path& source, const std::string& from,
+                                      const std::string& to) {
     std::ifstream in(source, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     replaceAll(bytes, from, to);

@@ -13,7 +13,9 @@ namespace {
 constexpr Pixel565 kWhite = 0xFFFF;
 constexpr Colour kRed = rgb(255, 0, 0);
 
-FontHandle testFont(int height = 16) { return fontFor({height, 400, false, u"Tahoma"}); }
+FontHandle testFont(int height = 16) {
+    return fontFor({height, 400, false, u"Tahoma"});
+}
 
 Surface whiteSurface(int width, int height) {
     Surface surface(width, height);
@@ -133,18 +135,18 @@ TEST(TextRun, SurrogatesAndBrokenUtf16DoNotFail) {
     FontHandle font = testFont();
     Surface surface = whiteSurface(300, 200);
     const std::u16string samples[] = {
-        u"a\U0001F600b",                      // a proper pair
-        std::u16string(u"x") + char16_t(0xD800) + u"y",  // lone high surrogate
-        std::u16string(1, char16_t(0xDC00)) + u" z",     // lone low surrogate
-        std::u16string{char16_t(0xDC00), char16_t(0xD800)}, // pair in the wrong order
-        std::u16string(u"end") + char16_t(0xD83D),          // cut in half at the end
+        u"a\U0001F600b",                                              // a proper pair
+        std::u16string(u"x") + char16_t(0xD800) + u"y",               // lone high surrogate
+        std::u16string(1, char16_t(0xDC00)) + u" z",                  // lone low surrogate
+        std::u16string{char16_t(0xDC00), char16_t(0xD800)},           // pair in the wrong order
+        std::u16string(u"end") + char16_t(0xD83D),                    // cut in half at the end
         u"\u05E9\u05DC\u05D5\u05DD abc \u0633\u0644\u0627\u0645 123", // mixed directions
     };
     for (const std::u16string& text : samples) {
         EXPECT_GT(measureRun(*font, text).width, 0);
         drawRun(surface, surface.bounds(), {0, 0}, *font, text, kRed);
-        const Rect used = drawFormatted(&surface, {0, 20, 40, 200}, surface.bounds(), *font,
-                                        text, kRed, Format::WordBreak | Format::Centre);
+        const Rect used = drawFormatted(&surface, {0, 20, 40, 200}, surface.bounds(), *font, text,
+                                        kRed, Format::WordBreak | Format::Centre);
         EXPECT_GE(used.height(), font->lineHeight());
     }
 }
@@ -232,10 +234,10 @@ TEST(TextFormatted, AlignmentPlacesTheWholeBlock) {
         unsigned flags;
         const char* name;
     };
-    for (const Case& c : {Case{Format::Left, "left"}, Case{Format::Centre, "centre"},
-                          Case{Format::Right, "right"}, Case{Format::VerticalCentre, "vcentre"},
-                          Case{Format::Bottom, "bottom"},
-                          Case{Format::Centre | Format::VerticalCentre, "middle"}}) {
+    for (const Case& c :
+         {Case{Format::Left, "left"}, Case{Format::Centre, "centre"}, Case{Format::Right, "right"},
+          Case{Format::VerticalCentre, "vcentre"}, Case{Format::Bottom, "bottom"},
+          Case{Format::Centre | Format::VerticalCentre, "middle"}}) {
         SCOPED_TRACE(c.name);
         Surface surface = whiteSurface(240, 200);
         const unsigned flags = c.flags | Format::WordBreak | Format::NoPrefix;
@@ -298,10 +300,10 @@ TEST(TextFormatted, AmpersandIsDrawnAsIsWithNoPrefix) {
                             Format::CalculateRect)
                   .width(),
               withAmpersand);
-    EXPECT_EQ(drawFormatted(nullptr, {0, 0, 1000, 0}, {}, *font, u"&File", kRed,
-                            Format::CalculateRect)
-                  .width(),
-              measureRun(*font, u"File").width);
+    EXPECT_EQ(
+        drawFormatted(nullptr, {0, 0, 1000, 0}, {}, *font, u"&File", kRed, Format::CalculateRect)
+            .width(),
+        measureRun(*font, u"File").width);
 
     // The marked letter is underlined below the baseline; "File" has no descenders.
     Surface plain = whiteSurface(100, 40);
