@@ -2,7 +2,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/Utf.h"
-#include "platform/display/Screenshot.h"
+#include "platform/imaging/PngWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -250,9 +250,8 @@ void ScriptRunner::addBuiltins() {
     addCommand("screenshot", [this](const std::vector<std::string>& w, std::string& out) -> std::string {
         if (w.size() != 1)
             return "screenshot takes a file name";
-        std::string error;
-        if (!saveScreenshot(inner_.screen(), w[0], error))
-            return error;
+        if (!writePng(w[0], inner_.screen()))
+            return "cannot write the screenshot " + w[0];
         out = "screenshot " + w[0];
         return {};
     });
