@@ -86,8 +86,14 @@ std::optional<ImageHeader> gifHeader(std::string_view b) {
                 std::max<int64_t>(height, littleEndian16(b, at + 3) + littleEndian16(b, at + 7));
             break;
         }
-        if (block != 0x21)
+        if (block == 0x3B) // the trailer: no frame at all
             break;
+        if (block != 0x21) {
+            // The decoder skips stray bytes between blocks, so the scan must too, or a
+            // frame hidden behind them would escape the size check.
+            ++at;
+            continue;
+        }
         // An extension: label, then sub-blocks until an empty one.
         at += 2;
         while (at < b.size() && byteAt(b, at) != 0)
