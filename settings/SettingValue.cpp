@@ -3,6 +3,7 @@
 #include "platform/core/Window.h"
 
 #include <climits>
+#include <optional>
 
 namespace vantrel {
 

@@ -4,7 +4,6 @@
 // byte-order mark, otherwise 8-bit text in the system code page. Lines end at CR, LF
 // or CR LF and are delivered whole, whatever their length.
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
