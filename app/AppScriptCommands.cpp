@@ -5,6 +5,7 @@
 #include "platform/core/Utf.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vantrel {
 
@@ -47,6 +48,29 @@ void addAppScriptCommands(ScriptRunner& runner) {
         std::u16string name = toUtf16(w[0]);
         runner.waitUntil([name] { return handled(name); }, timeout,
                          "the main window did not receive " + w[0]);
+        return std::string();
+    });
+    runner.addCommand("expect-stylus", [&runner](const std::vector<std::string>& w, std::string&) {
+        uint32_t timeout = 5000;
+        try {
+            if (w.size() > 1)
+                throw 0;
+            if (w.size() == 1)
+                timeout = static_cast<uint32_t>(std::stoul(w[0]));
+        } catch (...) {
+            return std::string("expect-stylus takes an optional timeout");
+        }
+        size_t seen = stylusDowns().size();
+        runner.waitUntil(
+            [seen] {
+                if (stylusDowns().size() <= seen)
+                    return false;
+                Point p = stylusDowns()[seen];
+                std::printf("stylus down %d %d\n", p.x, p.y);
+                std::fflush(stdout);
+                return true;
+            },
+            timeout, "the stylus did not touch the main window");
         return std::string();
     });
     runner.addCommand("expect-box", [](const std::vector<std::string>& w, std::string&) {

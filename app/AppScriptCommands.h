@@ -9,6 +9,9 @@ namespace vantrel {
 //   received                      prints the registered messages the window handled
 //   expect-message NAME [MS]      holds until the main window handled NAME (real time,
 //                                 default 5000 ms), else fails
+//   expect-stylus [MS]            holds until the stylus goes down on the main window
+//                                 (real time, default 5000 ms) and prints
+//                                 "stylus down X Y" in client coordinates
 //   expect-box TEXT               fails unless a message box with that "caption: text"
 //                                 was shown
 void addAppScriptCommands(platform::ScriptRunner& runner);

@@ -14,6 +14,7 @@ using namespace platform;
 namespace {
 
 std::vector<std::u16string> handled;
+std::vector<Point> downs;
 
 void paint(WindowHandle window) {
     Rect damaged = beginPaint(window);
@@ -38,6 +39,8 @@ void doFullScreen(WindowHandle window) {
 
 const std::vector<std::u16string>& handledRegisteredMessages() { return handled; }
 
+const std::vector<Point>& stylusDowns() { return downs; }
+
 intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) {
     if (id >= msg::firstRegistered) {
         std::u16string_view name = registeredMessageName(id);
@@ -57,6 +60,9 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         return defaultWindowProcedure(window, id, wParam, lParam);
     case msg::paint:
         paint(window);
+        return 0;
+    case msg::leftButtonDown:
+        downs.push_back(unpackPoint(lParam));
         return 0;
     case msg::eraseBackground:
         return 0;

@@ -16,4 +16,7 @@ intptr_t mainWindowProcedure(platform::WindowHandle window, uint32_t id, uintptr
 // check what reached the window with it.
 const std::vector<std::u16string>& handledRegisteredMessages();
 
+// Where the stylus went down on the window, in client coordinates, oldest first.
+const std::vector<platform::Point>& stylusDowns();
+
 } // namespace vantrel

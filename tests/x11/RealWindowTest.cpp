@@ -1,0 +1,117 @@
+// The real window: the app opens under a virtual X server, the window's pixels on the X
+// screen are those of its own buffer, and a click from outside reaches it as the stylus.
+
+#include "platform/core/Paths.h"
+#include "platform/imaging/ImageDecoder.h"
+#include "tests/support/Process.h"
+#include "tests/support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+using namespace vantrel;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool onPath(const char* program) {
+    return test::runProcess({"/bin/sh", "-c", std::string("command -v ") + program}, 5s).exitCode == 0;
+}
+
+// A private X server for the test, on a display number nobody uses.
+class VirtualScreen {
+public:
+    VirtualScreen() {
+        for (int number = 90 + getpid() % 100; number < 400 && !server_; ++number) {
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+                continue;
+            name_ = ":" + std::to_string(number);
+            server_ = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
+                "/usr/bin/Xvfb", name_, "-screen", "0", "720x1000x24", "-nolisten", "tcp"});
+            for (int i = 0; i < 100 && !display_; ++i) {
+                std::this_thread::sleep_for(50ms);
+                display_ = XOpenDisplay(name_.c_str());
+            }
+        }
+    }
+    ~VirtualScreen() {
+        if (display_)
+            XCloseDisplay(display_);
+    }
+    Display* display() const { return display_; }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+    std::unique_ptr<test::BackgroundProcess> server_;
+    Display* display_ = nullptr;
+};
+
+} // namespace
+
+TEST(RealWindow, ShowsTheWindowBufferAndTakesClicksAsTheStylus) {
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (!onPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps brings it)";
+    VirtualScreen screen;
+    ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start";
+
+    fs::path shot = platform::programFolder() / "app.png";
+    fs::path script = platform::programFolder() / "window.script";
+    std::ofstream(script) << "wait 500\nscreenshot " << shot.string()
+                          << "\nprint ready\nexpect-stylus 10000\nquit\n";
+    std::string vantrel = (test::binaryFolder() / "app" / "vantrel").string();
+    test::BackgroundProcess app({"/usr/bin/env", "DISPLAY=" + screen.name(), "VANTREL_BACKEND=sdl",
+                                 vantrel, "--size", "240x320", "--script", script.string()});
+    ASSERT_TRUE(app.waitForLine("ready", 20s)) << app.errors();
+
+    auto search = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool", "search",
+                                    "--name", "^Vantrel$"},
+                                   10s);
+    ASSERT_EQ(search.exitCode, 0) << "no window named Vantrel";
+    Window window = std::stoul(search.out);
+
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(screen.display(), window, &attributes));
+    ASSERT_EQ(attributes.width, 240);
+    ASSERT_EQ(attributes.height, 320);
+    XImage* image = XGetImage(screen.display(), window, 0, 0, 240, 320, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+
+    auto expected = platform::decodeImageFile(shot);
+    ASSERT_TRUE(expected.ok()) << expected.error;
+    ASSERT_EQ(expected.image.width, 240);
+    int mismatches = 0;
+    for (int y = 0; y < 320; ++y) {
+        for (int x = 0; x < 240; ++x) {
+            unsigned long shown = XGetPixel(image, x, y);
+            uint32_t want = expected.image.at(x, y);
+            // The screen texture is RGB565; how it widens to 8 bits may differ by a step.
+            for (int shift : {0, 8, 16})
+                if (std::abs(int((shown >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) {
+                    ++mismatches;
+                    break;
+                }
+        }
+    }
+    XDestroyImage(image);
+    EXPECT_EQ(mismatches, 0) << "pixels on the X screen differ from the window buffer";
+
+    // The task bar strip covers the top 26 pixels of a 240-wide screen, so the main
+    // window's client area starts below it.
+    auto click = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
+                                   "mousemove", "--window", std::to_string(window), "100", "150",
+                                   "click", "1"},
+                                  10s);
+    EXPECT_EQ(click.exitCode, 0) << click.err;
+    EXPECT_TRUE(app.waitForLine("stylus down 100 124", 10s)) << app.output() << app.errors();
+    EXPECT_EQ(app.wait(10s), 0) << app.errors();
+}
