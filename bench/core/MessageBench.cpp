@@ -132,7 +132,9 @@ void BM_RoundTripBetweenProcesses(benchmark::State& state) {
     waitpid(child, nullptr, 0);
     destroyWindow(self);
 }
-BENCHMARK(BM_RoundTripBetweenProcesses)->UseRealTime();
+// A fixed count runs the body once: a second fork would inherit a started channel
+// without its listening thread.
+BENCHMARK(BM_RoundTripBetweenProcesses)->Iterations(3000)->UseRealTime();
 
 // Runs a timer of the given period on the real clock and reports how late its
 // messages came on average and at worst.
