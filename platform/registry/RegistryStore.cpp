@@ -45,6 +45,10 @@ constexpr const char* schemaSql = "CREATE TABLE IF NOT EXISTS keys("
                                   " type INTEGER NOT NULL, data BLOB NOT NULL,"
                                   " PRIMARY KEY(root, key, folded)) WITHOUT ROWID;";
 
+constexpr const char* foreignSchemaSql =
+    "SELECT 1 FROM sqlite_schema WHERE type IN ('view', 'trigger')"
+    " OR (name IN ('keys', 'vals') AND type <> 'table') LIMIT 1";
+
 constexpr const char* readSql =
     "SELECT type, data FROM vals WHERE root=?1 AND key=?2 AND folded=?3";
 // The name keeps its first writer's case; the row is only touched when the data differs,
@@ -193,45 +197,70 @@ RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
     changeSignal_ =
         ::open(changeSignalPath(path.parent_path()).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     sqlite3_busy_timeout(db_, busyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    // The file is outside data: whatever it holds must not run code of its own choosing
+    // (triggers, functions in views) or let SQL damage the file format.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
 
+    // Whatever SQLite refuses in a file it could open (an unsupported format, a broken
+    // page, tables that are not ours) makes the file unusable for good, so it goes
+    // aside; a busy, full or read-only device is a passing state and leaves it alone.
+    Outcome outcome = configure();
+    if (outcome == Outcome::failed && !isPassing(lastCode_, path))
+        outcome = Outcome::corrupt;
+    return outcome;
+}
+
+RegistryStore::Outcome RegistryStore::configure() {
     // WAL lets readers of every process go on while one writes. NORMAL synchronisation
     // in WAL mode never corrupts the file; a power cut may lose the last write only.
-    sqlite3_stmt* mode = nullptr;
-    if (Outcome outcome = prepare("PRAGMA journal_mode=WAL", mode); outcome != Outcome::ok)
+    std::string answer;
+    if (Outcome outcome = queryText("PRAGMA journal_mode=WAL", answer); outcome != Outcome::ok)
         return outcome;
-    {
-        StatementUse use(mode);
-        bool row = false;
-        if (Outcome outcome = step(mode, row); outcome != Outcome::ok)
-            return outcome;
-        const char* result = row ? reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)) : "";
-        if (!result || std::strcmp(result, "wal") != 0) {
-            lastError_ = "cannot switch to write-ahead logging";
-            return Outcome::failed;
-        }
+    if (answer != "wal") {
+        lastError_ = "cannot switch to write-ahead logging";
+        return Outcome::corrupt;
     }
     if (Outcome outcome = execute("PRAGMA synchronous=NORMAL"); outcome != Outcome::ok)
         return outcome;
 
     // A file whose header is sound may still hold broken pages; finding that now, while
     // nothing of this process depends on it, is cheap for a registry of a few kilobytes.
-    sqlite3_stmt* check = nullptr;
-    if (Outcome outcome = prepare("PRAGMA quick_check", check); outcome != Outcome::ok)
+    if (Outcome outcome = queryText("PRAGMA quick_check", answer); outcome != Outcome::ok)
         return outcome;
-    {
-        StatementUse use(check);
-        bool row = false;
-        if (Outcome outcome = step(check, row); outcome != Outcome::ok)
-            return outcome;
-        const char* result =
-            row ? reinterpret_cast<const char*>(sqlite3_column_text(check, 0)) : "";
-        if (!result || std::strcmp(result, "ok") != 0) {
-            lastError_ =
-                std::string("integrity check failed: ") + firstFinding(result ? result : "");
+    if (answer != "ok") {
+        lastError_ = "integrity check failed: " + firstFinding(answer);
+        return Outcome::corrupt;
+    }
+    if (Outcome outcome = execute(schemaSql); outcome != Outcome::ok)
+        return outcome;
+    return checkSchema();
+}
+
+RegistryStore::Outcome RegistryStore::checkSchema() {
+    // A file that SQLite reads but whose tables are not ours (a view or a trigger in
+    // their place, a column missing) would fail every call for good; it is as unusable
+    // as a broken one and goes aside the same way.
+    sqlite3_stmt* foreign = nullptr;
+    if (Outcome outcome = prepare(foreignSchemaSql, foreign); outcome != Outcome::ok)
+        return outcome;
+    StatementUse use(foreign);
+    bool row = false;
+    if (Outcome outcome = step(foreign, row); outcome != Outcome::ok)
+        return outcome;
+    if (row) {
+        lastError_ = "not a registry database";
+        return Outcome::corrupt;
+    }
+    for (const char* sql : {readSql, upsertSql, insertKeySql, deleteKeysSql, deleteKeyValuesSql}) {
+        sqlite3_stmt* statement = nullptr;
+        if (prepare(sql, statement) != Outcome::ok) {
+            lastError_ = "not a registry database: " + lastError_;
             return Outcome::corrupt;
         }
     }
-    return execute(schemaSql);
+    return Outcome::ok;
 }
 
 void RegistryStore::close() {
@@ -303,11 +332,36 @@ void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
 
 // ---------------------------------------------------------------------------- helpers
 
+bool RegistryStore::isPassing(int code, const fs::path& path) {
+    switch (code & 0xFF) {
+    case SQLITE_READONLY:
+        // Plain read-only on a file the system lets us write means its header claims a
+        // format newer than this SQLite writes: that is the file's fault. The extended
+        // codes (a journal to recover, a file moved away) pass with a reopen.
+        return code != SQLITE_READONLY || ::access(path.c_str(), W_OK) != 0 ||
+               ::access(path.parent_path().c_str(), W_OK) != 0;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_FULL:
+    case SQLITE_INTERRUPT:
+    case SQLITE_PROTOCOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 RegistryStore::Outcome RegistryStore::classify(int code) {
+    lastCode_ = code;
     lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
     int primary = code & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ? Outcome::corrupt
-                                                                 : Outcome::failed;
+    bool broken = primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ||
+                  (primary == SQLITE_READONLY && !isPassing(code, path_));
+    return broken ? Outcome::corrupt : Outcome::failed;
 }
 
 RegistryStore::Outcome RegistryStore::execute(const char* sql) {
@@ -324,6 +378,20 @@ RegistryStore::Outcome RegistryStore::prepare(const char* sql, sqlite3_stmt*& ou
     if (code != SQLITE_OK)
         return classify(code);
     statements_.emplace(sql, out);
+    return Outcome::ok;
+}
+
+RegistryStore::Outcome RegistryStore::queryText(const char* sql, std::string& answer) {
+    answer.clear();
+    sqlite3_stmt* statement = nullptr;
+    if (Outcome outcome = prepare(sql, statement); outcome != Outcome::ok)
+        return outcome;
+    StatementUse use(statement);
+    bool row = false;
+    if (Outcome outcome = step(statement, row); outcome != Outcome::ok)
+        return outcome;
+    if (const unsigned char* text = row ? sqlite3_column_text(statement, 0) : nullptr)
+        answer = reinterpret_cast<const char*>(text);
     return Outcome::ok;
 }
 

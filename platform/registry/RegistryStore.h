@@ -84,6 +84,9 @@ private:
 
     bool ensureOpen();
     Outcome open(const std::filesystem::path& path);
+    // Settings, integrity and schema of a freshly opened file.
+    Outcome configure();
+    Outcome checkSchema();
     void close();
     // Renames a database that SQLite rejects (and its journal) out of the way so a new
     // one can be made, unless another process has already done so.
@@ -95,7 +98,12 @@ private:
     Outcome step(sqlite3_stmt* statement, bool& row);
     Outcome insertKeyAndParents(Root root, const KeyPath& key);
     Outcome inTransaction(const std::function<Outcome()>& body);
+    // Turns an SQLite result code into an outcome and remembers its message.
     Outcome classify(int code);
+    // A code that says the device is busy, full or read-only, not that the file is bad.
+    static bool isPassing(int code, const std::filesystem::path& path);
+    // The first column of the first row, for pragmas that answer one word.
+    Outcome queryText(const char* sql, std::string& answer);
     // Announces a committed change to the watchers of every process when there was one.
     Outcome announcing(bool changed, Outcome outcome);
     void announceChange();
@@ -108,6 +116,7 @@ private:
     int changeSignal_ = -1;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;
     std::string lastError_;
+    int lastCode_ = 0;
 };
 
 } // namespace vantrel::platform::registry

@@ -182,7 +182,8 @@ TEST(Registry, MissingDeviceFolderIsCreated) {
 }
 
 TEST(Registry, UnreadableDatabaseIsMovedAsideAndReplaced) {
-    // Garbage from the first byte, and a sound header whose tables are garbage.
+    // Garbage from the first byte, a sound header whose tables are garbage, and a sound
+    // file with an unreadable header.
     fs::path source = vantrel::test::freshFolder("source");
     {
         DeviceFolderSwitch use(source);
@@ -195,8 +196,12 @@ TEST(Registry, UnreadableDatabaseIsMovedAsideAndReplaced) {
     ASSERT_TRUE(readWholeFile(source / "registry.db", healthy));
     ASSERT_GT(healthy.size(), 3u * 4096);
     std::string damaged = healthy.substr(0, 4096) + randomBytes(healthy.size() - 4096, 3);
+    // A header claiming a file format newer than SQLite reads: a sound file SQLite
+    // refuses to use, not a passing state to wait out.
+    std::string newerFormat = healthy;
+    newerFormat[18] = 9;
 
-    for (const std::string& broken : {randomBytes(8192, 2), damaged}) {
+    for (const std::string& broken : {randomBytes(8192, 2), damaged, newerFormat}) {
         fs::path device = vantrel::test::freshFolder("broken");
         ASSERT_TRUE(writeFileAtomically(device / "registry.db", broken));
         DeviceFolderSwitch use(device);
