@@ -3,8 +3,10 @@
 #include "app/MainWindow.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
+#include "settings/SettingQuery.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdio>
 
 namespace vantrel {
@@ -73,6 +75,18 @@ void addAppScriptCommands(ScriptRunner& runner) {
             timeout, "the stylus did not touch the main window");
         return std::string();
     });
+    // Setting lookups: the words go to the store's query as UTF-16.
+    using Query = bool (*)(const std::vector<std::u16string>&, std::string&, std::string&);
+    for (auto [name, query] : {std::pair<const char*, Query>{"setting", runSettingCommand},
+                               std::pair<const char*, Query>{"settings-load", runSettingsLoadCommand}}) {
+        runner.addCommand(name, [query](const std::vector<std::string>& w, std::string& out) {
+            std::vector<std::u16string> words;
+            for (const auto& word : w)
+                words.push_back(toUtf16(word));
+            std::string error;
+            return query(words, out, error) ? std::string() : error;
+        });
+    }
     runner.addCommand("expect-box", [](const std::vector<std::string>& w, std::string&) {
         if (w.size() != 1)
             return std::string("expect-box takes one quoted \"caption: text\"");

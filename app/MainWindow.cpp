@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "platform/core/Backend.h"
 #include "platform/gfx/Surface.h"
+#include "settings/SettingManager.h"
 
 #include <algorithm>
 
@@ -29,8 +30,10 @@ void paint(WindowHandle window) {
 // Places the window below the task bar, or over the whole screen in full screen.
 void doFullScreen(WindowHandle window) {
     setForegroundWindow(window);
+    bool fullScreen = SettingManager::instance().fullScreen();
+    setTaskBarVisible(!fullScreen);
     Size screen = screenSize();
-    int top = workArea().top;
+    int top = fullScreen ? 0 : workArea().top;
     moveWindow(window, {0, top, screen.width, screen.height}, false);
     invalidateRect(window);
 }

@@ -5,6 +5,9 @@
 #include "app/SmsInterceptor.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/registry/Registry.h"
+#include "settings/DefaultSettingProvider.h"
+#include "settings/SettingManager.h"
+#include "settings/SettingStore.h"
 
 #include <algorithm>
 #include <vector>
@@ -110,10 +113,22 @@ bool initialiseOnce(WindowHandle window) {
     initialised = true;
     // Thread set-up for the object model has no counterpart here: nothing to fail.
 
-    // Still to come with their subsystems, in this place of the sequence: the contact
-    // store's application object, the setting store with the built-in look, the theme,
-    // the language and the user's settings.ini, then the four screens and the gesture
-    // layer added to the window's controls.
+    SettingManager& manager = SettingManager::instance();
+    manager.setMainWindow(window);
+    // Still to come with the contact store: its application object, logged on with
+    // this window as owner.
+
+    SettingStore& store = SettingStore::instance();
+    store.suspendRehashing();
+    static DefaultSettingProvider provider(manager, store);
+    store.setDefaultProvider(&provider);
+    store.loadDefaults();
+    // Still to come with theme archives and language files: the current theme and the
+    // current language, then the user's settings.ini.
+    store.resumeRehashing();
+
+    // Still to come with the control toolkit: the four screens and the gesture layer,
+    // added to the window's controls.
 
     readUnreadSmsCount();
 
