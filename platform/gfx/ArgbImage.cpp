@@ -106,7 +106,8 @@ uint32_t straight(const Sample& s) {
 } // namespace
 
 ArgbImage scaleArgb(const ArgbImage& image, int width, int height) {
-    if (width <= 0 || height <= 0 || image.isEmpty())
+    if (width <= 0 || height <= 0 || image.isEmpty() ||
+        static_cast<int64_t>(width) * height > kMaxArgbPixels)
         return {};
     const std::vector<Taps> columns = axisTaps(image.width, width);
     const std::vector<Taps> rows = axisTaps(image.height, height);

@@ -49,9 +49,12 @@ Rgb565Image toRgb565(const ArgbImage& image);
 // The surface as an opaque ARGB image (for screenshots).
 ArgbImage fromRgb565(const Surface& surface);
 
+// The largest image made here: 16 million pixels, 64 MiB.
+inline constexpr int64_t kMaxArgbPixels = 16 << 20;
+
 // Resamples to the given size: area averaging on an axis that shrinks, bilinear on one
 // that grows, in premultiplied alpha so transparent pixels do not bleed their colour.
-// A size of zero or less gives an empty image.
+// A size of zero or less, or beyond kMaxArgbPixels, gives an empty image.
 ArgbImage scaleArgb(const ArgbImage& image, int width, int height);
 
 } // namespace vantrel::platform

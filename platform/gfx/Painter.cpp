@@ -3,6 +3,7 @@
 #include "platform/gfx/PixelKernels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -36,7 +37,7 @@ bool sharesMemory(const Surface& a, const Surface& b) {
 }
 
 int interpolate(int a, int b, int i, int n) {
-    return n <= 1 ? a : a + (b - a) * i / (n - 1);
+    return n <= 1 ? a : a + static_cast<int>(static_cast<int64_t>(b - a) * i / (n - 1));
 }
 
 Pixel565 gradientPixel(Colour from, Colour to, int i, int n) {
@@ -201,22 +202,28 @@ void Painter::drawLine(Point from, Point to, const Pen& pen) {
         fillSolid({from.x - half, top, from.x - half + w, bottom}, pen.colour);
         return;
     }
-    // Other lines step along with Bresenham's rule and stamp a square of the pen's width.
-    const int dx = std::abs(to.x - from.x), dy = -std::abs(to.y - from.y);
-    const int stepX = from.x < to.x ? 1 : -1, stepY = from.y < to.y ? 1 : -1;
-    int error = dx + dy;
-    Point p = from;
-    while (p != to) {
+    // Other lines step one pixel at a time along their longer axis, the other coordinate
+    // rounded to the nearest pixel, stamping a square of the pen's width. Only the steps
+    // that can touch the clip are taken, so a line of any length costs what it shows.
+    const bool alongX = std::abs(static_cast<int64_t>(to.x) - from.x) >=
+                        std::abs(static_cast<int64_t>(to.y) - from.y);
+    const int64_t major = alongX ? from.x : from.y;
+    const int64_t minor = alongX ? from.y : from.x;
+    const int64_t majorSpan = (alongX ? to.x : to.y) - major;
+    const int64_t minorSpan = (alongX ? to.y : to.x) - minor;
+    const int64_t steps = std::abs(majorSpan);
+    const int step = majorSpan > 0 ? 1 : -1;
+    const Rect area = clip_.bounds();
+    const int64_t low = (alongX ? area.left : area.top) - int64_t{w};
+    const int64_t high = (alongX ? area.right : area.bottom) + int64_t{w};
+    const int64_t first = std::max<int64_t>(0, step > 0 ? low - major : major - high);
+    const int64_t last = std::min<int64_t>(steps - 1, step > 0 ? high - major : major - low);
+    for (int64_t k = first; k <= last; ++k) {
+        const auto m = static_cast<int>(major + step * k);
+        const auto n =
+            static_cast<int>(minor + std::llround(static_cast<long double>(minorSpan) * k / steps));
+        const Point p = alongX ? Point{m, n} : Point{n, m};
         fillSolid(Rect::fromSize(p.x - half, p.y - half, w, w), pen.colour);
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            p.x += stepX;
-        }
-        if (twice <= dx) {
-            error += dx;
-            p.y += stepY;
-        }
     }
 }
 

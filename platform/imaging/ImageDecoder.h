@@ -15,7 +15,7 @@ namespace vantrel::platform {
 // camera photo), 64 MiB as ARGB. The window is 480 x 800, so only contact photos come
 // near it; a file declaring more is refused from its header, before the decoder
 // allocates anything.
-inline constexpr int64_t kMaxImagePixels = 16 << 20;
+inline constexpr int64_t kMaxImagePixels = kMaxArgbPixels;
 inline constexpr int kMaxImageSide = 16384;
 
 // A file larger than this is not read in at all (a 16-megapixel BMP is 64 MiB).

@@ -67,8 +67,8 @@ private:
     std::u16string currentName_;
 };
 
-// Helper for callers that hand archive names onward: true when `name` stays inside the
-// archive's folder (not empty, not absolute, no drive letter, no ".." segment).
+// True when the name stays inside the archive's folder: not empty, not absolute, no drive
+// letter, no ".." segment. Names failing it are never looked up.
 bool isSafeZipEntryName(std::string_view utf8Name);
 
 } // namespace vantrel::platform

@@ -257,6 +257,20 @@ TEST(Painter, LinesLeaveOutTheirEndPointAndCentreTheirWidth) {
     EXPECT_EQ(countColour(d, kWhite), 4);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(d.at(i, i), 0xFFFF);
+
+    // A shallow line steps along x; a line from far outside costs only what it shows.
+    Surface shallow(10, 4);
+    Painter shallowPainter(shallow);
+    shallowPainter.drawLine({0, 0}, {8, 2}, {kWhite, 1});
+    EXPECT_EQ(countColour(shallow, kWhite), 8);
+    EXPECT_EQ(shallow.at(0, 0), 0xFFFF);
+    EXPECT_EQ(shallow.at(4, 1), 0xFFFF);
+    EXPECT_EQ(shallow.at(7, 2), 0xFFFF);
+    Surface far(10, 10);
+    Painter farPainter(far);
+    farPainter.drawLine({-2000000000, -2000000000}, {2000000000, 2000000000}, {kWhite, 1});
+    EXPECT_EQ(countColour(far, kWhite), 10);
+    EXPECT_EQ(far.at(9, 9), 0xFFFF);
 }
 
 TEST(Painter, FrameBlendAndTintMatchReference) {
