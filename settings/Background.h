@@ -5,6 +5,7 @@
 // borders, edge images, corner images) into a rectangle.
 
 #include "settings/ImageHolder.h"
+#include "ui/utils.h"
 
 #include <memory>
 
@@ -32,10 +33,16 @@ struct EdgeImage {
 
 class Background : public SettingValue {
 public:
-    static constexpr uint32_t copyMode = 0x00CC0020;
-    static constexpr uint32_t invertedCopyMode = 0x00330008;
+    static constexpr uint32_t copyMode = copyRasterCode;
+    static constexpr uint32_t invertedCopyMode = invertedCopyRasterCode;
 
     explicit Background(std::u16string_view text);
+
+    // Paints the layers into `rect` (fill or main image, borders, edge images, corner
+    // images), touching only pixels inside `clip`. A main image that cannot be loaded
+    // shows as a pure red margin rectangle, so a theme's missing file is visible.
+    void draw(platform::Surface& surface, const platform::Rect& rect,
+              const platform::Rect& clip) const;
 
     // Loads every image the background names into the image cache.
     void preload() const;
