@@ -45,11 +45,44 @@ inline uint16_t toward(uint16_t d, Channels s, int16_t alpha) {
 
 } // namespace
 
+namespace {
+
+// The high half of an unsigned 16 x 16-bit product, which vectorises to one instruction.
+inline uint16_t mulHigh(uint16_t x, uint16_t y) {
+    return static_cast<uint16_t>((static_cast<uint32_t>(x) * y) >> 16);
+}
+
+} // namespace
+
 VT_KERNEL void alphaFillRow(Pixel565* row, int count, Colour colour, int alpha) {
-    const auto a = static_cast<int16_t>(std::clamp(alpha, 0, 256));
-    const Channels c = channelsOf(toPixel565(colour));
-    for (int i = 0; i < count; ++i)
-        row[i] = toward(row[i], c, a);
+    alpha = std::clamp(alpha, 0, 256);
+    if (alpha == 0)
+        return;
+    const Pixel565 target = toPixel565(colour);
+    if (alpha == 256) {
+        std::fill_n(row, count, target);
+        return;
+    }
+    // NOTE: a fill is the most common blend (translucent list items), so it uses the
+    // equivalent form (D * (256 - a) + C * a) >> 8 per channel, with the colour's terms
+    // computed once and red and green taken in place through high-half products:
+    // (R << 11) * (keep << 8) >> 16 is R * keep * 8, and (G << 10) * (keep << 6) >> 16 is
+    // G * keep. Both scale factors fit 16 bits because keep is at most 255 here. This
+    // saves three operations per 16 pixels over the general blend.
+    const auto keep = static_cast<uint16_t>(256 - alpha);
+    const auto keepRed = static_cast<uint16_t>(keep << 8),
+               keepGreen = static_cast<uint16_t>(keep << 6);
+    const auto red8 = static_cast<uint16_t>(((target >> 11) * alpha) << 3);
+    const auto green = static_cast<uint16_t>(((target >> 5) & 0x3F) * alpha);
+    const auto blue = static_cast<uint16_t>((target & 0x1F) * alpha);
+    for (int i = 0; i < count; ++i) {
+        const uint16_t d = row[i];
+        const auto r = static_cast<uint16_t>((mulHigh(d & 0xF800, keepRed) + red8) & 0xF800);
+        const auto g = static_cast<uint16_t>(
+            ((mulHigh(static_cast<uint16_t>(d << 5) & 0xFC00, keepGreen) + green) >> 3) & 0x7E0);
+        const auto b = static_cast<uint16_t>(((d & 0x1F) * keep + blue) >> 8);
+        row[i] = static_cast<Pixel565>(r | g | b);
+    }
 }
 
 VT_KERNEL void maskBlendRow(Pixel565* dst, const Pixel565* src, const uint8_t* mask, int count) {
