@@ -4,13 +4,13 @@
 
 namespace vantrel::platform::kernels {
 
-// NOTE: every blend adds to each channel of D its change floor((S - D) * alpha / 256),
-// an arithmetic shift of a product that fits a signed 16-bit lane (63 * 256 < 2^15). The
-// changes are added to the whole pixel at their bit positions: each channel's result stays
-// within its field, so no carry crosses into a neighbour, and the pixel is never taken
-// apart and put together again. The loops vectorise to about 20 operations per 16 pixels;
-// they are compiled for AVX2 and for the x86-64 baseline, and the loader picks what the
-// processor has.
+// NOTE: the masked blend and the frame mix add to each channel of D its change
+// floor((S - D) * alpha / 256), an arithmetic shift of a product that fits a signed
+// 16-bit lane (63 * 256 < 2^15). The changes are added to the whole pixel at their bit
+// positions: each channel's result stays within its field, so no carry crosses into a
+// neighbour, and the pixel is never taken apart and put together again. The loops
+// vectorise to about 20 operations per 16 pixels; they are compiled for AVX2 and for the
+// x86-64 baseline, and the loader picks what the processor has.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 #define VT_KERNEL __attribute__((target_clones("avx2", "default")))
