@@ -21,6 +21,12 @@ void initialiseCodecs() {
     std::call_once(once, [] { IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG); });
 }
 
+// Decodes take turns. SDL shares pixel-format records between surfaces through a cache
+// guarded by its own spin lock, which thread checkers cannot see into; taking turns keeps
+// the threaded tests meaningful and costs little, as only the contact loader and the
+// interface thread decode, a few milliseconds at a time.
+std::mutex decoding;
+
 const char* sdlTypeOf(ImageFormat format) {
     switch (format) {
     case ImageFormat::Png:
@@ -63,6 +69,7 @@ DecodedImage decodeImage(std::string_view bytes) {
                        std::to_string(header->height) + " pixels");
 
     initialiseCodecs();
+    std::lock_guard<std::mutex> turn(decoding);
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!source)
         return failure(std::string("cannot read the image: ") + SDL_GetError());

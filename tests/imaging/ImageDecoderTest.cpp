@@ -9,10 +9,12 @@
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <set>
+#include <thread>
 
 using namespace vantrel::platform;
 using namespace vantrel::test;
@@ -235,6 +237,32 @@ TEST(ImageDecoder, TruncatedCorruptAndForeignDataIsRefusedWithoutACrash) {
     EXPECT_FALSE(decodeImage("").ok());
     EXPECT_FALSE(decodeImage("P6\n2 2\n255\n............").ok()) << "a format we do not take";
     EXPECT_FALSE(decodeImageFile(freshFolder("none") / "absent.png").ok());
+}
+
+// The contact loader decodes pictures while the interface thread decodes theme images.
+TEST(ImageDecoder, ThreadsDecodeSideBySide) {
+    ArgbImage picture(24, 16);
+    std::mt19937 random(51);
+    for (auto& p : picture.pixels)
+        p = random() | 0xFF000000u;
+    const std::string png = encodePng(picture);
+    const std::string bmp = bmp2x2(true);
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                const bool usePng = (t + i) % 2 == 0;
+                DecodedImage d = decodeImage(usePng ? png : bmp);
+                const bool right = usePng ? d.image.pixels == picture.pixels
+                                          : d.ok() && d.image.at(1, 1) == argb(255, 255, 255, 255);
+                wrong += right ? 0 : 1;
+                wrong += decodeImage(png.substr(0, 40)).ok() ? 1 : 0;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
