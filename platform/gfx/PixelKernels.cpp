@@ -22,7 +22,7 @@ namespace vantrel::platform::kernels {
 
 namespace {
 
-// The channels of a source pixel, split out once per pixel (once per row for a fill).
+// The channels of a source pixel.
 struct Channels {
     int16_t red, green, blue;
 };
@@ -42,10 +42,6 @@ inline uint16_t toward(uint16_t d, Channels s, int16_t alpha) {
     const auto b = static_cast<int16_t>(static_cast<int16_t>(db * alpha) >> 8);
     return static_cast<uint16_t>(d + (r << 11) + (g << 5) + b);
 }
-
-} // namespace
-
-namespace {
 
 // The high half of an unsigned 16 x 16-bit product, which vectorises to one instruction.
 inline uint16_t mulHigh(uint16_t x, uint16_t y) {
