@@ -21,6 +21,16 @@ void initialiseCodecs() {
     std::call_once(once, [] { IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG); });
 }
 
+// SDL keeps an error text per thread and frees it only for threads it started itself, so
+// every thread of ours that decodes frees SDL's share of it on its way out.
+void releaseSdlStateAtThreadExit() {
+    struct Release {
+        ~Release() { SDL_TLSCleanup(); }
+    };
+    thread_local Release release;
+    (void)release;
+}
+
 // Decodes take turns. SDL shares pixel-format records between surfaces through a cache
 // guarded by its own spin lock, which thread checkers cannot see into; taking turns keeps
 // the threaded tests meaningful and costs little, as only the contact loader and the
@@ -69,6 +79,7 @@ DecodedImage decodeImage(std::string_view bytes) {
                        std::to_string(header->height) + " pixels");
 
     initialiseCodecs();
+    releaseSdlStateAtThreadExit();
     std::lock_guard<std::mutex> turn(decoding);
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!source)
