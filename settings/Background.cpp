@@ -1,5 +1,7 @@
 #include "settings/Background.h"
 
+#include "ui/Image.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -22,6 +24,65 @@ std::optional<std::u16string_view> findCall(std::u16string_view text, std::u16st
     if (end == std::u16string_view::npos)
         return std::nullopt;
     return text.substr(start, end - start);
+}
+
+// ---- drawing helpers ----
+
+using platform::Point;
+using platform::Rect;
+
+// The colour a main image that cannot be loaded shows, so a theme's missing file stands
+// out instead of leaving a hole.
+constexpr platform::Colour missingImageColour = platform::rgb(255, 0, 0);
+
+Rect inset(const Rect& rect, const Insets& by) {
+    return {rect.left + by.left, rect.top + by.top, rect.right - by.right, rect.bottom - by.bottom};
+}
+
+Image* imageOf(const ImageHolder* holder) {
+    return holder ? holder->image() : nullptr;
+}
+int widthOf(const Image* image) {
+    return image ? image->width() : 0;
+}
+int heightOf(const Image* image) {
+    return image ? image->height() : 0;
+}
+
+bool isDrawn(const BorderStyle& border) {
+    return border.width > 0 && border.colour != noColour;
+}
+platform::Pen penFor(const BorderStyle& border) {
+    return {border.colour, border.width};
+}
+
+// The indices of the tiles of length `step` laid from `origin` that meet [from, to).
+std::pair<int, int> tileRange(int origin, int step, int from, int to) {
+    int first = std::max(0, (from - origin) / step);
+    int last = (to - 1 - origin) / step;
+    return {first, last};
+}
+
+// Repeats `image` along one edge from `start` while the position is at most `end`,
+// drawing only inside the span [start, end) within `clip`. The span keeps tiles off
+// the corner images; the last tile is cut at the span's end.
+void tileAlong(platform::Surface& surface, Image& image, bool horizontal, int fixed, int start,
+               int end, const Rect& clip) {
+    Rect span = horizontal ? Rect{start, clip.top, end, clip.bottom}
+                           : Rect{clip.left, start, clip.right, end};
+    span = span.intersected(clip);
+    if (span.isEmpty())
+        return;
+    const int step = horizontal ? image.width() : image.height();
+    auto [first, last] = horizontal ? tileRange(start, step, span.left, span.right)
+                                    : tileRange(start, step, span.top, span.bottom);
+    for (int i = first; i <= last; ++i) {
+        int position = start + i * step;
+        if (horizontal)
+            image.drawAt(surface, position, fixed, span);
+        else
+            image.drawAt(surface, fixed, position, span);
+    }
 }
 
 BorderStyle parseBorder(std::u16string_view argument) {
@@ -155,6 +216,148 @@ void Background::preload() const {
     for (const ImageHolder* holder : holders)
         if (holder)
             holder->image();
+}
+
+// ---- drawing ----
+//
+// Layers, in order: the fill (colour, translucent colour, main image or gradient) in the
+// margin rectangle; the borders; the edge images along the padding rectangle, the top
+// and left ones in its upper half and the bottom and right ones in its lower half when
+// there is a bottom image; the corner images last, so they cover the tiles' ends.
+
+void Background::draw(platform::Surface& surface, const Rect& rect, const Rect& clip) const {
+    if (none)
+        return;
+    const Rect paddingRect = inset(rect, padding);
+    const Rect visible = clip.intersected(surface.bounds());
+    if (paddingRect.intersected(visible).isEmpty())
+        return;
+    const Rect marginRect = inset(rect, margin);
+    const Rect fillClip = marginRect.intersected(visible);
+    platform::Painter painter(surface);
+    painter.setClip(visible);
+
+    // The fill layer.
+    if (!mainImage && fillColour != noColour && gradientColours.empty()) {
+        if (fillAlpha < 255)
+            painter.fillAlpha(marginRect, fillColour, fillAlpha);
+        else
+            painter.fillSolid(marginRect, fillColour);
+    } else if (mainImage && gradientColours.size() < 2) {
+        drawMainImage(surface, marginRect, fillClip);
+    } else if (gradientColours.size() >= 2) {
+        painter.fillGradient(marginRect, gradientColours[0], gradientColours[1],
+                             horizontalGradient ? platform::GradientDirection::LeftToRight
+                                                : platform::GradientDirection::TopToBottom);
+    }
+
+    if (isDrawn(solidBorder))
+        painter.drawOutline(marginRect, penFor(solidBorder));
+    if (isDrawn(outerBorder))
+        painter.drawOutline(paddingRect, penFor(outerBorder));
+    if (isDrawn(topBorder))
+        painter.drawLine({marginRect.left, marginRect.top}, {marginRect.right, marginRect.top},
+                         penFor(topBorder));
+    if (isDrawn(bottomBorder))
+        painter.drawLine({marginRect.left, marginRect.bottom - 1},
+                         {marginRect.right, marginRect.bottom - 1}, penFor(bottomBorder));
+
+    drawEdgeImages(surface, paddingRect, visible);
+}
+
+void Background::drawMainImage(platform::Surface& surface, const Rect& marginRect,
+                               const Rect& fillClip) const {
+    Image* image = mainImage->image();
+    if (!image) {
+        platform::Painter painter(surface);
+        painter.setClip(fillClip);
+        painter.fillSolid(marginRect, missingImageColour);
+        return;
+    }
+    const platform::RasterOp op = rasterOpFor(drawingMode);
+    if (stretch) {
+        image->draw(surface, marginRect, fillClip, true, op);
+    } else if (map) {
+        // Controls sharing one screen-sized picture each show the part beneath them.
+        image->drawAt(surface, 0, 0, fillClip, op);
+    } else if (tile) {
+        if (fillClip.isEmpty())
+            return;
+        auto [firstColumn, lastColumn] =
+            tileRange(marginRect.left, image->width(), fillClip.left, fillClip.right);
+        auto [firstRow, lastRow] =
+            tileRange(marginRect.top, image->height(), fillClip.top, fillClip.bottom);
+        for (int row = firstRow; row <= lastRow; ++row)
+            for (int column = firstColumn; column <= lastColumn; ++column)
+                image->drawAt(surface, marginRect.left + column * image->width(),
+                              marginRect.top + row * image->height(), fillClip, op);
+    } else {
+        image->drawAt(surface, marginRect.left, marginRect.top, fillClip, op);
+    }
+}
+
+void Background::drawEdgeImages(platform::Surface& surface, const Rect& paddingRect,
+                                const Rect& visible) const {
+    Image* top = imageOf(topImage.image.get());
+    Image* bottom = imageOf(bottomImage.image.get());
+    Image* left = imageOf(leftImage.image.get());
+    Image* right = imageOf(rightImage.image.get());
+    Image* leftTop = imageOf(leftTopImage.get());
+    Image* rightTop = imageOf(rightTopImage.get());
+    Image* leftBottom = imageOf(leftBottomImage.get());
+    Image* rightBottom = imageOf(rightBottomImage.get());
+    if (!top && !bottom && !left && !right && !leftTop && !rightTop && !leftBottom && !rightBottom)
+        return;
+
+    // With a bottom image the padding rectangle splits at its middle: the top edge and
+    // the upper corners stay above it, the bottom edge and the lower corners below.
+    Rect upper = paddingRect;
+    Rect lower = paddingRect;
+    if (bottom)
+        upper.bottom = lower.top = paddingRect.top + paddingRect.height() / 2;
+    const Rect upperClip = upper.intersected(visible);
+    const Rect lowerClip = lower.intersected(visible);
+    const Rect& p = paddingRect;
+
+    if (top && topImage.tiled)
+        tileAlong(surface, *top, true, p.top, p.left + widthOf(leftTop),
+                  p.right - widthOf(rightTop), upperClip);
+    else if (top)
+        top->drawAt(surface, p.left + (p.width() - top->width()) / 2, p.top, upperClip);
+
+    if (bottom && bottomImage.tiled)
+        tileAlong(surface, *bottom, true, p.bottom - bottom->height(), p.left + widthOf(leftBottom),
+                  p.right - widthOf(rightBottom), lowerClip);
+    else if (bottom)
+        bottom->drawAt(surface, p.left + (p.width() - bottom->width()) / 2,
+                       p.bottom - bottom->height(), lowerClip);
+
+    // The side tiles start below the upper corner and stop above the lower one, but
+    // never reach past the half of the rectangle that corner lives in.
+    auto drawSide = [&](Image* image, bool tiled, int x, Image* upperCorner, Image* lowerCorner) {
+        if (!image)
+            return;
+        if (!tiled) {
+            image->drawAt(surface, x, p.top + (p.height() - image->height()) / 2, visible);
+            return;
+        }
+        tileAlong(surface, *image, false, x,
+                  p.top + std::min(heightOf(upperCorner), upper.height()),
+                  p.bottom - std::min(heightOf(lowerCorner), lower.height()), visible);
+    };
+    drawSide(left, leftImage.tiled, p.left, leftTop, leftBottom);
+    if (right)
+        drawSide(right, rightImage.tiled, p.right - right->width(), rightTop, rightBottom);
+
+    if (leftBottom)
+        leftBottom->drawAt(surface, p.left, p.bottom - leftBottom->height(), lowerClip);
+    if (rightBottom)
+        rightBottom->drawAt(surface, p.right - rightBottom->width(),
+                            p.bottom - rightBottom->height(), lowerClip);
+    if (leftTop)
+        leftTop->drawAt(surface, p.left, p.top, upperClip);
+    if (rightTop)
+        rightTop->drawAt(surface, p.right - rightTop->width(), p.top, upperClip);
 }
 
 } // namespace vantrel

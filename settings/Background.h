@@ -71,6 +71,12 @@ public:
 
     Insets margin;
     Insets padding;
+
+private:
+    void drawMainImage(platform::Surface& surface, const platform::Rect& marginRect,
+                       const platform::Rect& fillClip) const;
+    void drawEdgeImages(platform::Surface& surface, const platform::Rect& paddingRect,
+                        const platform::Rect& visible) const;
 };
 
 } // namespace vantrel

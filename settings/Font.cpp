@@ -2,7 +2,9 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
+#include "platform/text/TextDrawing.h"
 
+#include <algorithm>
 #include <set>
 
 namespace vantrel {
@@ -75,6 +77,59 @@ Font::Font(std::u16string_view text) {
     if (hasUnit(pieces[0], u'p') && ScreenMetrics::isHighResolution())
         size *= 2;
     description_.height = clampToInt(-size);
+}
+
+platform::FontHandle Font::face() const {
+    if (none_ || face_)
+        return face_;
+    platform::LogicalFont logical;
+    // A size of zero or less (a broken setting) asks for the platform's default height.
+    logical.height = std::max(pixelSize(), 0);
+    logical.weight = description_.weight;
+    logical.italic = description_.italic;
+    logical.face = description_.face;
+    face_ = platform::fontFor(logical);
+    return face_;
+}
+
+platform::Rect Font::drawText(platform::Surface& surface, std::u16string_view text,
+                              const platform::Rect& rect, unsigned flags,
+                              const platform::Rect& clip) const {
+    using namespace platform::TextFormat;
+    platform::FontHandle font = face();
+    if (!font)
+        return {};
+    // Without a colour of its own the text keeps the device's, which is black.
+    const platform::Colour colour = colour_ == noColour ? 0 : colour_;
+    const unsigned format = static_cast<unsigned>(alignment_) | flags;
+    platform::Rect area = rect;
+    if (format & Right)
+        area.right -= indent_;
+    else
+        area.left += indent_;
+    if (format & (Centre | Right | VerticalCentre | Bottom | WordBreak))
+        return platform::drawFormatted(&surface, area, clip, *font, text, colour,
+                                       format | NoPrefix | NoClip);
+    platform::drawRun(surface, clip, {area.left, area.top}, *font, text, colour);
+    platform::Size run = platform::measureRun(*font, text);
+    return platform::Rect::fromSize(area.left, area.top, run.width, run.height);
+}
+
+platform::Rect Font::drawText(platform::Surface& surface, std::u16string_view text,
+                              const platform::Rect& rect, unsigned flags) const {
+    return drawText(surface, text, rect, flags, surface.bounds());
+}
+
+platform::Rect Font::measureText(std::u16string_view text, const platform::Rect& rect,
+                                 unsigned flags) const {
+    using namespace platform::TextFormat;
+    platform::FontHandle font = face();
+    if (!font)
+        return rect;
+    platform::Rect area = rect;
+    area.right -= indent_;
+    return platform::drawFormatted(nullptr, area, area, *font, text, 0,
+                                   flags | CalculateRect | WordBreak | NoPrefix | NoClip);
 }
 
 } // namespace vantrel

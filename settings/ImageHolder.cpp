@@ -1,9 +1,19 @@
 #include "settings/ImageHolder.h"
 
+#include "settings/ThemeManager.h"
+#include "ui/Image.h"
+
 namespace vantrel {
 
 ImageCache& ImageCache::instance() {
-    static ImageCache cache;
+    // Setting images come from the current theme archive, else from files.
+    static ImageCache cache = [] {
+        ImageCache created;
+        created.setLoader([](const std::u16string& name, bool mirror) {
+            return ThemeManager::instance().loadImage(name, mirror);
+        });
+        return created;
+    }();
     return cache;
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::platform {
 class ZipArchive;
@@ -81,6 +82,13 @@ private:
 
     // The picture as ARGB, decoded or rebuilt from the prepared pixels.
     platform::ArgbImage toArgb() const;
+    // The prepared image, or a copy resampled to `size` for stretched drawing.
+    const platform::Rgb565Image& renditionFor(platform::Size size);
+
+    struct Scaled {
+        platform::Size size;
+        platform::Rgb565Image image;
+    };
 
     std::u16string name_;
     int width_ = 0;
@@ -88,6 +96,7 @@ private:
     bool prepared_ = false;
     platform::ArgbImage decoded_;
     platform::Rgb565Image prepared565_;
+    std::vector<Scaled> scaled_; // most recently used first
 };
 
 } // namespace vantrel
