@@ -5,6 +5,8 @@
 #include "platform/core/Backend.h"
 #include "platform/gfx/Surface.h"
 #include "settings/SettingManager.h"
+#include "settings/SettingStore.h"
+#include "ui/utils.h"
 
 #include <algorithm>
 
@@ -17,12 +19,27 @@ namespace {
 std::vector<std::u16string> handled;
 std::vector<Point> downs;
 
+// Until the screens exist the window shows the main screen's look straight from the
+// settings: the class's white background, the screen's background, and the header with
+// its title.
 void paint(WindowHandle window) {
     Rect damaged = beginPaint(window);
     if (Surface* buffer = windowBuffer(window)) {
-        damaged = damaged.intersected(buffer->bounds());
-        for (int y = damaged.top; y < damaged.bottom; ++y)
-            std::fill_n(buffer->row(y) + damaged.left, damaged.width(), toPixel565(rgb(255, 255, 255)));
+        SettingStore& store = SettingStore::instance();
+        constexpr std::u16string_view screen = u"contactcontainer";
+        const Rect client = buffer->bounds();
+        fillSolid(*buffer, client, damaged, rgb(255, 255, 255));
+        store.background(u"panel", screen, u"background").draw(*buffer, client, damaged);
+        const Rect header = store.box(u"header", screen, u"box").rectangle(client);
+        store.background(u"header", screen, u"background")
+            .draw(*buffer, store.box(u"header", screen, u"background.box").rectangle(header),
+                  damaged);
+        std::u16string title = store.text(u"header", screen, u"text");
+        if (title.empty())
+            title = u"Vantrel";
+        store.font(u"header", screen, u"font")
+            .drawText(*buffer, title, store.box(u"header", screen, u"text.box").rectangle(header),
+                      0, damaged);
     }
     endPaint(window);
 }

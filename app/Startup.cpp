@@ -5,9 +5,11 @@
 #include "app/SmsInterceptor.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/FontFace.h"
 #include "settings/DefaultSettingProvider.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
+#include "settings/ThemeManager.h"
 
 #include <algorithm>
 #include <vector>
@@ -123,8 +125,14 @@ bool initialiseOnce(WindowHandle window) {
     static DefaultSettingProvider provider(manager, store);
     store.setDefaultProvider(&provider);
     store.loadDefaults();
-    // Still to come with theme archives and language files: the current theme and the
-    // current language, then the user's settings.ini.
+    // Faces named in settings may come with their own "<face>.ttf" in the program's
+    // folder; the text system learns of each the first time a font names it.
+    Font::setFaceRegistrar(
+        [](const std::filesystem::path& file) { platform::registerFontFile(file); });
+    ThemeManager& themes = ThemeManager::instance();
+    themes.applyTheme(store, manager.currentTheme());
+    themes.loadLanguage(store, manager.currentLanguage());
+    themes.loadUserSettings(store);
     store.resumeRehashing();
 
     // Still to come with the control toolkit: the four screens and the gesture layer,
