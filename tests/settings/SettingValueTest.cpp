@@ -2,6 +2,7 @@
 #include "settings/Box.h"
 #include "settings/Font.h"
 #include "tests/settings/ScreenForTest.h"
+#include "ui/Image.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
@@ -11,9 +12,6 @@
 #include <fstream>
 
 namespace vantrel {
-
-// The drawing layer's image; the cache only keeps and hands out pointers to it.
-class Image {};
 
 namespace {
 
@@ -181,7 +179,7 @@ TEST(ImageCache, LoadsOnceAndRetriesAfterAFailedLoad) {
     bool available = false;
     cache.setLoader([&](const std::u16string&, bool) -> std::shared_ptr<Image> {
         ++loads;
-        return available ? std::make_shared<Image>() : nullptr;
+        return available ? Image::FromArgb(platform::ArgbImage(1, 1), u"a.png", false) : nullptr;
     });
     ImageHolder holder(u"a.png,mirror");
     EXPECT_EQ(holder.image(), nullptr);
