@@ -87,6 +87,11 @@ void Painter::fillAlpha(const Rect& rect, Colour colour, int alpha) {
     if (alpha <= 0)
         return;
     forEachVisible(rect, [&](const Rect& v) {
+        // Whole rows of a contiguous surface are one long row to the kernel.
+        if (v.width() == target_.stride()) {
+            kernels::alphaFillRow(target_.row(v.top), v.width() * v.height(), colour, alpha);
+            return;
+        }
         for (int y = v.top; y < v.bottom; ++y)
             kernels::alphaFillRow(target_.row(y) + v.left, v.width(), colour, alpha);
     });
@@ -227,16 +232,39 @@ void Painter::drawLine(Point from, Point to, const Pen& pen) {
     }
 }
 
-void blendFrames(Surface& dst, const Surface& from, const Surface& to, int alpha) {
+namespace {
+
+// Runs `rowFn(dst, from, to, count)` over the rows the surfaces share, as one long row
+// when their pixels are all contiguous (a window buffer and its snapshots are), which
+// spares the vector loop its start and end on every row.
+template <typename RowFn>
+void forSharedRows(Surface& dst, const Surface& from, const Surface& to, RowFn&& rowFn) {
     const int width = std::min({dst.width(), from.width(), to.width()});
     const int height = std::min({dst.height(), from.height(), to.height()});
+    if (width <= 0 || height <= 0)
+        return;
+    auto contiguous = [&](const Surface& s) { return s.stride() == width; };
+    if (contiguous(dst) && contiguous(from) && contiguous(to)) {
+        rowFn(dst.row(0), from.row(0), to.row(0), width * height);
+        return;
+    }
     for (int y = 0; y < height; ++y)
-        kernels::mixRow(dst.row(y), from.row(y), to.row(y), width, alpha);
+        rowFn(dst.row(y), from.row(y), to.row(y), width);
+}
+
+} // namespace
+
+void blendFrames(Surface& dst, const Surface& from, const Surface& to, int alpha) {
+    forSharedRows(dst, from, to, [alpha](Pixel565* d, const Pixel565* f, const Pixel565* t, int n) {
+        kernels::mixRow(d, f, t, n, alpha);
+    });
 }
 
 void tintSurface(Surface& target, Colour colour, int alpha) {
-    for (int y = 0; y < target.height(); ++y)
-        kernels::alphaFillRow(target.row(y), target.width(), colour, alpha);
+    forSharedRows(target, target, target,
+                  [&](Pixel565* d, const Pixel565*, const Pixel565*, int n) {
+                      kernels::alphaFillRow(d, n, colour, alpha);
+                  });
 }
 
 } // namespace vantrel::platform

@@ -5,12 +5,14 @@
 namespace vantrel::platform::kernels {
 
 // NOTE: the masked blend and the frame mix add to each channel of D its change
-// floor((S - D) * alpha / 256), an arithmetic shift of a product that fits a signed
-// 16-bit lane (63 * 256 < 2^15). The changes are added to the whole pixel at their bit
-// positions: each channel's result stays within its field, so no carry crosses into a
-// neighbour, and the pixel is never taken apart and put together again. The loops
-// vectorise to about 20 operations per 16 pixels; they are compiled for AVX2 and for the
-// x86-64 baseline, and the loader picks what the processor has.
+// floor((S - D) * alpha / 256), without taking the pixel apart and putting it together
+// again: each channel's result stays within its field, so adding the changes at their
+// bit positions never carries into a neighbour. The changes are shifted straight into
+// place: red is dR * alpha * 8 with the bits below its field cleared (exact even when the
+// 16-bit product wraps, as only multiples of 2048 are kept), green is (dG * alpha) >> 3
+// with its low five bits cleared. That is 20 vector operations per 16 pixels. The kernels
+// are compiled for AVX2 and for the x86-64 baseline; the loader picks what the processor
+// has.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 #define VT_KERNEL __attribute__((target_clones("avx2", "default")))
@@ -22,25 +24,27 @@ namespace vantrel::platform::kernels {
 
 namespace {
 
-// The channels of a source pixel.
+// The channels of a source pixel; green stays in place (bits 5-10).
 struct Channels {
-    int16_t red, green, blue;
+    int16_t red, green5, blue;
 };
 
 inline Channels channelsOf(uint16_t p) {
-    return {static_cast<int16_t>(p >> 11), static_cast<int16_t>((p >> 5) & 0x3F),
+    return {static_cast<int16_t>(p >> 11), static_cast<int16_t>(p & 0x7E0),
             static_cast<int16_t>(p & 0x1F)};
 }
 
-// d moved alpha/256 of the way toward s, alpha in 0..256.
-inline uint16_t toward(uint16_t d, Channels s, int16_t alpha) {
+// d moved alpha/256 of the way toward s, alpha in 0..256; alpha8 is alpha * 8.
+inline uint16_t toward(uint16_t d, Channels s, int16_t alpha, int16_t alpha8) {
     const auto dr = static_cast<int16_t>(s.red - (d >> 11));
-    const auto dg = static_cast<int16_t>(s.green - ((d >> 5) & 0x3F));
+    const auto dg5 = static_cast<int16_t>(s.green5 - (d & 0x7E0));
+    const auto dg = static_cast<int16_t>(dg5 >> 5);
     const auto db = static_cast<int16_t>(s.blue - (d & 0x1F));
-    const auto r = static_cast<int16_t>(static_cast<int16_t>(dr * alpha) >> 8);
-    const auto g = static_cast<int16_t>(static_cast<int16_t>(dg * alpha) >> 8);
+    const auto r = static_cast<uint16_t>(static_cast<uint16_t>(dr * alpha8) & 0xF800);
+    const auto g =
+        static_cast<uint16_t>(static_cast<int16_t>(static_cast<int16_t>(dg * alpha) >> 3) & 0xFFE0);
     const auto b = static_cast<int16_t>(static_cast<int16_t>(db * alpha) >> 8);
-    return static_cast<uint16_t>(d + (r << 11) + (g << 5) + b);
+    return static_cast<uint16_t>(d + r + g + b);
 }
 
 // The high half of an unsigned 16 x 16-bit product, which vectorises to one instruction.
@@ -84,7 +88,7 @@ VT_KERNEL void alphaFillRow(Pixel565* row, int count, Colour colour, int alpha) 
 VT_KERNEL void maskBlendRow(Pixel565* dst, const Pixel565* src, const uint8_t* mask, int count) {
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<int16_t>(mask[i]);
-        const uint16_t blended = toward(dst[i], channelsOf(src[i]), a);
+        const uint16_t blended = toward(dst[i], channelsOf(src[i]), a, static_cast<int16_t>(a * 8));
         dst[i] = a == 255 ? src[i] : blended;
     }
 }
@@ -92,8 +96,9 @@ VT_KERNEL void maskBlendRow(Pixel565* dst, const Pixel565* src, const uint8_t* m
 VT_KERNEL void mixRow(Pixel565* dst, const Pixel565* from, const Pixel565* to, int count,
                       int alpha) {
     const auto a = static_cast<int16_t>(std::clamp(alpha, 0, 256));
+    const auto a8 = static_cast<int16_t>(a * 8);
     for (int i = 0; i < count; ++i)
-        dst[i] = toward(from[i], channelsOf(to[i]), a);
+        dst[i] = toward(from[i], channelsOf(to[i]), a, a8);
 }
 
 VT_KERNEL void invertCopyRow(Pixel565* dst, const Pixel565* src, int count) {
