@@ -6,14 +6,7 @@
 namespace vantrel {
 
 ImageCache& ImageCache::instance() {
-    // Setting images come from the current theme archive, else from files.
-    static ImageCache cache = [] {
-        ImageCache created;
-        created.setLoader([](const std::u16string& name, bool mirror) {
-            return ThemeManager::instance().loadImage(name, mirror);
-        });
-        return created;
-    }();
+    static ImageCache cache;
     return cache;
 }
 
@@ -28,9 +21,11 @@ Image* ImageCache::get(const std::u16string& name, bool mirror) {
     std::u16string key = keyFor(name, mirror);
     if (auto found = images_.find(key); found != images_.end())
         return found->second.get();
-    if (!loader_ || name.empty())
+    if (name.empty())
         return nullptr;
-    std::shared_ptr<Image> image = loader_(name, mirror);
+    // Setting images come from the current theme archive, else from files.
+    std::shared_ptr<Image> image =
+        loader_ ? loader_(name, mirror) : ThemeManager::instance().loadImage(name, mirror);
     if (!image)
         return nullptr;
     Image* result = image.get();

@@ -1,8 +1,8 @@
 #pragma once
 // Images named by settings: "contact.png,mirror,preload". A holder keeps the parsed
 // name and flags and hands out the image from the process-wide image cache, which the
-// setting store empties whenever it clears its caches. Decoding belongs to the drawing
-// layer: it installs the cache's loader (theme archive first, then the file).
+// setting store empties whenever it clears its caches. Images load from the current
+// theme archive first, then from files.
 
 #include "settings/SettingValue.h"
 
@@ -22,6 +22,8 @@ public:
 
     static ImageCache& instance();
 
+    // Replaces how images are loaded; an empty loader restores the program's own
+    // (the theme archive's entry first, then the file).
     void setLoader(Loader loader) { loader_ = std::move(loader); }
 
     // The name, with "_m" appended for the mirrored copy.

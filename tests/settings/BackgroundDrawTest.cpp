@@ -265,10 +265,12 @@ TEST(BackgroundDraw, DrawingThroughAClipEqualsTheFullDrawingCutToTheClip) {
         Background background(value);
         for (int round = 0; round < 25; ++round) {
             Surface original = test::randomSurface(random, 48, 40);
-            Rect rect = Rect::fromSize(test::randomIn(random, -10, 20), test::randomIn(random, -10, 20),
-                                       test::randomIn(random, 0, 40), test::randomIn(random, 0, 40));
-            Rect clip = Rect::fromSize(test::randomIn(random, -5, 40), test::randomIn(random, -5, 35),
-                                       test::randomIn(random, 0, 30), test::randomIn(random, 0, 30));
+            Rect rect =
+                Rect::fromSize(test::randomIn(random, -10, 20), test::randomIn(random, -10, 20),
+                               test::randomIn(random, 0, 40), test::randomIn(random, 0, 40));
+            Rect clip =
+                Rect::fromSize(test::randomIn(random, -5, 40), test::randomIn(random, -5, 35),
+                               test::randomIn(random, 0, 30), test::randomIn(random, 0, 30));
             Surface full = original, clipped = original;
             background.draw(full, rect, full.bounds());
             background.draw(clipped, rect, clip);

@@ -81,8 +81,8 @@ TEST(FontDraw, FontAlignmentCombinesWithTheCallersFlags) {
 
 TEST(FontDraw, ColourAndClipAreHonoured) {
     Surface surface = blank();
-    Font(u"20,bold,DejaVu Sans,#FF0000").drawText(surface, u"WWWW", {0, 0, 200, 100}, 0,
-                                                  Rect{0, 0, 25, 100});
+    Font(u"20,bold,DejaVu Sans,#FF0000")
+        .drawText(surface, u"WWWW", {0, 0, 200, 100}, 0, Rect{0, 0, 25, 100});
     Rect ink = inkBounds(surface);
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_LE(ink.right, 25);
