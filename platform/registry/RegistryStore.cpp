@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -17,10 +16,10 @@
 #include <unistd.h>
 
 // Contents:
+//   (top)      the tables and the statements on them
 //   names      canonical key paths and value names
-//   schema     tables and connection settings
 //   lifecycle  opening, detecting a replaced file, moving a broken file aside
-//   helpers    statements, transactions, error classes
+//   helpers    statements, transactions, error classes, change announcements
 //   values     read, write, delete
 
 namespace vantrel::platform::registry {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 #include <spawn.h>
 #include <string>
@@ -273,6 +274,24 @@ TEST(RegistryThreads, CallbackMayCancelItself) {
     ASSERT_TRUE(sentinel.waitFor(1));
     EXPECT_EQ(calls.count(), 1);
     cancelNotification(after);
+}
+
+TEST(RegistryThreads, ProcessWithActiveNotificationsExitsPromptly) {
+    pid_t writer = startWriter({"watch", "Exit", "Value", "20"});
+    ASSERT_GT(writer, 0);
+    int status = 0;
+    pid_t ended = 0;
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while ((ended = waitpid(writer, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    if (ended == 0) {
+        kill(writer, SIGKILL);
+        waitpid(writer, &status, 0);
+        FAIL() << "the process hung at exit";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(RegistryThreads, WindowFormPostsTheMessage) {

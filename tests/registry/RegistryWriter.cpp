@@ -4,12 +4,17 @@
 //   registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]   writes each pair in turn
 //   registry_writer fill KEY PREFIX COUNT                      writes PREFIX0..PREFIXn = n
 //   registry_writer count KEY NAME COUNT                       writes 1..COUNT to NAME
+//   registry_writer watch KEY NAME COUNT                       the same while watching NAME
+//                                                              with a slow callback, then
+//                                                              exits without cancelling
 #include "platform/core/Utf.h"
 #include "platform/registry/Registry.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 using namespace vantrel::platform;
 
@@ -18,7 +23,8 @@ namespace {
 int usage() {
     std::fprintf(stderr, "usage: registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]\n"
                          "       registry_writer fill KEY PREFIX COUNT\n"
-                         "       registry_writer count KEY NAME COUNT\n");
+                         "       registry_writer count KEY NAME COUNT\n"
+                         "       registry_writer watch KEY NAME COUNT\n");
     return 2;
 }
 
@@ -46,6 +52,13 @@ int main(int argc, char** argv) {
             if (!write(key, argv[3] + std::to_string(n), n))
                 return 1;
         return 0;
+    }
+    if (command == "watch" && argc == 5) {
+        // A callback still running when main returns: the exit must neither hang nor
+        // pull anything from under it.
+        registry::notifyChange(registry::Root::currentUser, key, toUtf16(argv[3]),
+                               [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
+        command = "count";
     }
     if (command == "count" && argc == 5) {
         for (unsigned long n = 1; n <= count; ++n)
