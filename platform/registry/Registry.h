@@ -2,8 +2,10 @@
 // The device's registry: two hives (current user, local machine) of keys holding named
 // 32-bit, string and binary values. Key paths use backslashes ("Software\Vantrel\Contact";
 // a leading backslash is ignored); key and value names compare without regard to ASCII
-// case, so "fullscreen" and "Fullscreen" are one value. Every process of the device
-// shares it: it is a SQLite file in the device folder, each write atomic.
+// case, so "fullscreen" and "Fullscreen" are one value; a key or value keeps the case of
+// the name it was first written with. Every process of the device shares it: it is a
+// SQLite file in the device folder ("registry.db"), each write atomic. A file SQLite
+// cannot use is renamed aside ("registry.db.broken-<time>") and a new one started.
 
 #include "platform/core/Window.h"
 

@@ -26,6 +26,9 @@ std::atomic<RegistryWatcher*> runningWatcher{nullptr};
 // ending; the watcher's own state is never freed, so cutting it short is safe.
 constexpr auto stopGrace = std::chrono::seconds(2);
 
+// How soon a watch whose read failed is read again.
+constexpr int retryDelayMs = 100;
+
 void signal(int eventFd) {
     uint64_t one = 1;
     // A full counter (never in practice) already means "wake up".
@@ -72,7 +75,9 @@ NotificationId RegistryWatcher::add(Root root, KeyPath key, ValueName name,
     retarget();
     auto watch = std::make_shared<Watch>(
         Watch{root, std::move(key), std::move(name), std::move(onChange), std::nullopt});
-    // What is stored now is the baseline: only later changes call back.
+    // What is stored now is the baseline: only later changes call back. A write that
+    // lands after this read wakes a pass that starts after the watch is in the list.
+    std::lock_guard checking(checking_);
     watch->last = RegistryStore::instance().read(watch->root, watch->key, watch->name);
     std::lock_guard lock(mutex_);
     NotificationId id = nextId_++;
@@ -138,10 +143,11 @@ bool RegistryWatcher::drainEvents() {
 }
 
 void RegistryWatcher::run() {
+    bool retry = false;
     for (;;) {
         pollfd fds[] = {{wake_, POLLIN, 0}, {inotify_, POLLIN, 0}};
-        // No timeout: an idle device costs no CPU.
-        ::poll(fds, 2, -1);
+        // No timeout while everything was read: an idle device costs no CPU.
+        bool timedOut = ::poll(fds, 2, retry ? retryDelayMs : -1) == 0;
         uint64_t count = 0;
         bool local = ::read(wake_, &count, sizeof count) == sizeof count;
         bool files = drainEvents();
@@ -153,27 +159,42 @@ void RegistryWatcher::run() {
                 return;
             }
         }
-        if (local || files) {
+        if (local || files || timedOut) {
             retarget();
-            checkWatches();
+            retry = !checkWatches();
         }
     }
 }
 
-void RegistryWatcher::checkWatches() {
-    std::vector<std::pair<NotificationId, std::shared_ptr<Watch>>> snapshot;
+bool RegistryWatcher::checkWatches() {
+    std::vector<std::pair<NotificationId, std::shared_ptr<Watch>>> changed;
+    bool allRead = true;
     {
-        std::lock_guard lock(mutex_);
-        snapshot.assign(watches_.begin(), watches_.end());
+        // Held while comparing, so a watch being added gets its baseline either before
+        // or after this pass, never in the middle of it.
+        std::lock_guard checking(checking_);
+        std::vector<std::pair<NotificationId, std::shared_ptr<Watch>>> snapshot;
+        {
+            std::lock_guard lock(mutex_);
+            snapshot.assign(watches_.begin(), watches_.end());
+        }
+        RegistryStore& store = RegistryStore::instance();
+        for (auto& [id, watch] : snapshot) {
+            std::optional<Value> now;
+            if (!store.lookup(watch->root, watch->key, watch->name, now)) {
+                // A failed read (the database busy for seconds) says nothing about the
+                // value; the watch is read again shortly.
+                allRead = false;
+                continue;
+            }
+            if (now != watch->last) {
+                watch->last = std::move(now);
+                changed.emplace_back(id, watch);
+            }
+        }
     }
-    RegistryStore& store = RegistryStore::instance();
-    for (auto& [id, watch] : snapshot) {
-        std::optional<Value> now;
-        // A failed read (the database busy for seconds) says nothing about the value;
-        // the next wake-up looks again.
-        if (!store.lookup(watch->root, watch->key, watch->name, now) || now == watch->last)
-            continue;
-        watch->last = std::move(now);
+    // Callbacks run with no lock held, so they may read, write, watch and cancel.
+    for (auto& [id, watch] : changed) {
         {
             std::lock_guard lock(mutex_);
             if (!watches_.count(id))
@@ -191,6 +212,7 @@ void RegistryWatcher::checkWatches() {
         }
         idle_.notify_all();
     }
+    return allRead;
 }
 
 } // namespace vantrel::platform::registry

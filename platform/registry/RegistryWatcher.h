@@ -41,7 +41,7 @@ private:
         KeyPath key;
         ValueName name;
         std::function<void()> onChange;
-        std::optional<Value> last; // only the watcher thread touches it once added
+        std::optional<Value> last; // guarded by checking_
     };
 
     RegistryWatcher();
@@ -51,8 +51,12 @@ private:
     void retarget();
     // Reads every pending inotify event; true when there was one.
     bool drainEvents();
-    void checkWatches();
+    // Compares every watch with the store and calls back the changed ones; false when
+    // a read failed and the pass should be repeated.
+    bool checkWatches();
 
+    // Taken before mutex_ when both are needed, never while a callback runs.
+    std::mutex checking_;
     std::mutex mutex_;
     std::condition_variable idle_;
     std::map<NotificationId, std::shared_ptr<Watch>> watches_;
