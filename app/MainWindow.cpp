@@ -1,14 +1,20 @@
+// The main window's procedure: registered messages first (screen switches, refreshes,
+// full screen, the keyboard), then the window's own messages, which go to the control
+// host of the screens.
+
 #include "app/MainWindow.h"
 
+#include "app/FullScreen.h"
 #include "app/Messages.h"
+#include "app/RefreshWorkers.h"
+#include "app/ScreenSwitch.h"
+#include "app/Screens.h"
+#include "app/Sip.h"
 #include "app/Startup.h"
-#include "platform/core/Backend.h"
-#include "platform/gfx/Surface.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
-#include "ui/utils.h"
-
-#include <algorithm>
+#include "ui/ControlHost.h"
+#include "ui/LightControl.h"
 
 namespace vantrel {
 
@@ -19,40 +25,59 @@ namespace {
 std::vector<std::u16string> handled;
 std::vector<Point> downs;
 
-// Until the screens exist the window shows the main screen's look straight from the
-// settings: the class's white background, the screen's background, and the header with
-// its title.
-void paint(WindowHandle window) {
-    Rect damaged = beginPaint(window);
-    if (Surface* buffer = windowBuffer(window)) {
-        SettingStore& store = SettingStore::instance();
-        constexpr std::u16string_view screen = u"contactcontainer";
-        const Rect client = buffer->bounds();
-        fillSolid(*buffer, client, damaged, rgb(255, 255, 255));
-        store.background(u"panel", screen, u"background").draw(*buffer, client, damaged);
-        const Rect header = store.box(u"header", screen, u"box").rectangle(client);
-        store.background(u"header", screen, u"background")
-            .draw(*buffer, store.box(u"header", screen, u"background.box").rectangle(header),
-                  damaged);
-        std::u16string title = store.text(u"header", screen, u"text");
-        if (title.empty())
-            title = u"Vantrel";
-        store.font(u"header", screen, u"font")
-            .drawText(*buffer, title, store.box(u"header", screen, u"text.box").rectangle(header),
-                      0, damaged);
+void handleRegistered(WindowHandle window, uint32_t id) {
+    const RegisteredMessages& m = registeredMessages();
+    if (id == m.refreshSmsCounter) {
+        requestSmsCountRefresh();
+    } else if (id == m.refreshPhoneCallLog) {
+        requestCallLogRefresh();
+    } else if (id == m.goToSms) {
+        goToSmsList(false);
+    } else if (id == m.goToFavorite) {
+        goToFavorites(false);
+    } else if (id == m.goToContacts) {
+        goToContacts(false);
+    } else if (id == m.goToDialpad) {
+        goToContacts(false);
+        // The container's dial pad slides in or out here once it exists.
+    } else if (id == m.repositionKeyboard) {
+        repositionSip(window);
+    } else if (id == m.doFullScreen) {
+        doFullScreen(window);
     }
-    endPaint(window);
+    // "VantrelNewSMS" runs the incoming-message sequence once messaging exists.
 }
 
-// Places the window below the task bar, or over the whole screen in full screen.
-void doFullScreen(WindowHandle window) {
-    setForegroundWindow(window);
-    bool fullScreen = SettingManager::instance().fullScreen();
-    setTaskBarVisible(!fullScreen);
-    Size screen = screenSize();
-    int top = fullScreen ? 0 : workArea().top;
-    moveWindow(window, {0, top, screen.width, screen.height}, false);
+// The orientation follows the client rectangle; a change reloads every control's
+// settings with the other prefix.
+void onSize(WindowHandle window) {
+    Rect client = clientRect(window);
+    SettingStore& store = SettingStore::instance();
+    bool landscape = client.width() > client.height();
+    if (landscape != store.isLandscape()) {
+        store.setLandscape(landscape);
+        ControlHost::reloadAllWindows();
+        hideSip(window);
+    }
+    ControlHost::layoutAll(window, client);
     invalidateRect(window);
+}
+
+void onActivate(WindowHandle window, bool active) {
+    if (!initialiseOnce(window))
+        return;
+    if (active) {
+        setFullScreen(SettingManager::instance().fullScreen());
+    } else {
+        hideSip(window);
+        setFullScreen(false);
+    }
+}
+
+void paint(WindowHandle window) {
+    Rect damaged = beginPaint(window);
+    ControlHost::paintWindow(window, damaged);
+    endPaint(window);
 }
 
 } // namespace
@@ -67,25 +92,57 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         if (name.empty())
             return defaultWindowProcedure(window, id, wParam, lParam);
         handled.emplace_back(name);
-        if (id == registeredMessages().doFullScreen)
-            doFullScreen(window);
+        handleRegistered(window, id);
         return 0;
     }
     switch (id) {
     case msg::destroy:
         postQuitMessage(0);
         return 0;
+    case msg::size:
+        onSize(window);
+        return 0;
     case msg::activate:
-        initialiseOnce(window);
+        onActivate(window, wParam != 0);
         return defaultWindowProcedure(window, id, wParam, lParam);
+    case msg::setFocus:
+        hideSip(window);
+        return 0;
     case msg::paint:
         paint(window);
         return 0;
-    case msg::leftButtonDown:
-        downs.push_back(unpackPoint(lParam));
-        return 0;
     case msg::eraseBackground:
         return 0;
+    case msg::keyDown:
+        if (focusWindow() == window)
+            ControlHost::key(window, static_cast<int>(wParam), 0);
+        return 0;
+    case msg::character:
+    case msg::imeCharacter:
+        ControlHost::key(window, 0, static_cast<char16_t>(wParam));
+        return 0;
+    case msg::timer:
+        if (wParam == sipRepositionTimer)
+            onSipTimer(window);
+        else if (isWindowVisible(window))
+            ControlHost::timer(window, wParam);
+        return 0;
+    case msg::mouseMove: {
+        Point p = unpackPoint(lParam);
+        ControlHost::stylusMove(window, p.x, p.y);
+        return 0;
+    }
+    case msg::leftButtonDown: {
+        Point p = unpackPoint(lParam);
+        downs.push_back(p);
+        ControlHost::stylusDown(window, p.x, p.y);
+        return 0;
+    }
+    case msg::leftButtonUp: {
+        Point p = unpackPoint(lParam);
+        ControlHost::stylusUp(window, p.x, p.y);
+        return 0;
+    }
     case repaintMessage: {
         // Only a poster of this process can hand over the address of a rectangle.
         const Rect* area = dispatchingMessageFromOtherProcess()
@@ -95,6 +152,8 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         return 0;
     }
     default:
+        // The contact store's item notifications reach the contact list here once it
+        // exists.
         return defaultWindowProcedure(window, id, wParam, lParam);
     }
 }

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/MainWindow.h"
+#include "app/Screens.h"
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
 #include "platform/ipc/SharedMemory.h"
@@ -9,6 +10,8 @@
 #include "settings/DefaultSettingProvider.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
+#include "ui/ControlHost.h"
+#include "ui/LightControl.h"
 #include "settings/ThemeManager.h"
 
 #include <algorithm>
@@ -135,14 +138,13 @@ bool initialiseOnce(WindowHandle window) {
     themes.loadUserSettings(store);
     store.resumeRehashing();
 
-    // Still to come with the control toolkit: the four screens and the gesture layer,
-    // added to the window's controls.
+    createScreens(window);
 
     readUnreadSmsCount();
 
-    // Still to come: the contact list's background load, and the first full render of
-    // the screens. Until then the window paints its background.
-    invalidateRect(window);
+    // Still to come with the contact list: its background load.
+    ControlHost::beginScreenChangeAll(window);
+    ControlHost::renderAll(window);
 
     registerSmsInterceptorIfNeeded();
 

@@ -23,9 +23,6 @@ public:
     virtual const Surface& screen() const = 0;
     // Changes the emulated screen (a rotation or another phone); windows are not moved.
     virtual void setScreenSize(Size size) = 0;
-    // The on-screen keyboard's rectangle in screen coordinates; empty while hidden.
-    virtual Rect inputPanelRect() const = 0;
-    virtual void setInputPanelRect(Rect rect) = 0;
     virtual BackendKind kind() const = 0;
 };
 

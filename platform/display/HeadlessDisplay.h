@@ -29,13 +29,10 @@ public:
 
     const Surface& screen() const override { return composer_.screen(); }
     void setScreenSize(Size size) override { composer_.resize(size); }
-    Rect inputPanelRect() const override { return inputPanel_; }
-    void setInputPanelRect(Rect rect) override { inputPanel_ = rect; }
     BackendKind kind() const override { return BackendKind::headless; }
 
 private:
     ScreenComposer composer_;
-    Rect inputPanel_;
     std::mutex mutex_;
     std::condition_variable woken_;
     bool wakeRequested_ = false;

@@ -61,8 +61,6 @@ public:
     }
     const Surface& screen() const override { return inner_.screen(); }
     void setScreenSize(Size size) override;
-    Rect inputPanelRect() const override { return inner_.inputPanelRect(); }
-    void setInputPanelRect(Rect rect) override { inner_.setInputPanelRect(rect); }
     BackendKind kind() const override { return inner_.kind(); }
 
 private:

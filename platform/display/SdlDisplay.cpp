@@ -115,16 +115,6 @@ void SdlDisplay::windowsChanged() {
     upload(composer_.screen().bounds());
 }
 
-Rect SdlDisplay::inputPanelRect() const {
-    if (!inputPanel_.isEmpty())
-        return inputPanel_;
-    // Without a system keyboard the panel is pictured as the bottom third of the screen.
-    Size size = composer_.size();
-    return SDL_IsTextInputActive() && SDL_HasScreenKeyboardSupport()
-               ? Rect{0, size.height * 2 / 3, size.width, size.height}
-               : Rect{};
-}
-
 void SdlDisplay::waitForEvents(int timeoutMs) {
     SDL_Event event;
     if (!SDL_WaitEventTimeout(&event, timeoutMs < 0 ? -1 : timeoutMs))

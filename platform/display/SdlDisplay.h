@@ -36,8 +36,6 @@ public:
 
     const Surface& screen() const override { return composer_.screen(); }
     void setScreenSize(Size size) override;
-    Rect inputPanelRect() const override;
-    void setInputPanelRect(Rect rect) override { inputPanel_ = rect; }
     BackendKind kind() const override { return BackendKind::sdl; }
 
 private:
@@ -51,7 +49,6 @@ private:
     SDL_Texture* texture_ = nullptr;
     uint32_t wakeEvent_ = 0;
     bool stylusDown_ = false;
-    Rect inputPanel_;
 };
 
 } // namespace vantrel::platform

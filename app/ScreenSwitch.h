@@ -1,0 +1,16 @@
+#pragma once
+// Moving between the top-level screens. There is no stack: each screen has a visible
+// flag, and these routines set the flags of all of them at once, then show the result
+// with a transition or a full render.
+
+namespace vantrel {
+
+// Makes the contact container the visible screen with its contact list shown.
+void goToContacts(bool animate);
+// The contact list filtered to contacts with SMS (or back to all contacts when
+// toggling and the SMS filter is already set), then the contacts, animated.
+void goToSmsList(bool toggle);
+// The same with the favourites filter.
+void goToFavorites(bool toggle);
+
+} // namespace vantrel

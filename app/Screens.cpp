@@ -1,0 +1,46 @@
+#include "app/Screens.h"
+
+#include "app/GestureControl.h"
+#include "ui/ControlHost.h"
+#include "ui/LightControl.h"
+#include "ui/Panel.h"
+
+#include <memory>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+Screens theScreens;
+// The screens belong to the process and live as long as the window does.
+std::vector<std::unique_ptr<LightControl>> owned;
+
+template <class T> T* keep(std::unique_ptr<T> control) {
+    T* raw = control.get();
+    owned.push_back(std::move(control));
+    return raw;
+}
+
+} // namespace
+
+Screens& screens() { return theScreens; }
+
+void createScreens(platform::WindowHandle mainWindow) {
+    if (theScreens.contactContainer)
+        return;
+    Panel* container = keep(std::make_unique<Panel>(mainWindow, u"contactcontainer"));
+    Panel* detail = keep(std::make_unique<Panel>(mainWindow, u"contactdetail"));
+    detail->setVisible(false);
+    Panel* sms = keep(std::make_unique<Panel>(mainWindow, u"smspanel"));
+    sms->setVisible(false);
+    auto* gesture = keep(std::make_unique<GestureControl>(mainWindow, u"gesture"));
+
+    ControlHost::addControl(mainWindow, gesture);
+    ControlHost::addControl(mainWindow, detail);
+    ControlHost::addControl(mainWindow, container);
+    ControlHost::addControl(mainWindow, sms);
+    theScreens = {container, detail, sms, gesture};
+}
+
+} // namespace vantrel
