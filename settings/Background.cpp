@@ -56,33 +56,14 @@ platform::Pen penFor(const BorderStyle& border) {
     return {border.colour, border.width};
 }
 
-// The indices of the tiles of length `step` laid from `origin` that meet [from, to).
-std::pair<int, int> tileRange(int origin, int step, int from, int to) {
-    int first = std::max(0, (from - origin) / step);
-    int last = (to - 1 - origin) / step;
-    return {first, last};
-}
-
 // Repeats `image` along one edge from `start` while the position is at most `end`,
-// drawing only inside the span [start, end) within `clip`. The span keeps tiles off
-// the corner images; the last tile is cut at the span's end.
+// drawing only inside the span [start, end) within `clip`. The span keeps tiles off the
+// corner images; the last tile is cut at the span's end.
 void tileAlong(platform::Surface& surface, Image& image, bool horizontal, int fixed, int start,
                int end, const Rect& clip) {
-    Rect span = horizontal ? Rect{start, clip.top, end, clip.bottom}
-                           : Rect{clip.left, start, clip.right, end};
-    span = span.intersected(clip);
-    if (span.isEmpty())
-        return;
-    const int step = horizontal ? image.width() : image.height();
-    auto [first, last] = horizontal ? tileRange(start, step, span.left, span.right)
-                                    : tileRange(start, step, span.top, span.bottom);
-    for (int i = first; i <= last; ++i) {
-        int position = start + i * step;
-        if (horizontal)
-            image.drawAt(surface, position, fixed, span);
-        else
-            image.drawAt(surface, fixed, position, span);
-    }
+    Rect strip = horizontal ? Rect{start, fixed, end, fixed + image.height()}
+                            : Rect{fixed, start, fixed + image.width(), end};
+    image.drawTiled(surface, strip, clip);
 }
 
 BorderStyle parseBorder(std::u16string_view argument) {
@@ -281,16 +262,7 @@ void Background::drawMainImage(platform::Surface& surface, const Rect& marginRec
         // Controls sharing one screen-sized picture each show the part beneath them.
         image->drawAt(surface, 0, 0, fillClip, op);
     } else if (tile) {
-        if (fillClip.isEmpty())
-            return;
-        auto [firstColumn, lastColumn] =
-            tileRange(marginRect.left, image->width(), fillClip.left, fillClip.right);
-        auto [firstRow, lastRow] =
-            tileRange(marginRect.top, image->height(), fillClip.top, fillClip.bottom);
-        for (int row = firstRow; row <= lastRow; ++row)
-            for (int column = firstColumn; column <= lastColumn; ++column)
-                image->drawAt(surface, marginRect.left + column * image->width(),
-                              marginRect.top + row * image->height(), fillClip, op);
+        image->drawTiled(surface, marginRect, fillClip, op);
     } else {
         image->drawAt(surface, marginRect.left, marginRect.top, fillClip, op);
     }

@@ -96,6 +96,14 @@ const Rgb565Image& Image::renditionFor(Size size) {
     return scaled_.front().image;
 }
 
+void Image::paint(Painter& painter, const Rgb565Image& source, Point at, RasterOp op) {
+    if (source.hasAlpha())
+        painter.copyMasked(source.pixels, source.alphaMask.data(), source.pixels.width(),
+                           source.pixels.bounds(), at);
+    else
+        painter.copy(source.pixels, source.pixels.bounds(), at, op);
+}
+
 void Image::draw(Surface& surface, const Rect& destination, const Rect& clip, bool stretch,
                  RasterOp op) {
     prepare();
@@ -108,12 +116,47 @@ void Image::draw(Surface& surface, const Rect& destination, const Rect& clip, bo
         return;
     Painter painter(surface);
     painter.setClip(visible);
-    Point at{destination.left, destination.top};
-    if (source.hasAlpha())
-        painter.copyMasked(source.pixels, source.alphaMask.data(), source.pixels.width(),
-                           source.pixels.bounds(), at);
-    else
-        painter.copy(source.pixels, source.pixels.bounds(), at, op);
+    paint(painter, source, {destination.left, destination.top}, op);
+}
+
+void Image::drawTiled(Surface& surface, const Rect& area, const Rect& clip, RasterOp op) {
+    prepare();
+    Rect visible = area.intersected(clip).intersected(surface.bounds());
+    if (visible.isEmpty() || width_ <= 0)
+        return;
+    // NOTE: a row of tiles is one copy from a strip of the picture repeated side by side,
+    // so a small pattern over a whole screen costs a few calls per tile row rather than
+    // one per tile and row.
+    const int firstColumn = (visible.left - area.left) / width_;
+    const int lastColumn = (visible.right - 1 - area.left) / width_;
+    const Rgb565Image& strip = stripFor((lastColumn - firstColumn + 1) * width_);
+    Painter painter(surface);
+    painter.setClip(visible);
+    const int left = area.left + firstColumn * width_;
+    const int firstRow = (visible.top - area.top) / height_;
+    const int lastRow = (visible.bottom - 1 - area.top) / height_;
+    for (int row = firstRow; row <= lastRow; ++row)
+        paint(painter, strip, {left, area.top + row * height_}, op);
+}
+
+const Rgb565Image& Image::stripFor(int width) {
+    if (strip_.pixels.width() >= width)
+        return strip_;
+    const int columns = (width + width_ - 1) / width_;
+    Rgb565Image strip;
+    strip.pixels = Surface(columns * width_, height_);
+    if (prepared565_.hasAlpha())
+        strip.alphaMask.resize(static_cast<size_t>(columns) * width_ * height_);
+    for (int y = 0; y < height_; ++y)
+        for (int column = 0; column < columns; ++column) {
+            std::copy_n(prepared565_.pixels.row(y), width_, strip.pixels.row(y) + column * width_);
+            if (strip.hasAlpha())
+                std::copy_n(prepared565_.alphaMask.data() + static_cast<size_t>(y) * width_, width_,
+                            strip.alphaMask.data() +
+                                (static_cast<size_t>(y) * columns + column) * width_);
+        }
+    strip_ = std::move(strip);
+    return strip_;
 }
 
 void Image::drawAt(Surface& surface, int x, int y, const Rect& clip, RasterOp op) {

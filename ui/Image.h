@@ -63,6 +63,10 @@ public:
     // Draws at natural size with the top-left corner at (x, y).
     void drawAt(platform::Surface& surface, int x, int y, const platform::Rect& clip,
                 platform::RasterOp op = platform::RasterOp::Copy);
+    // Repeats the picture at natural size from `area`'s top-left corner until `area` is
+    // covered, touching only pixels inside both `area` and `clip`.
+    void drawTiled(platform::Surface& surface, const platform::Rect& area,
+                   const platform::Rect& clip, platform::RasterOp op = platform::RasterOp::Copy);
     // Centred in `rect`: at natural size when smaller than it in both directions,
     // otherwise scaled (aspect kept, see fitSize) to fit.
     void drawFitted(platform::Surface& surface, const platform::Rect& rect,
@@ -84,6 +88,11 @@ private:
     platform::ArgbImage toArgb() const;
     // The prepared image, or a copy resampled to `size` for stretched drawing.
     const platform::Rgb565Image& renditionFor(platform::Size size);
+    // The picture repeated side by side at least `width` pixels wide, for tiling.
+    const platform::Rgb565Image& stripFor(int width);
+    // Copies or blends `source` at `at` through the painter's clip.
+    static void paint(platform::Painter& painter, const platform::Rgb565Image& source,
+                      platform::Point at, platform::RasterOp op);
 
     struct Scaled {
         platform::Size size;
@@ -97,6 +106,7 @@ private:
     platform::ArgbImage decoded_;
     platform::Rgb565Image prepared565_;
     std::vector<Scaled> scaled_; // most recently used first
+    platform::Rgb565Image strip_;
 };
 
 } // namespace vantrel

@@ -1,13 +1,13 @@
 // Applies arbitrary bytes as the chosen theme archive and paints every background its
 // settings name, so the settings entry, the images it names and the drawing of their
-// layers all meet hostile input. Nothing may crash or run out of memory.
+// layers all meet hostile input. Nothing may crash or run out of memory. Broken themes
+// are reported on standard error: run with -close_fd_mask=2 to keep the output short.
 
 #include "platform/gfx/Surface.h"
 #include "settings/SettingStore.h"
 #include "settings/ThemeManager.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,9 +22,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::filesystem::create_directories(home);
     setenv("VANTREL_HOME", home.c_str(), 1);
     setenv("VANTREL_DEVICE", (home + "/device").c_str(), 1);
-    // Broken themes are reported on standard error; thousands of lines help nobody.
-    if (!std::freopen("/dev/null", "w", stderr))
-        return 0;
     return 0;
 }
 
