@@ -3,9 +3,15 @@
 #include "app/MainWindow.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
+#include "app/FullScreen.h"
+#include "app/Startup.h"
+#include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
+#include "ui/ControlDump.h"
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
 #include <utility>
 #include <cstdio>
 
@@ -14,6 +20,40 @@ namespace vantrel {
 using namespace platform;
 
 namespace {
+
+// The dump scripts see: the window's controls, plus the window, the task bar and the
+// input panel, which belong to the platform rather than to a control.
+DumpValue dumpForScripts() {
+    DumpValue dump = dumpWindow(mainWindow());
+    auto rectValue = [](const Rect& r) {
+        return DumpValue(DumpValue::Array{DumpValue(r.left), DumpValue(r.top), DumpValue(r.right),
+                                          DumpValue(r.bottom)});
+    };
+    DumpValue::Object window{{"rect", rectValue(windowRect(mainWindow()))},
+                             {"top", DumpValue(windowRect(mainWindow()).top)},
+                             {"fullscreen", DumpValue(isFullScreen())}};
+    DumpValue::Object taskbar{{"visible", DumpValue(isTaskBarVisible())}};
+    DumpValue::Object sip{{"visible", DumpValue(shell::inputPanelVisible())},
+                          {"rect", rectValue(shell::inputPanelRect())}};
+    if (auto* object = dump.asObject()) {
+        object->emplace_back("window", DumpValue(std::move(window)));
+        object->emplace_back("taskbar", DumpValue(std::move(taskbar)));
+        object->emplace_back("sip", DumpValue(std::move(sip)));
+    }
+    return dump;
+}
+
+// Platform values are addressed as "window.top", "sip.visible"; everything else is a
+// control path ("contactcontainer/header.texts").
+const DumpValue* lookUp(const DumpValue& dump, const std::string& path) {
+    for (const char* part : {"window.", "taskbar.", "sip."}) {
+        if (path.rfind(part, 0) == 0) {
+            const DumpValue* group = dump.member(std::string_view(part, std::strlen(part) - 1));
+            return group ? group->member(path.substr(std::strlen(part))) : nullptr;
+        }
+    }
+    return findDumpValue(dump, path);
+}
 
 bool handled(const std::u16string& name) {
     const auto& log = handledRegisteredMessages();
@@ -87,6 +127,40 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return query(words, out, error) ? std::string() : error;
         });
     }
+    runner.addCommand("dump", [](const std::vector<std::string>& w, std::string& out) {
+        if (w.size() != 1)
+            return std::string("dump takes a file name");
+        std::ofstream file(w[0], std::ios::binary);
+        file << dumpForScripts().toJson() << "\n";
+        if (!file)
+            return std::string("cannot write the dump " + w[0]);
+        out = "dump " + w[0];
+        return std::string();
+    });
+    runner.addCommand("expect", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 2)
+            return std::string("expect takes a path and a value");
+        DumpValue dump = dumpForScripts();
+        const DumpValue* value = lookUp(dump, w[0]);
+        if (!value)
+            return std::string("expect: nothing at " + w[0]);
+        if (!dumpValueMatches(*value, w[1]))
+            return "expect: " + w[0] + " is " + value->toJson() + ", not " + w[1];
+        return std::string();
+    });
+    runner.addCommand("sip-rect", [](const std::vector<std::string>& w, std::string&) {
+        int v[4];
+        try {
+            if (w.size() != 4)
+                throw 0;
+            for (int i = 0; i < 4; ++i)
+                v[i] = std::stoi(w[i]);
+        } catch (...) {
+            return std::string("sip-rect takes LEFT TOP RIGHT BOTTOM");
+        }
+        shell::moveInputPanel({v[0], v[1], v[2], v[3]});
+        return std::string();
+    });
     runner.addCommand("expect-box", [](const std::vector<std::string>& w, std::string&) {
         if (w.size() != 1)
             return std::string("expect-box takes one quoted \"caption: text\"");

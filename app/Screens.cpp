@@ -41,6 +41,9 @@ void createScreens(platform::WindowHandle mainWindow) {
     ControlHost::addControl(mainWindow, container);
     ControlHost::addControl(mainWindow, sms);
     theScreens = {container, detail, sms, gesture};
+    // The window got its size before it had screens, and a later layout to that same
+    // size does nothing: place them now.
+    ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));
 }
 
 } // namespace vantrel

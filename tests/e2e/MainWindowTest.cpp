@@ -1,0 +1,90 @@
+// The main window as a user meets it: the screens in their order, a rotation, and the
+// full-screen option decided in the registry.
+
+#include "platform/core/Paths.h"
+#include "platform/registry/Registry.h"
+#include "tests/support/Process.h"
+#include "tests/support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace vantrel;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override { test::useFreshDevice(); }
+
+    test::ProcessResult run(const std::string& text) {
+        fs::path file = platform::programFolder() / "main.script";
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+        return test::runProcess({(test::binaryFolder() / "app" / "vantrel").string(), "--headless",
+                                 "--script", file.string()},
+                                20s);
+    }
+
+    static void setFullScreenOption(uint32_t on) {
+        ASSERT_TRUE(platform::registry::writeDword(platform::registry::Root::currentUser,
+                                                   u"Software\\Vantrel\\Contact", u"Fullscreen", on));
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsOnTheContactScreenWithTheOthersHiddenBehindTheGestureLayer) {
+    fs::path dump = platform::programFolder() / "start.json";
+    auto result = run("dump " + dump.string() + "\n"
+                      "expect contactcontainer.visible true\n"
+                      "expect contactdetail.visible false\n"
+                      "expect smspanel.visible false\n"
+                      "expect contactcontainer.rect \"[0, 0, 480, 800]\"\n"
+                      "post g_vtrGoToContacts\n"
+                      "expect contactcontainer.visible true\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+
+    // Input meets the gesture layer first; painting puts the detail over the container.
+    std::string json;
+    ASSERT_TRUE(platform::readWholeFile(dump, json));
+    std::vector<size_t> at;
+    for (const char* name : {"gesture", "contactdetail", "contactcontainer", "smspanel"})
+        at.push_back(json.find(std::string("\"name\":\"") + name + "\""));
+    for (size_t i = 0; i + 1 < at.size(); ++i) {
+        ASSERT_NE(at[i], std::string::npos);
+        EXPECT_LT(at[i], at[i + 1]);
+    }
+}
+
+TEST_F(MainWindow, RotatingLaysTheScreensOutAgain) {
+    auto result = run("size 800x480\n"
+                      "expect window.rect \"[0, 0, 800, 480]\"\n"
+                      "expect contactcontainer.rect \"[0, 0, 800, 480]\"\n"
+                      "expect contactdetail.rect \"[0, 0, 800, 480]\"\n"
+                      "size 480x800\n"
+                      "expect contactcontainer.rect \"[0, 0, 480, 800]\"\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
+TEST_F(MainWindow, TheFullScreenOptionDecidesTheWindowTop) {
+    setFullScreenOption(0);
+    auto below = run("expect taskbar.visible true\n"
+                     "expect window.top 52\n"
+                     "expect contactcontainer.rect \"[0, 0, 480, 748]\"\n");
+    EXPECT_EQ(below.exitCode, 0) << below.err;
+
+    setFullScreenOption(1);
+    auto over = run("expect taskbar.visible false\nexpect window.top 0\n");
+    EXPECT_EQ(over.exitCode, 0) << over.err;
+}
+
+TEST_F(MainWindow, AFailedExpectationNamesWhatWasFound) {
+    auto result = run("expect contactdetail.visible true\n");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "script: line 1: expect: contactdetail.visible is false, not true: "
+                          "expect contactdetail.visible true\n");
+}
