@@ -148,6 +148,26 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return "expect: " + w[0] + " is " + value->toJson() + ", not " + w[1];
         return std::string();
     });
+    runner.addCommand("expect-soon", [&runner](const std::vector<std::string>& w, std::string&) {
+        uint32_t timeout = 5000;
+        try {
+            if (w.size() != 2 && w.size() != 3)
+                throw 0;
+            if (w.size() == 3)
+                timeout = static_cast<uint32_t>(std::stoul(w[2]));
+        } catch (...) {
+            return std::string("expect-soon takes a path, a value and an optional timeout");
+        }
+        std::string path = w[0], expected = w[1];
+        runner.waitUntil(
+            [path, expected] {
+                DumpValue dump = dumpForScripts();
+                const DumpValue* value = lookUp(dump, path);
+                return value && dumpValueMatches(*value, expected);
+            },
+            timeout, "expect-soon: " + path + " did not become " + expected);
+        return std::string();
+    });
     runner.addCommand("sip-rect", [](const std::vector<std::string>& w, std::string&) {
         int v[4];
         try {

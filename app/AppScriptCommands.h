@@ -16,6 +16,8 @@ namespace vantrel {
 //                                 bar and input panel) as JSON
 //   expect PATH VALUE             fails unless the dumped value at PATH reads VALUE
 //                                 ("contactcontainer.visible true", "window.top 0")
+//   expect-soon PATH VALUE [MS]   holds until the value reads VALUE (real time, for
+//                                 changes made by other processes), else fails
 //   sip-rect L T R B              places the input panel
 //   expect-box TEXT               fails unless a message box with that "caption: text"
 //                                 was shown

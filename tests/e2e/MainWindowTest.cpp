@@ -88,3 +88,29 @@ TEST_F(MainWindow, AFailedExpectationNamesWhatWasFound) {
     EXPECT_EQ(result.err, "script: line 1: expect: contactdetail.visible is false, not true: "
                           "expect contactdetail.visible true\n");
 }
+
+TEST_F(MainWindow, TheHeaderShowsWhatTheDeviceToolSets) {
+    std::string device = (test::binaryFolder() / "tools" / "vantrel-device").string();
+    for (auto args : {std::vector<std::string>{"battery", "81"}, {"signal", "40"}, {"operator", "Sunrise"}})
+        ASSERT_EQ(test::runProcess({device, "state", args[0], args[1]}, 10s).exitCode, 0);
+    fs::path dump = platform::programFolder() / "header.json";
+    auto result = run("expect contactcontainer/header.battery 81\n"
+                      "expect contactcontainer/header.signal 40\n"
+                      "dump " + dump.string() + "\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::string json;
+    ASSERT_TRUE(platform::readWholeFile(dump, json));
+    EXPECT_NE(json.find("\"texts\":[\"\",\"Sunrise\","), std::string::npos) << json;
+    EXPECT_EQ(test::runProcess({device, "state", "battery", "lots"}, 10s).exitCode, 2);
+}
+
+TEST_F(MainWindow, ABatteryChangeWhileRunningReachesTheHeader) {
+    fs::path file = platform::programFolder() / "live.script";
+    std::ofstream(file) << "print ready\nexpect-soon contactcontainer/header.battery 20 5000\nquit\n";
+    test::BackgroundProcess app({(test::binaryFolder() / "app" / "vantrel").string(), "--headless",
+                                 "--script", file.string()});
+    ASSERT_TRUE(app.waitForLine("ready", 10s)) << app.errors();
+    std::string device = (test::binaryFolder() / "tools" / "vantrel-device").string();
+    ASSERT_EQ(test::runProcess({device, "state", "battery", "20"}, 10s).exitCode, 0);
+    EXPECT_EQ(app.wait(10s), 0) << app.errors();
+}
