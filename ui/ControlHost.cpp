@@ -84,13 +84,13 @@ void ControlHost::reloadAllWindows() {
 
 void ControlHost::layoutAll(WindowHandle window, const Rect& client) {
     ControlHost* host = find(window);
-    if (!host || client == host->backRect_)
+    if (!host || client == host->laidOutRect_)
         return;
     host->back_ = platform::Surface();
     host->backRect_ = {};
     for (LightControl* control : host->controls_)
         control->layout(client);
-    host->backRect_ = client;
+    host->backRect_ = host->laidOutRect_ = client;
 }
 
 // ---- painting ----

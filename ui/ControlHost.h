@@ -110,6 +110,9 @@ private:
     std::vector<LightControl*> controls_;
     platform::Surface back_;
     platform::Rect backRect_;
+    // The rectangle of the last layout. Kept apart from backRect_, which a paint before
+    // the first layout also sets, so that such a paint cannot make that layout a no-op.
+    platform::Rect laidOutRect_;
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<LightControl>> graveyard_;
 };

@@ -119,9 +119,8 @@ int HeaderLabel::paint(PaintContext& context, Rect clip) {
 
 Rect HeaderLabel::onStylusDown(int x, int y) {
     Rect handled = ContainerPanel::onStylusDown(x, y);
-    if (rect().contains({x, y}))
-        pressedInHitArea_ =
-            handled.bottom <= 0 && getBox(u"hit.box", hitBox).rectangle(rect()).contains({x, y});
+    pressedInHitArea_ = rect().contains({x, y}) && handled.bottom <= 0 &&
+                        getBox(u"hit.box", hitBox).rectangle(rect()).contains({x, y});
     return handled;
 }
 
