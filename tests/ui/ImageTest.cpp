@@ -1,6 +1,7 @@
 #include "ui/Image.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 #include "platform/imaging/PngWriter.h"
 #include "platform/zip/ZipArchive.h"
 #include "tests/gfx/GfxReference.h"
@@ -221,6 +222,30 @@ TEST(Image, LoadsFromTheProgramFolderFromArchivesAndRefusesBrokenData) {
 
     EXPECT_FALSE(Image::FromMemory("not a picture", u"x", true));
     EXPECT_FALSE(Image::FromArgb(ArgbImage(), u"empty", true));
+}
+
+TEST(Image, PngSuiteFilesPrepareWithAMaskOnlyWhenTranslucentAndBrokenOnesAreRefused) {
+    VT_REQUIRE_SHARED_TESTDATA(suite, "pngsuite");
+    auto load = [&](const char* name) {
+        return Image::FromFile(toUtf16((suite / name).string()), true);
+    };
+    auto opaque = load("basn2c08.png");
+    ASSERT_TRUE(opaque);
+    EXPECT_FALSE(opaque->hasAlpha());
+    auto translucent = load("basn6a08.png");
+    ASSERT_TRUE(translucent);
+    EXPECT_TRUE(translucent->hasAlpha());
+    for (const auto& entry : std::filesystem::directory_iterator(suite)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".png")
+            continue;
+        auto image = Image::FromFile(toUtf16(entry.path().string()), true);
+        EXPECT_EQ(image == nullptr, name[0] == 'x') << name;
+        if (image) {
+            Surface surface(16, 16);
+            image->drawFitted(surface, surface.bounds(), surface.bounds());
+        }
+    }
 }
 
 } // namespace
