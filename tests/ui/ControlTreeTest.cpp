@@ -136,6 +136,14 @@ TEST_F(Toolkit, ALayoutToTheSameRectangleDoesNothingAndANewSizeRebuildsTheBuffer
     EXPECT_EQ(host->backBuffer().height(), 480);
 }
 
+TEST_F(Toolkit, APaintBeforeTheFirstLayoutDoesNotSwallowThatLayout) {
+    Probe probe(window, u"probe", {0, 0, 10, 10}, red);
+    ControlHost::addControl(window, &probe);
+    repaint();
+    ControlHost::layoutAll(window, client);
+    EXPECT_EQ(probe.layouts, 1);
+}
+
 TEST_F(Toolkit, PaintingCopiesOnlyTheDamagedRectangleToTheWindow) {
     Probe probe(window, u"probe", {0, 0, screenWidth, screenHeight}, red);
     ControlHost::addControl(window, &probe);
