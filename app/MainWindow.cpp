@@ -97,6 +97,7 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
     }
     switch (id) {
     case msg::destroy:
+        ControlHost::forgetWindow(window);
         postQuitMessage(0);
         return 0;
     case msg::size:
