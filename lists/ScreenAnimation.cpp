@@ -1,0 +1,359 @@
+#include "lists/ScreenAnimation.h"
+
+#include "lists/Easing.h"
+#include "platform/gfx/PixelKernels.h"
+#include "settings/Background.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+// The warps are written to be vectorised where the machine can gather.
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define VT_WARP_KERNEL __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef VT_WARP_KERNEL
+#define VT_WARP_KERNEL
+#endif
+
+namespace vantrel {
+
+using platform::Pixel565;
+using platform::Rect;
+using platform::Surface;
+
+namespace {
+
+// Copies columns [from, to) of the area's row `y` (frame coordinates).
+void copySpan(Surface& frame, const Surface& picture, int y, int from, int to) {
+    if (to > from)
+        std::memcpy(frame.row(y) + from, picture.row(y) + from,
+                    static_cast<size_t>(to - from) * sizeof(Pixel565));
+}
+
+// Copies rows [top, bottom) of the area unchanged.
+void copyRows(Surface& frame, const Surface& picture, const Rect& area, int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+        copySpan(frame, picture, y, area.left, area.right);
+}
+
+// dst[i] = src[(start + i * step) >> 16]: one row of a horizontal stretch in 16.16 steps.
+VT_WARP_KERNEL void stretchRow(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
+    for (int i = 0; i < count; ++i)
+        dst[i] = src[(start + i * step) >> 16];
+}
+
+// Columns [from, to) of one row of a card: each column has its own source column and its
+// own 16.16 row step.
+VT_WARP_KERNEL void warpRow(Pixel565* out, const Pixel565* base, ptrdiff_t stride, int y,
+                            const int* steps, const int* offsets, const int* sources, int from,
+                            int to) {
+    for (int c = from; c < to; ++c)
+        out[c] = base[((y * steps[c] + offsets[c]) >> 16) * stride + sources[c]];
+}
+
+// The end of the run of values at the start of [from, to) for which `holds` is true,
+// when it holds for a prefix of the range only.
+template <class Predicate> int endOfPrefix(int from, int to, Predicate holds) {
+    while (from < to) {
+        int middle = from + (to - from) / 2;
+        if (holds(middle))
+            from = middle + 1;
+        else
+            to = middle;
+    }
+    return from;
+}
+
+} // namespace
+
+// ---- the base ----
+
+int ScreenAnimation::settle(bool& done, int elapsed) const {
+    // The frame that reaches the duration is the end state and the last one.
+    done = elapsed >= duration_;
+    return std::clamp(elapsed, 0, duration_);
+}
+
+int ScreenAnimation::positionAt(const std::vector<int>& table, int elapsed) {
+    size_t index = static_cast<size_t>(elapsed / easeStepMs);
+    return table[std::min(index, table.size() - 1)];
+}
+
+// ---- slide ----
+
+SlideScreenAnimation::SlideScreenAnimation(int durationMs, int direction, int areaWidth)
+    : ScreenAnimation(durationMs),
+      positions_(easeTable(0, areaWidth, easeEntries(duration()))), direction_(direction) {}
+
+void SlideScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                                     const Surface& newPicture, Surface& frame,
+                                     const Rect& area) {
+    elapsed = settle(done, elapsed);
+    const int width = area.width();
+    const int x = std::clamp(positionAt(positions_, elapsed), 0, width);
+    const size_t pixel = sizeof(Pixel565);
+    for (int y = area.top; y < area.bottom; ++y) {
+        Pixel565* out = frame.row(y) + area.left;
+        const Pixel565* before = oldPicture.row(y) + area.left;
+        const Pixel565* after = newPicture.row(y) + area.left;
+        if (direction_ == 0) {
+            // The old screen leaves to the left, the new one follows from the right.
+            std::memcpy(out, before + x, static_cast<size_t>(width - x) * pixel);
+            std::memcpy(out + width - x, after, static_cast<size_t>(x) * pixel);
+        } else {
+            std::memcpy(out + x, before, static_cast<size_t>(width - x) * pixel);
+            std::memcpy(out, after + width - x, static_cast<size_t>(x) * pixel);
+        }
+    }
+}
+
+// ---- slide-and-fade, fade ----
+
+SlideFadeInOutAnimation::SlideFadeInOutAnimation(int durationMs, int areaHeight)
+    : SlideFadeInOutAnimation(durationMs, easeTable(0, areaHeight, easeEntries(durationMs))) {}
+
+SlideFadeInOutAnimation::SlideFadeInOutAnimation(int durationMs, std::vector<int> heights)
+    : ScreenAnimation(durationMs), heights_(std::move(heights)) {}
+
+void SlideFadeInOutAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                                        const Surface& newPicture, Surface& frame,
+                                        const Rect& area) {
+    elapsed = settle(done, elapsed);
+    const int alpha = duration() > 0 ? std::min(256, elapsed * 256 / duration()) : 256;
+    const int height = area.height();
+    const int risen = std::clamp(positionAt(heights_, elapsed), 0, height);
+    const int split = area.bottom - risen;
+    copyRows(frame, oldPicture, area, area.top, split);
+    // The top rows of the new picture, shown in the lower part of the area.
+    for (int y = split; y < area.bottom; ++y)
+        platform::kernels::mixRow(frame.row(y) + area.left, oldPicture.row(y) + area.left,
+                                  newPicture.row(y - split + area.top) + area.left,
+                                  area.width(), alpha);
+}
+
+FadeInOutAnimation::FadeInOutAnimation(int durationMs, int windowHeight)
+    : SlideFadeInOutAnimation(durationMs,
+                              easeTable(windowHeight, windowHeight, easeEntries(durationMs))) {}
+
+// ---- backdrop and card warp ----
+
+void TransitionBackdrop::fill(Surface& frame, const Rect& area) {
+    if (picture_.width() != frame.width() || picture_.height() != frame.height() ||
+        drawnFor_ != area) {
+        picture_ = Surface(frame.width(), frame.height());
+        background_->draw(picture_, area, area);
+        drawnFor_ = area;
+    }
+    copyRows(frame, picture_, area, area.top, area.bottom);
+}
+
+void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left,
+                    int width, int leftInset, int rightInset) {
+    const int areaWidth = area.width();
+    const int height = area.height();
+    const int first = std::max(0, left);
+    const int last = std::min(areaWidth, left + width);
+    if (width <= 0 || height <= 0 || first >= last)
+        return;
+    // Insets stay within a quarter of the height, so a column keeps at least half the
+    // rows and its 16.16 row step times the row number stays far inside 32 bits.
+    leftInset = std::clamp(leftInset, 0, height / 4);
+    rightInset = std::clamp(rightInset, 0, height / 4);
+    const double leftHeight = height - 2.0 * leftInset;
+    const double rightHeight = height - 2.0 * rightInset;
+
+    const size_t columns = static_cast<size_t>(areaWidth);
+    if (sourceColumn_.size() < columns) {
+        for (auto* map : {&sourceColumn_, &top_, &bottom_, &rowStep_, &rowOffset_})
+            map->resize(columns);
+    }
+    for (int c = first; c < last; ++c) {
+        const double x = (c - left + 0.5) / width;
+        const double columnHeight = leftHeight + (rightHeight - leftHeight) * x;
+        // Perspective: equal steps on the screen cover more of the picture where the card
+        // is far (short), less where it is near (tall).
+        const double t = x * rightHeight / ((1.0 - x) * leftHeight + x * rightHeight);
+        const int rows = std::max(1, static_cast<int>(std::lround(columnHeight)));
+        const int top = (height - rows) / 2;
+        const int step = (height << 16) / rows;
+        sourceColumn_[c] = area.left + std::min(areaWidth - 1, static_cast<int>(t * areaWidth));
+        top_[c] = top;
+        bottom_[c] = top + rows;
+        rowStep_[c] = step;
+        // Row y of the area shows picture row ((y - top) * step + step / 2) >> 16.
+        rowOffset_[c] = step / 2 - top * step;
+    }
+
+    const int* tops = top_.data();
+    const int* bottoms = bottom_.data();
+    const int* steps = rowStep_.data();
+    const int* offsets = rowOffset_.data();
+    const int* sources = sourceColumn_.data();
+    const Pixel565* base = picture.row(area.top);
+    const ptrdiff_t stride = picture.stride();
+    const bool leftFar = leftInset > rightInset;
+    for (int y = 0; y < height; ++y) {
+        // The card's columns that reach row y form one run: its tops and bottoms move
+        // monotonically from the far edge to the near one.
+        auto inside = [&](int c) { return tops[c] <= y && y < bottoms[c]; };
+        int from = first, to = last;
+        if (leftFar)
+            from = endOfPrefix(first, last, [&](int c) { return !inside(c); });
+        else if (leftInset < rightInset)
+            to = endOfPrefix(first, last, inside);
+        else if (!inside(first))
+            continue;
+        warpRow(frame.row(area.top + y) + area.left, base, stride, y, steps, offsets, sources,
+                from, to);
+    }
+}
+
+// ---- switch ----
+
+SwitchScreenAnimation::SwitchScreenAnimation(int durationMs, int direction, int areaWidth,
+                                             const Background& background)
+    : ScreenAnimation(durationMs), backdrop_(background) {
+    const int entries = easeEntries(duration());
+    const int away = direction == 1 ? areaWidth * 2 / 3 : -areaWidth * 3 / 2;
+    const int from = direction == 1 ? -areaWidth * 3 / 2 : areaWidth * 2 / 3;
+    const int turn = direction == 1 ? -maxSkew : maxSkew;
+    oldPositions_ = easeTable(0, away, entries);
+    oldSkews_ = easeTable(0, turn, entries);
+    newPositions_ = easeTable(from, 0, entries);
+    newSkews_ = easeTable(-turn, 0, entries);
+}
+
+void SwitchScreenAnimation::drawCard(const Surface& picture, Surface& frame, const Rect& area,
+                                     int position, int skew) {
+    const int turn = std::min(std::abs(skew), area.width() / 2);
+    warp_.draw(picture, frame, area, position, area.width() - turn, skew > 0 ? turn : 0,
+               skew < 0 ? turn : 0);
+}
+
+void SwitchScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                                      const Surface& newPicture, Surface& frame,
+                                      const Rect& area) {
+    elapsed = settle(done, elapsed);
+    backdrop_.fill(frame, area);
+    drawCard(oldPicture, frame, area, positionAt(oldPositions_, elapsed),
+             positionAt(oldSkews_, elapsed));
+    drawCard(newPicture, frame, area, positionAt(newPositions_, elapsed),
+             positionAt(newSkews_, elapsed));
+}
+
+// ---- flip ----
+
+FlipScreenAnimation::FlipScreenAnimation(int durationMs, int direction,
+                                         const Background& background)
+    : ScreenAnimation(durationMs), direction_(direction), backdrop_(background) {}
+
+int FlipScreenAnimation::scaleAt(int elapsed) const {
+    if (duration() == 0)
+        return 4096;
+    const double angle = std::numbers::pi * elapsed / duration();
+    return static_cast<int>(std::lround(4096.0 * std::abs(std::cos(angle))));
+}
+
+void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                                    const Surface& newPicture, Surface& frame,
+                                    const Rect& area) {
+    elapsed = settle(done, elapsed);
+    const bool firstHalf = 2 * elapsed < duration();
+    const int width = (area.width() * scaleAt(elapsed)) >> 12;
+    // The edge turning away loses most when the card is edge-on; the old card turns its
+    // leading edge away, the new one comes back with the other edge still far.
+    const int turned = 4096 - scaleAt(elapsed);
+    const int inset = static_cast<int>((static_cast<int64_t>(area.height()) * edgeInset / 4096) *
+                                       turned / 4096);
+    const bool rightFar = (direction_ == 0) == firstHalf;
+    backdrop_.fill(frame, area);
+    warp_.draw(firstHalf ? oldPicture : newPicture, frame, area, (area.width() - width) / 2, width,
+               rightFar ? 0 : inset, rightFar ? inset : 0);
+}
+
+// ---- genie ----
+
+GenieAnimation::GenieAnimation(int durationMs, const Rect& source)
+    : ScreenAnimation(durationMs), source_(source) {}
+
+GenieAnimation::RowSpan GenieAnimation::rowSpan(int elapsed, const Rect& area, int y) const {
+    // The source as seen from the area: clipped into it, at least a point.
+    Rect from = source_.intersected(area);
+    if (from.isEmpty()) {
+        int x = std::clamp(source_.left, area.left, area.right - 1);
+        int top = std::clamp(source_.top, area.top, area.bottom - 1);
+        from = {x, top, x, top};
+    }
+    // The shape at the end of the first phase: full height, half the remaining width.
+    const Rect middle{(from.left + area.left) / 2, area.top, (from.right + area.right + 1) / 2,
+                      area.bottom};
+    const int growEnd = duration() * 6 / 10;
+    auto mix = [](int a, int b, double f) { return a + static_cast<int>(std::lround((b - a) * f)); };
+
+    Rect shape;
+    double stretch = 0.0;
+    if (elapsed < growEnd) {
+        const double f = static_cast<double>(elapsed) / growEnd;
+        shape = {mix(from.left, middle.left, f), mix(from.top, middle.top, f),
+                 mix(from.right, middle.right, f), mix(from.bottom, middle.bottom, f)};
+    } else {
+        shape = middle;
+        const int rest = duration() - growEnd;
+        stretch = rest > 0 ? static_cast<double>(elapsed - growEnd) / rest : 1.0;
+    }
+    if (y < shape.top || y >= shape.bottom || shape.isEmpty())
+        return {};
+
+    int left = shape.left, right = shape.right;
+    if (stretch > 0.0) {
+        // Rows level with the source reach the full width first, the farthest ones last;
+        // every row is there at the end.
+        const double centre = (from.top + from.bottom) / 2.0;
+        const double reach = std::max(centre - area.top, area.bottom - centre);
+        const double distance = reach > 0 ? std::abs(y + 0.5 - centre) / reach : 0.0;
+        const double f = std::clamp(2.0 * stretch - distance, 0.0, 1.0);
+        left = mix(middle.left, area.left, f);
+        right = mix(middle.right, area.right, f);
+    }
+    const int sourceRow =
+        area.top + static_cast<int>(static_cast<int64_t>(y - shape.top) * area.height() /
+                                    shape.height());
+    return {left, right, sourceRow};
+}
+
+void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                               const Surface& newPicture, Surface& frame, const Rect& area) {
+    elapsed = settle(done, elapsed);
+    const int width = area.width();
+    for (int y = area.top; y < area.bottom; ++y) {
+        const RowSpan span = rowSpan(elapsed, area, y);
+        if (span.right <= span.left) {
+            copySpan(frame, oldPicture, y, area.left, area.right);
+            continue;
+        }
+        copySpan(frame, oldPicture, y, area.left, span.left);
+        copySpan(frame, oldPicture, y, span.right, area.right);
+        const int count = span.right - span.left;
+        const int step = static_cast<int>((static_cast<int64_t>(width) << 16) / count);
+        stretchRow(frame.row(y) + span.left, count, newPicture.row(span.sourceRow) + area.left,
+                   step / 2, step);
+    }
+}
+
+// ---- reverse ----
+
+ReverseAnimation::ReverseAnimation(std::unique_ptr<ScreenAnimation> wrapped)
+    : ScreenAnimation(wrapped->duration()), wrapped_(std::move(wrapped)) {}
+
+void ReverseAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
+                                 const Surface& newPicture, Surface& frame, const Rect& area) {
+    elapsed = settle(done, elapsed);
+    bool ignored = false;
+    wrapped_->drawFrame(ignored, duration() - elapsed, newPicture, oldPicture, frame, area);
+}
+
+} // namespace vantrel
