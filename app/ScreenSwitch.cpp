@@ -2,6 +2,7 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "lists/Transitions.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -17,10 +18,16 @@ void setVisible(LightControl* control, bool on) {
         control->setVisible(on);
 }
 
-// Shows the new state of the screens. Transitions run here once the screens can be
-// animated; until then every switch renders at once.
-void present() {
+// Shows the new state of the screens: animated by `transition` over `area`, or rendered
+// at once.
+void present(bool animate,
+             void (*transition)(platform::WindowHandle, int direction, const platform::Rect&),
+             int direction, const platform::Rect& area) {
     platform::WindowHandle window = mainWindow();
+    if (animate) {
+        transition(window, direction, area);
+        return;
+    }
     ControlHost::beginScreenChangeAll(window);
     ControlHost::renderAll(window);
     platform::invalidateRect(window);
@@ -32,7 +39,6 @@ void goToContacts(bool animate) {
     Screens& s = screens();
     if (!s.contactContainer)
         return;
-    (void)animate;
     if (!s.contactContainer->isVisible()) {
         bool detailOrFilter = visible(s.contactDetail) || visible(s.filterMenu);
         if (!detailOrFilter && !visible(s.smsPanel))
@@ -44,13 +50,19 @@ void goToContacts(bool animate) {
             setVisible(s.filterMenu, false);
             setVisible(s.contactList, true);
         }
+        // The card swap back from the detail screen.
+        const LightControl* from = s.contactDetail ? s.contactDetail : s.contactContainer;
+        present(animate, switchTransition, 1, from->rect());
     } else {
         setVisible(s.smsPanel, false);
         setVisible(s.contactDetail, false);
         setVisible(s.filterMenu, false);
         setVisible(s.contactList, true);
+        // The list slides in from the right when it shows a filter and from the left when
+        // it shows all contacts; until the list exists, the container slides from the left.
+        const LightControl* list = s.contactList ? s.contactList : s.contactContainer;
+        present(animate, slideTransition, 1, list->rect());
     }
-    present();
 }
 
 void goToSmsList(bool toggle) {
