@@ -138,7 +138,8 @@ void runAnimations(WindowHandle window, AnimationList animations) {
             break;
         platform::invalidateRect(window, &dirty);
         platform::updateWindow(window);
-        elapsed = nextElapsed(start);
+        if (!done)
+            elapsed = nextElapsed(start);
     }
     ControlHost::renderAll(window);
     platform::invalidateRect(window);
@@ -177,7 +178,8 @@ void runControlAnimation(WindowHandle window, LightControl& control,
                 control.paint(context, area);
             platform::endPaint(window);
         }
-        elapsed = nextElapsed(start);
+        if (!done)
+            elapsed = nextElapsed(start);
     }
     ControlHost::renderAll(window);
     platform::invalidateRect(window);

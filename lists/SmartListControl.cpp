@@ -319,6 +319,8 @@ void SmartListControl::onItemsChanged() {}
 // ---- the control functions ----
 
 void SmartListControl::layout(const Rect& reference) {
+    // A list resting at its top stays there when the margins change.
+    const bool atTop = offset_ == -marginTop_;
     LightControl::layout(reference);
     if (titleLabel_ && filter_)
         titleLabel_->setText(filter_->label());
@@ -330,7 +332,7 @@ void SmartListControl::layout(const Rect& reference) {
         SettingStore::instance().number(typeName(), name(), u"scroll.friction"));
     friction_ = std::max(friction, 1.0f);
     // A new size moves the ends: keep the offset in range.
-    setScrollOffset(offset_);
+    setScrollOffset(atTop ? -marginTop_ : offset_);
 }
 
 void SmartListControl::beginScreenChange() {
@@ -373,7 +375,9 @@ int SmartListControl::paint(PaintContext& context, Rect clip) {
         drawBackground(context,
                        getBackground(u"scrollbar.scroller.background", scrollerBackgroundSlot),
                        {track.left, thumbTop, track.right, thumbBottom}, visible);
-        rowRight = track.left;
+        // A theme that hides the bar with an empty box keeps full-width rows.
+        if (!track.isEmpty())
+            rowRight = track.left;
     }
     // NOTE: the walk adds up heights from the first item, a few thousand integer
     // additions per frame; only rows that meet the damaged band are drawn. Every row
