@@ -217,10 +217,13 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
 SwitchScreenAnimation::SwitchScreenAnimation(int durationMs, int direction, int areaWidth,
                                              const Background& background)
     : ScreenAnimation(durationMs), backdrop_(background) {
+    // Direction 0 is the mirror image of direction 1, so in both the new card starts out
+    // of sight and the first frame is the old screen.
     const int entries = easeEntries(duration());
-    const int away = direction == 1 ? areaWidth * 2 / 3 : -areaWidth * 3 / 2;
-    const int from = direction == 1 ? -areaWidth * 3 / 2 : areaWidth * 2 / 3;
-    const int turn = direction == 1 ? -maxSkew : maxSkew;
+    const int side = direction == 1 ? 1 : -1;
+    const int away = side * areaWidth * 2 / 3;
+    const int from = -side * areaWidth * 3 / 2;
+    const int turn = -side * maxSkew;
     oldPositions_ = easeTable(0, away, entries);
     oldSkews_ = easeTable(0, turn, entries);
     newPositions_ = easeTable(from, 0, entries);
