@@ -86,12 +86,11 @@ int ScreenAnimation::positionAt(const std::vector<int>& table, int elapsed) {
 // ---- slide ----
 
 SlideScreenAnimation::SlideScreenAnimation(int durationMs, int direction, int areaWidth)
-    : ScreenAnimation(durationMs),
-      positions_(easeTable(0, areaWidth, easeEntries(duration()))), direction_(direction) {}
+    : ScreenAnimation(durationMs), positions_(easeTable(0, areaWidth, easeEntries(duration()))),
+      direction_(direction) {}
 
 void SlideScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
-                                     const Surface& newPicture, Surface& frame,
-                                     const Rect& area) {
+                                     const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
     const int width = area.width();
     const int x = std::clamp(positionAt(positions_, elapsed), 0, width);
@@ -131,8 +130,8 @@ void SlideFadeInOutAnimation::drawFrame(bool& done, int elapsed, const Surface& 
     // The top rows of the new picture, shown in the lower part of the area.
     for (int y = split; y < area.bottom; ++y)
         platform::kernels::mixRow(frame.row(y) + area.left, oldPicture.row(y) + area.left,
-                                  newPicture.row(y - split + area.top) + area.left,
-                                  area.width(), alpha);
+                                  newPicture.row(y - split + area.top) + area.left, area.width(),
+                                  alpha);
 }
 
 FadeInOutAnimation::FadeInOutAnimation(int durationMs, int windowHeight)
@@ -151,8 +150,8 @@ void TransitionBackdrop::fill(Surface& frame, const Rect& area) {
     copyRows(frame, picture_, area, area.top, area.bottom);
 }
 
-void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left,
-                    int width, int leftInset, int rightInset) {
+void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left, int width,
+                    int leftInset, int rightInset) {
     const int areaWidth = area.width();
     const int height = area.height();
     const int first = std::max(0, left);
@@ -207,8 +206,8 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
             to = endOfPrefix(first, last, inside);
         else if (!inside(first))
             continue;
-        warpRow(frame.row(area.top + y) + area.left, base, stride, y, steps, offsets, sources,
-                from, to);
+        warpRow(frame.row(area.top + y) + area.left, base, stride, y, steps, offsets, sources, from,
+                to);
     }
 }
 
@@ -238,8 +237,7 @@ void SwitchScreenAnimation::drawCard(const Surface& picture, Surface& frame, con
 }
 
 void SwitchScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
-                                      const Surface& newPicture, Surface& frame,
-                                      const Rect& area) {
+                                      const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
     backdrop_.fill(frame, area);
     drawCard(oldPicture, frame, area, positionAt(oldPositions_, elapsed),
@@ -262,16 +260,15 @@ int FlipScreenAnimation::scaleAt(int elapsed) const {
 }
 
 void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
-                                    const Surface& newPicture, Surface& frame,
-                                    const Rect& area) {
+                                    const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
     const bool firstHalf = 2 * elapsed < duration();
     const int width = (area.width() * scaleAt(elapsed)) >> 12;
     // The edge turning away loses most when the card is edge-on; the old card turns its
     // leading edge away, the new one comes back with the other edge still far.
     const int turned = 4096 - scaleAt(elapsed);
-    const int inset = static_cast<int>((static_cast<int64_t>(area.height()) * edgeInset / 4096) *
-                                       turned / 4096);
+    const int inset =
+        static_cast<int>((static_cast<int64_t>(area.height()) * edgeInset / 4096) * turned / 4096);
     const bool rightFar = (direction_ == 0) == firstHalf;
     backdrop_.fill(frame, area);
     warp_.draw(firstHalf ? oldPicture : newPicture, frame, area, (area.width() - width) / 2, width,
@@ -295,7 +292,9 @@ GenieAnimation::RowSpan GenieAnimation::rowSpan(int elapsed, const Rect& area, i
     const Rect middle{(from.left + area.left) / 2, area.top, (from.right + area.right + 1) / 2,
                       area.bottom};
     const int growEnd = duration() * 6 / 10;
-    auto mix = [](int a, int b, double f) { return a + static_cast<int>(std::lround((b - a) * f)); };
+    auto mix = [](int a, int b, double f) {
+        return a + static_cast<int>(std::lround((b - a) * f));
+    };
 
     Rect shape;
     double stretch = 0.0;
@@ -322,9 +321,8 @@ GenieAnimation::RowSpan GenieAnimation::rowSpan(int elapsed, const Rect& area, i
         left = mix(middle.left, area.left, f);
         right = mix(middle.right, area.right, f);
     }
-    const int sourceRow =
-        area.top + static_cast<int>(static_cast<int64_t>(y - shape.top) * area.height() /
-                                    shape.height());
+    const int sourceRow = area.top + static_cast<int>(static_cast<int64_t>(y - shape.top) *
+                                                      area.height() / shape.height());
     return {left, right, sourceRow};
 }
 

@@ -135,8 +135,8 @@ void slideFadeTransition(WindowHandle window) {
 }
 
 void reverseSlideFadeTransition(WindowHandle window) {
-    ReverseAnimation animation(std::make_unique<SlideFadeInOutAnimation>(
-        duration(u"fade.duration"), client(window).height()));
+    ReverseAnimation animation(std::make_unique<SlideFadeInOutAnimation>(duration(u"fade.duration"),
+                                                                         client(window).height()));
     runTransition(window, animation);
 }
 

@@ -1,8 +1,8 @@
 // The frames of the screen transitions, drawn directly: positions, end states, the area,
 // the reverse, and the card warp checked against the exact perspective mapping.
 
-#include "lists/Easing.h"
 #include "lists/ScreenAnimation.h"
+#include "lists/Easing.h"
 #include "settings/Background.h"
 
 #include <gtest/gtest.h>
@@ -66,31 +66,38 @@ const Background& redBackdrop() {
 using Maker = std::function<std::unique_ptr<ScreenAnimation>(int duration, const Rect& area)>;
 const std::vector<std::pair<const char*, Maker>>& allKinds() {
     static const std::vector<std::pair<const char*, Maker>> kinds = {
-        {"slide 0", [](int d, const Rect& a) {
+        {"slide 0",
+         [](int d, const Rect& a) {
              return std::make_unique<SlideScreenAnimation>(d, 0, a.width());
          }},
-        {"slide 1", [](int d, const Rect& a) {
+        {"slide 1",
+         [](int d, const Rect& a) {
              return std::make_unique<SlideScreenAnimation>(d, 1, a.width());
          }},
-        {"slide-fade", [](int d, const Rect& a) {
+        {"slide-fade",
+         [](int d, const Rect& a) {
              return std::make_unique<SlideFadeInOutAnimation>(d, a.height());
          }},
-        {"fade", [](int d, const Rect& a) {
-             return std::make_unique<FadeInOutAnimation>(d, a.height());
-         }},
-        {"switch 0", [](int d, const Rect& a) {
+        {"fade",
+         [](int d, const Rect& a) { return std::make_unique<FadeInOutAnimation>(d, a.height()); }},
+        {"switch 0",
+         [](int d, const Rect& a) {
              return std::make_unique<SwitchScreenAnimation>(d, 0, a.width(), redBackdrop());
          }},
-        {"switch 1", [](int d, const Rect& a) {
+        {"switch 1",
+         [](int d, const Rect& a) {
              return std::make_unique<SwitchScreenAnimation>(d, 1, a.width(), redBackdrop());
          }},
-        {"flip 0", [](int d, const Rect&) {
+        {"flip 0",
+         [](int d, const Rect&) {
              return std::make_unique<FlipScreenAnimation>(d, 0, redBackdrop());
          }},
-        {"flip 1", [](int d, const Rect&) {
+        {"flip 1",
+         [](int d, const Rect&) {
              return std::make_unique<FlipScreenAnimation>(d, 1, redBackdrop());
          }},
-        {"genie", [](int d, const Rect& a) {
+        {"genie",
+         [](int d, const Rect& a) {
              return std::make_unique<GenieAnimation>(
                  d, Rect{a.left + 10, a.bottom - 40, a.left + 60, a.bottom - 10});
          }},
@@ -205,10 +212,9 @@ TEST(ScreenAnimation, SlideFadeBlendsTheRisingTopRowsOfTheNewPictureOverTheOldOn
     rise.drawFrame(done, elapsed, before, after, frame, area);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            Pixel565 expected = y < H - risen
-                                    ? before.at(x, y)
-                                    : mixReference(before.at(x, y), after.at(x, y - (H - risen)),
-                                                   alpha);
+            Pixel565 expected =
+                y < H - risen ? before.at(x, y)
+                              : mixReference(before.at(x, y), after.at(x, y - (H - risen)), alpha);
             ASSERT_EQ(frame.at(x, y), expected) << x << "," << y;
         }
 
@@ -309,8 +315,10 @@ TEST(CardWarp, MatchesThePerspectiveReferenceOnRandomCards) {
                 if (!drawn) {
                     // Missing pixels are allowed only on the card's rounded outline.
                     if (e.inside) {
-                        Expected above = cardReference(c, y - 1, left, width, leftInset, rightInset);
-                        Expected below = cardReference(c, y + 1, left, width, leftInset, rightInset);
+                        Expected above =
+                            cardReference(c, y - 1, left, width, leftInset, rightInset);
+                        Expected below =
+                            cardReference(c, y + 1, left, width, leftInset, rightInset);
                         ASSERT_FALSE(above.inside && below.inside) << c << "," << y;
                     }
                     continue;

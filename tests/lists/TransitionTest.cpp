@@ -29,15 +29,14 @@ public:
     void wake() override {}
     platform::Size screenSize() const override { return {480, 800}; }
     int taskBarHeight() const override { return 0; }
-    void present(platform::WindowHandle, const Surface& buffer, Rect,
-                 Rect damaged) override {
+    void present(platform::WindowHandle, const Surface& buffer, Rect, Rect damaged) override {
         frames.push_back(buffer);
         damages.push_back(damaged);
     }
     void windowsChanged() override {}
     void taskBarChanged(bool) override {}
-    void messageBox(platform::WindowHandle, const std::u16string&,
-                    const std::u16string&) override {}
+    void messageBox(platform::WindowHandle, const std::u16string&, const std::u16string&) override {
+    }
 
     std::vector<Surface> frames;
     std::vector<Rect> damages;
