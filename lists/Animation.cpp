@@ -69,8 +69,8 @@ Rect ListAnimation::apply(int elapsedMs) {
     return list_.rect();
 }
 
-VerticalSlideAnimation::VerticalSlideAnimation(LightControl& control, int targetTop,
-                                               int durationMs, const Rect& clip)
+VerticalSlideAnimation::VerticalSlideAnimation(LightControl& control, int targetTop, int durationMs,
+                                               const Rect& clip)
     : Animation(durationMs), control_(control), clip_(clip),
       table_(easeTable(control.rect().top, targetTop, easeEntries(duration()))) {}
 
@@ -93,8 +93,7 @@ int heightDuration(IListItem& item, SmartListControl& list) {
 
 } // namespace
 
-ItemHeightAnimation::ItemHeightAnimation(IListItem& item, SmartListControl& list,
-                                         int targetHeight)
+ItemHeightAnimation::ItemHeightAnimation(IListItem& item, SmartListControl& list, int targetHeight)
     : Animation(heightDuration(item, list)), item_(item), list_(list), start_(item.height()),
       target_(targetHeight) {
     if (duration() == 0) {

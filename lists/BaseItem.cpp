@@ -38,8 +38,7 @@ void BaseItem::describe(DumpWriter& out) const {
         out.add("selected", true);
 }
 
-int SimpleItem::paint(PaintContext& context, const Rect& rect, const Rect& clip,
-                      bool highlighted) {
+int SimpleItem::paint(PaintContext& context, const Rect& rect, const Rect& clip, bool highlighted) {
     if (!BaseItem::paint(context, rect, clip, highlighted))
         return 0;
     SmartListControl& owner = *list();

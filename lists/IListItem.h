@@ -34,8 +34,8 @@ public:
     virtual ~IListItem() = default;
     // Draws the row into `rect`, touching only pixels inside `clip`; `highlighted` is
     // true for the list's cursor item.
-    virtual int paint(PaintContext& context, const platform::Rect& rect,
-                      const platform::Rect& clip, bool highlighted) = 0;
+    virtual int paint(PaintContext& context, const platform::Rect& rect, const platform::Rect& clip,
+                      bool highlighted) = 0;
     // A text test for searching; false by default.
     virtual bool matches(std::u16string_view text) const;
     // Called when the item is put into a list: remembers the first list and takes that

@@ -108,8 +108,8 @@ int LeftSearchPanel::paint(PaintContext& context, Rect clip) {
         drawBackground(context, getBackground(u"marker.background", markerBackgroundSlot), marked,
                        visible);
         getFont(u"marker.font", markerFontSlot)
-            .drawText(context.surface, std::u16string_view(&letters_[at], 1), marked,
-                      letterFormat, visible);
+            .drawText(context.surface, std::u16string_view(&letters_[at], 1), marked, letterFormat,
+                      visible);
     }
     return 1;
 }
@@ -202,6 +202,13 @@ int SearchFeedbackControl::paint(PaintContext& context, Rect clip) {
         return 0;
     panel_.paintFeedback(context, clip);
     return 1;
+}
+
+void SearchFeedbackControl::describe(DumpWriter& out) const {
+    LightControl::describe(out);
+    out.add("active", panel_.isActive());
+    char16_t letter = panel_.touchLetter();
+    out.add("letter", std::u16string_view(&letter, letter ? 1 : 0));
 }
 
 } // namespace vantrel

@@ -86,6 +86,8 @@ public:
     // The bubble follows the finger, not a box.
     void layout(const platform::Rect&) override {}
     int paint(PaintContext& context, platform::Rect clip) override;
+    // Whether the bubble shows, and its letter.
+    void describe(DumpWriter& out) const override;
 
 private:
     LeftSearchPanel& panel_;

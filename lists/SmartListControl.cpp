@@ -328,8 +328,8 @@ void SmartListControl::layout(const Rect& reference) {
     marginBottom_ = getInt(u"margin.bottom", noCache);
     // A friction below 1 would speed a flick up; such a theme value slides at constant
     // speed until an end stops it.
-    float friction = static_cast<float>(
-        SettingStore::instance().number(typeName(), name(), u"scroll.friction"));
+    float friction =
+        static_cast<float>(SettingStore::instance().number(typeName(), name(), u"scroll.friction"));
     friction_ = std::max(friction, 1.0f);
     // A new size moves the ends: keep the offset in range.
     setScrollOffset(atTop ? -marginTop_ : offset_);
@@ -510,8 +510,7 @@ Rect SmartListControl::cursorKey(int virtualKey) {
     using namespace platform;
     const int H = rect().height();
     const int C = contentHeight();
-    if (!keyboardCursorMode_ && isArrowKey(virtualKey) &&
-        (cursorIndex_ >= 0 || offset_ + H < C)) {
+    if (!keyboardCursorMode_ && isArrowKey(virtualKey) && (cursorIndex_ >= 0 || offset_ + H < C)) {
         int page = virtualKey == int(key::up) || virtualKey == int(key::left) ? -H : H;
         animateTo(offset_ + page, getInt(u"scroll.duration", scrollDurationSlot));
         return {};
@@ -570,9 +569,9 @@ void SmartListControl::dropQueuedKeys() {
     bool quit = false;
     int quitCode = 0;
     for (int taken = 0; taken < 1024 && peekMessage(message); ++taken) {
-        bool key = message.window == window() &&
-                   (message.id == msg::keyDown || message.id == msg::keyUp ||
-                    message.id == msg::character);
+        bool key =
+            message.window == window() && (message.id == msg::keyDown || message.id == msg::keyUp ||
+                                           message.id == msg::character);
         if (key)
             continue;
         if (message.id == msg::quit) {

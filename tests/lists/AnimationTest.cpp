@@ -96,8 +96,7 @@ TEST_F(ListTest, AControlSlidingOverTheListRepaintsOnlyTheBandItCrosses) {
     list->insertItem(0, makeItem<CountingItem>(listPaints));
     repaint();
     listPaints = 0;
-    auto slide =
-        std::make_unique<VerticalSlideAnimation>(panel, 600, 200, Rect{0, 0, 480, 800});
+    auto slide = std::make_unique<VerticalSlideAnimation>(panel, 600, 200, Rect{0, 0, 480, 800});
     EXPECT_EQ(slide->duration(), 200);
     runControlAnimation(window, panel, std::move(slide));
     EXPECT_EQ(panel.rect().top, 600);

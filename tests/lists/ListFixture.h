@@ -36,8 +36,8 @@ protected:
         store.addLine(u"list.test.box=0,100,480,500");
         store.addLine(u"list.test.item.height=40");
         list = std::make_unique<SmartListControl>(window, u"test");
-        list->setClickAction(std::make_unique<RecordingItemAction>(
-            [this](IListItem* item, int x, int y) {
+        list->setClickAction(
+            std::make_unique<RecordingItemAction>([this](IListItem* item, int x, int y) {
                 clicked.push_back(item);
                 clickPoint = {x, y};
             }));

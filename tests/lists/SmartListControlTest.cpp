@@ -395,9 +395,9 @@ TEST_F(ListTest, PaintDrawsExactlyTheRowsUnderEveryPixelOnSeededRandomLists) {
         for (int y = visible.top; y < visible.bottom; ++y) {
             int contentY = y - list->rect().top + list->scrollOffset() - shift;
             Colour want = as565(referencePixel(rows, contentY, 0));
-            ASSERT_EQ(pixel(5, y), want) << "round " << round << " y " << y << " offset "
-                                         << list->scrollOffset() << " C " << C << " clip "
-                                         << clip.top << ".." << clip.bottom;
+            ASSERT_EQ(pixel(5, y), want)
+                << "round " << round << " y " << y << " offset " << list->scrollOffset() << " C "
+                << C << " clip " << clip.top << ".." << clip.bottom;
             ASSERT_EQ(pixel(470, y), want) << "round " << round << " y " << y;
         }
     }
