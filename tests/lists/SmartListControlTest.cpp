@@ -482,6 +482,26 @@ TEST_F(ListTest, AButtonColumnPressesItsButtonAtOnceAndTapsRunTheirActions) {
     ControlHost::removeControl(window, &column);
 }
 
+TEST_F(ListTest, TheActionKeyOnAHostedControlTapsItsMiddle) {
+    SettingStore::instance().addLine(u"button.*.item.height=50");
+    int taps = 0;
+    auto button = std::make_unique<Button>(window, u"entry");
+    button->setAction(std::make_unique<Tally>(taps));
+    list->appendItem(makeItem<ControlItem>(std::move(button)));
+    fill(3);
+    EXPECT_EQ(list->shownItems()[0]->height(), 50);
+    ControlHost::key(window, int(platform::key::down), 0); // places the cursor
+    list->setCursorIndex(0);
+    ControlHost::key(window, int(platform::key::action), 0);
+    EXPECT_EQ(taps, 1);
+    // A tap on the row replays the tap to the button as well.
+    tap(240, listTop + 25);
+    EXPECT_EQ(taps, 2);
+    DumpValue dump = dumpControl(*list);
+    const DumpValue& first = (*dump.member("items")->asArray())[0];
+    ASSERT_NE(first.member("control"), nullptr);
+}
+
 TEST(ButtonSmartListControlDeathTest, ARowWithoutAButtonStopsTheProgram) {
     SettingStore::instance().reset();
     EXPECT_DEATH(
