@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Screens.h"
+#include "lists/Transitions.h"
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
 #include "platform/ipc/SharedMemory.h"
@@ -11,6 +12,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
+#include "ui/PictureControl.h"
 #include "ui/LightControl.h"
 #include "settings/ThemeManager.h"
 
@@ -138,6 +140,7 @@ bool initialiseOnce(WindowHandle window) {
     themes.loadUserSettings(store);
     store.resumeRehashing();
 
+    PictureControl::setFadeTransition(fadeTransition);
     createScreens(window);
 
     readUnreadSmsCount();

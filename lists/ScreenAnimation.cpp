@@ -2,6 +2,7 @@
 
 #include "lists/Easing.h"
 #include "platform/gfx/PixelKernels.h"
+#include "platform/gfx/KernelClones.h"
 #include "settings/Background.h"
 
 #include <algorithm>
@@ -9,15 +10,6 @@
 #include <cstring>
 #include <numbers>
 
-// The warps are written to be vectorised where the machine can gather.
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define VT_WARP_KERNEL __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef VT_WARP_KERNEL
-#define VT_WARP_KERNEL
-#endif
 
 namespace vantrel {
 
@@ -41,14 +33,14 @@ void copyRows(Surface& frame, const Surface& picture, const Rect& area, int top,
 }
 
 // dst[i] = src[(start + i * step) >> 16]: one row of a horizontal stretch in 16.16 steps.
-VT_WARP_KERNEL void stretchRow(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
+VT_KERNEL void stretchRow(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
     for (int i = 0; i < count; ++i)
         dst[i] = src[(start + i * step) >> 16];
 }
 
 // Columns [from, to) of one row of a card: each column has its own source column and its
 // own 16.16 row step.
-VT_WARP_KERNEL void warpRow(Pixel565* out, const Pixel565* base, ptrdiff_t stride, int y,
+VT_KERNEL void warpRow(Pixel565* out, const Pixel565* base, ptrdiff_t stride, int y,
                             const int* steps, const int* offsets, const int* sources, int from,
                             int to) {
     for (int c = from; c < to; ++c)

@@ -10,7 +10,7 @@ using platform::Rect;
 PictureControl::PictureControl(platform::WindowHandle window, std::u16string name)
     : LightControl(window, u"image", std::move(name)) {}
 
-void PictureControl::show(Image* shown, std::unique_ptr<Image> owned) {
+void PictureControl::show(Image* shown, std::unique_ptr<Image> owned, bool animate) {
     if (shown && SettingStore::instance().flag(typeName(), name(), u"ismirror")) {
         owned = shown->createReflection();
         shown = owned.get();
@@ -18,16 +18,28 @@ void PictureControl::show(Image* shown, std::unique_ptr<Image> owned) {
     // The previous owned picture goes only now: the new one may have been made from it.
     owned_ = std::move(owned);
     image_ = shown;
-    invalidate(rect());
+    if (animate && fadeTransition())
+        fadeTransition()(window());
+    else
+        invalidate(rect());
 }
 
-void PictureControl::setImage(std::unique_ptr<Image> image) {
+std::function<void(platform::WindowHandle)>& PictureControl::fadeTransition() {
+    static std::function<void(platform::WindowHandle)> fade;
+    return fade;
+}
+
+void PictureControl::setFadeTransition(std::function<void(platform::WindowHandle)> fade) {
+    fadeTransition() = std::move(fade);
+}
+
+void PictureControl::setImage(std::unique_ptr<Image> image, bool animate) {
     Image* shown = image.get();
-    show(shown, std::move(image));
+    show(shown, std::move(image), animate);
 }
 
 void PictureControl::setSharedImage(Image* image) {
-    show(image, nullptr);
+    show(image, nullptr, false);
 }
 
 int PictureControl::paint(PaintContext& context, Rect clip) {

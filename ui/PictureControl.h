@@ -6,6 +6,7 @@
 #include "ui/Image.h"
 #include "ui/LightControl.h"
 
+#include <functional>
 #include <memory>
 
 namespace vantrel {
@@ -15,8 +16,14 @@ public:
     PictureControl(platform::WindowHandle window, std::u16string name);
 
     // Takes the picture (null shows "nopicture.background"). With the setting "ismirror"
-    // the control keeps the picture's reflection instead and drops the source.
-    void setImage(std::unique_ptr<Image> image);
+    // the control keeps the picture's reflection instead and drops the source. With
+    // `animate` the window cross-fades to the new picture.
+    void setImage(std::unique_ptr<Image> image, bool animate = false);
+
+    // The cross-fade a picture change runs; the screen transitions sit above this
+    // toolkit, so the program hands it in at start-up. Without one, pictures change at
+    // once.
+    static void setFadeTransition(std::function<void(platform::WindowHandle)> fade);
     // Shows a picture owned elsewhere (the image cache); it is never deleted here. With
     // "ismirror" the control keeps an owned reflection of it.
     void setSharedImage(Image* image);
@@ -37,7 +44,9 @@ public:
 
 private:
     // Keeps `shown`, or its reflection when the control mirrors its pictures.
-    void show(Image* shown, std::unique_ptr<Image> owned);
+    void show(Image* shown, std::unique_ptr<Image> owned, bool animate);
+
+    static std::function<void(platform::WindowHandle)>& fadeTransition();
 
     std::unique_ptr<Image> owned_;
     Image* image_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/gfx/PixelKernels.h"
 
+#include "platform/gfx/KernelClones.h"
+
 #include <algorithm>
 
 namespace vantrel::platform::kernels {
@@ -12,15 +14,7 @@ namespace vantrel::platform::kernels {
 // 16-bit product wraps, as only multiples of 2048 are kept), green is (dG * alpha) >> 3
 // with its low five bits cleared. That is 20 vector operations per 16 pixels. The kernels
 // are compiled for AVX2 and for the x86-64 baseline; the loader picks what the processor
-// has.
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define VT_KERNEL __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef VT_KERNEL
-#define VT_KERNEL
-#endif
+// has (platform/gfx/KernelClones.h).
 
 namespace {
 

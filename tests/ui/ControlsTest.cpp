@@ -322,6 +322,24 @@ TEST_F(PictureTest, AMirroringPictureKeepsTheReflection) {
     EXPECT_EQ(shared->height(), 20) << "a shared picture is left alone";
 }
 
+TEST_F(PictureTest, AnAnimatedChangeRunsTheFadeAfterThePictureIsIn) {
+    PictureControl picture(window, u"faded");
+    std::vector<Image*> shownDuringFade;
+    PictureControl::setFadeTransition(
+        [&](platform::WindowHandle w) {
+            EXPECT_EQ(w, window);
+            shownDuringFade.push_back(picture.image());
+        });
+    picture.setImage(greenPicture(4, 4));
+    EXPECT_TRUE(shownDuringFade.empty()) << "no fade without the animate flag";
+    picture.setImage(greenPicture(6, 6), true);
+    ASSERT_EQ(shownDuringFade.size(), 1u);
+    EXPECT_EQ(shownDuringFade[0], picture.image());
+    PictureControl::setFadeTransition({});
+    picture.setImage(greenPicture(8, 8), true); // without a fade it simply changes
+    EXPECT_EQ(picture.image()->width(), 8);
+}
+
 TEST_F(PictureTest, OnlyATapThatStartsAndEndsInsideRunsThePictureAction) {
     SettingStore::instance().addLine(u"image.button.box=100,100,200,200");
     PictureControl picture(window, u"button");
