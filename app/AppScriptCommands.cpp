@@ -117,9 +117,10 @@ void addAppScriptCommands(ScriptRunner& runner) {
     });
     // Setting lookups: the words go to the store's query as UTF-16.
     using Query = bool (*)(const std::vector<std::u16string>&, std::string&, std::string&);
-    for (auto [name, query] : {std::pair<const char*, Query>{"setting", runSettingCommand},
-                               std::pair<const char*, Query>{"settings-load", runSettingsLoadCommand}}) {
-        runner.addCommand(name, [query](const std::vector<std::string>& w, std::string& out) {
+    for (const auto& command : {std::pair<const char*, Query>{"setting", runSettingCommand},
+                                std::pair<const char*, Query>{"settings-load", runSettingsLoadCommand}}) {
+        Query query = command.second;
+        runner.addCommand(command.first, [query](const std::vector<std::string>& w, std::string& out) {
             std::vector<std::u16string> words;
             for (const auto& word : w)
                 words.push_back(toUtf16(word));

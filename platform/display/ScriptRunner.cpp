@@ -165,15 +165,15 @@ void ScriptRunner::addBuiltins() {
         const char* name;
         StylusAction action;
     };
-    for (auto [name, action] : {StylusCommand{"down", StylusAction::down},
-                                StylusCommand{"move", StylusAction::move},
-                                StylusCommand{"up", StylusAction::up}}) {
-        addCommand(name, [this, point, name, action](const std::vector<std::string>& w,
-                                                      std::string&) -> std::string {
+    for (StylusCommand command : {StylusCommand{"down", StylusAction::down},
+                                  StylusCommand{"move", StylusAction::move},
+                                  StylusCommand{"up", StylusAction::up}}) {
+        addCommand(command.name, [this, point, command](const std::vector<std::string>& w,
+                                                         std::string&) -> std::string {
             Point p;
             if (w.size() != 2 || !point(w, 0, p))
-                return std::string(name) + " takes X Y";
-            stylus(action, p);
+                return std::string(command.name) + " takes X Y";
+            stylus(command.action, p);
             return {};
         });
     }
