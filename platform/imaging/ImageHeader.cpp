@@ -29,9 +29,26 @@ int clampedSize(int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, 0, INT32_MAX));
 }
 
+// True when every chunk lies inside the bytes and the last one is IEND.
+// NOTE: the decoder's reader ignores short reads, so libpng fed a chunk that claims more
+// bytes than the file has goes on "reading" stale buffer contents for gigabytes, which
+// takes minutes: a truncated or lying file must never reach it.
+bool pngChunksComplete(std::string_view b) {
+    size_t at = 8;
+    while (b.size() - at >= 12) {
+        uint32_t length = bigEndian32(b, at);
+        if (length > b.size() - at - 12)
+            return false;
+        if (b.substr(at + 4, 4) == "IEND")
+            return true;
+        at += 12 + static_cast<size_t>(length);
+    }
+    return false;
+}
+
 std::optional<ImageHeader> pngHeader(std::string_view b) {
     // Signature, then the IHDR chunk: length, type, width, height (big-endian).
-    if (b.size() < 24 || b.substr(12, 4) != "IHDR")
+    if (b.size() < 24 || b.substr(12, 4) != "IHDR" || !pngChunksComplete(b))
         return std::nullopt;
     return ImageHeader{ImageFormat::Png, clampedSize(bigEndian32(b, 16)),
                        clampedSize(bigEndian32(b, 20))};

@@ -239,6 +239,18 @@ TEST(ImageDecoder, TruncatedCorruptAndForeignDataIsRefusedWithoutACrash) {
     EXPECT_FALSE(decodeImageFile(freshFolder("none") / "absent.png").ok());
 }
 
+TEST(ImageDecoder, AChunkLongerThanTheFileIsRefusedBeforeDecoding) {
+    std::string png = encodePng(ArgbImage(4, 4, argb(255, 1, 2, 3)));
+    ASSERT_TRUE(decodeImage(png).ok());
+    // An ancillary chunk after the header that claims two gigabytes, then the real rest:
+    // the decoder would read far past the end of the file.
+    std::string lying = png.substr(0, 33) + std::string("\x7F\xFF\xFF\xF0gAMA\0\0\0\0", 12) +
+                        png.substr(33);
+    DecodedImage d = decodeImage(lying);
+    EXPECT_FALSE(d.ok());
+    EXPECT_TRUE(d.image.isEmpty());
+}
+
 // The contact loader decodes pictures while the interface thread decodes theme images.
 TEST(ImageDecoder, ThreadsDecodeSideBySide) {
     ArgbImage picture(24, 16);
