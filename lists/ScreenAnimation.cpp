@@ -1,15 +1,14 @@
 #include "lists/ScreenAnimation.h"
 
 #include "lists/Easing.h"
-#include "platform/gfx/PixelKernels.h"
 #include "platform/gfx/KernelClones.h"
+#include "platform/gfx/PixelKernels.h"
 #include "settings/Background.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
-
 
 namespace vantrel {
 
@@ -33,18 +32,63 @@ void copyRows(Surface& frame, const Surface& picture, const Rect& area, int top,
 }
 
 // dst[i] = src[(start + i * step) >> 16]: one row of a horizontal stretch in 16.16 steps.
+// NOTE: a gather from one contiguous row, which stays in the first-level cache; the index
+// is carried in an accumulator so a pixel costs an add, a shift, a load and a store.
 VT_KERNEL void stretchRow(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
-    for (int i = 0; i < count; ++i)
-        dst[i] = src[(start + i * step) >> 16];
+    for (int i = 0; i < count; ++i, start += step)
+        dst[i] = src[start >> 16];
 }
 
-// Columns [from, to) of one row of a card: each column has its own source column and its
-// own 16.16 row step.
-VT_KERNEL void warpRow(Pixel565* out, const Pixel565* base, ptrdiff_t stride, int y,
-                            const int* steps, const int* offsets, const int* sources, int from,
-                            int to) {
+// The same stretch as stretchRow for a step of at most 9/8 of a pixel, where the picture
+// pixels come in runs of consecutive ones: index i reads i + ((start + i * (step - 1.0))
+// >> 16), so a run lasts while that skip count stays, and ends where the next multiple of
+// 1.0 is reached.
+// NOTE: one division per run of at least 8 pixels buys a memcpy of the run instead of a
+// gather per pixel; a wider row (the picture nearly at its width) is one or two copies.
+void stretchRowByRuns(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
+    const int extra = step - (1 << 16);
+    int i = 0;
+    while (i < count) {
+        const int skipped = (start + i * extra) >> 16;
+        int end = count;
+        if (extra > 0) {
+            // The first index whose skip count reaches the next one.
+            const int64_t reach = (static_cast<int64_t>(skipped + 1) << 16) - start;
+            end = static_cast<int>(std::min<int64_t>(count, (reach + extra - 1) / extra));
+        }
+        std::memcpy(dst + i, src + i + skipped, static_cast<size_t>(end - i) * sizeof(Pixel565));
+        i = end;
+    }
+}
+
+// The width of the column blocks advanceColumns works on.
+constexpr int columnBlock = 8;
+
+// Moves the card columns [from, to) down one row: offsets[c] becomes the picture pixel of
+// column c at the current 16.16 row rows[c], which then advances by the column's step.
+// `from` and `to` are multiples of columnBlock.
+// NOTE: this is the arithmetic of a card pixel, done for a whole block of columns at once
+// so that it runs in vector registers (the fixed-size inner loop is what the compiler
+// vectorises); what is left per pixel is the load gatherRow does, a fraction of the cost
+// of working out each pixel's address on its own.
+VT_KERNEL void advanceColumns(int* __restrict offsets, int* __restrict rows,
+                              const int* __restrict steps, const int* __restrict sources,
+                              int stride, int from, int to) {
+    for (int c = from; c < to; c += columnBlock) {
+        for (int i = c; i < c + columnBlock; ++i) {
+            offsets[i] = (rows[i] >> 16) * stride + sources[i];
+            rows[i] += steps[i];
+        }
+    }
+}
+
+// out[c] = base[offsets[c]] for the columns [from, to) of one row.
+// NOTE: the picture rows of neighbouring columns are at most a few rows apart, so the loads
+// hit cache lines the previous rows brought in; a gather is one load and one store.
+VT_KERNEL void gatherRow(Pixel565* out, const Pixel565* base, const int* offsets, int from,
+                         int to) {
     for (int c = from; c < to; ++c)
-        out[c] = base[((y * steps[c] + offsets[c]) >> 16) * stride + sources[c]];
+        out[c] = base[offsets[c]];
 }
 
 // The end of the run of values at the start of [from, to) for which `holds` is true,
@@ -132,14 +176,25 @@ FadeInOutAnimation::FadeInOutAnimation(int durationMs, int windowHeight)
 
 // ---- backdrop and card warp ----
 
-void TransitionBackdrop::fill(Surface& frame, const Rect& area) {
+void TransitionBackdrop::fillAround(Surface& frame, const Rect& area, const CardWarp& card) {
     if (picture_.width() != frame.width() || picture_.height() != frame.height() ||
         drawnFor_ != area) {
         picture_ = Surface(frame.width(), frame.height());
         background_->draw(picture_, area, area);
         drawnFor_ = area;
     }
-    copyRows(frame, picture_, area, area.top, area.bottom);
+    // The pixels under the card would be overwritten at once; leaving them out saves most
+    // of a frame copy while the card is wide.
+    const std::vector<CardWarp::Span>& spans = card.spans();
+    for (int y = area.top; y < area.bottom; ++y) {
+        const CardWarp::Span span = spans[static_cast<size_t>(y - area.top)];
+        if (span.to <= span.from) {
+            copySpan(frame, picture_, y, area.left, area.right);
+            continue;
+        }
+        copySpan(frame, picture_, y, area.left, area.left + span.from);
+        copySpan(frame, picture_, y, area.left + span.to, area.right);
+    }
 }
 
 void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left, int width,
@@ -148,6 +203,7 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
     const int height = area.height();
     const int first = std::max(0, left);
     const int last = std::min(areaWidth, left + width);
+    spans_.assign(static_cast<size_t>(std::max(0, height)), Span{});
     if (width <= 0 || height <= 0 || first >= last)
         return;
     // Insets stay within a quarter of the height, so a column keeps at least half the
@@ -157,12 +213,20 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
     const double leftHeight = height - 2.0 * leftInset;
     const double rightHeight = height - 2.0 * rightInset;
 
-    const size_t columns = static_cast<size_t>(areaWidth);
+    // The column arithmetic works on whole blocks; the columns of a block outside the card
+    // get a zero step and are never drawn.
+    const int blockFirst = first / columnBlock * columnBlock;
+    const int blockLast = (last + columnBlock - 1) / columnBlock * columnBlock;
+    const size_t columns = static_cast<size_t>(blockLast);
     if (sourceColumn_.size() < columns) {
-        for (auto* map : {&sourceColumn_, &top_, &bottom_, &rowStep_, &rowOffset_})
+        for (auto* map : {&sourceColumn_, &top_, &bottom_, &rowStep_, &row_, &pixel_})
             map->resize(columns);
     }
-    for (int c = first; c < last; ++c) {
+    for (int c = blockFirst; c < blockLast; ++c) {
+        if (c < first || c >= last) {
+            sourceColumn_[c] = top_[c] = bottom_[c] = rowStep_[c] = row_[c] = 0;
+            continue;
+        }
         const double x = (c - left + 0.5) / width;
         const double columnHeight = leftHeight + (rightHeight - leftHeight) * x;
         // Perspective: equal steps on the screen cover more of the picture where the card
@@ -175,19 +239,18 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
         top_[c] = top;
         bottom_[c] = top + rows;
         rowStep_[c] = step;
-        // Row y of the area shows picture row ((y - top) * step + step / 2) >> 16.
-        rowOffset_[c] = step / 2 - top * step;
+        // Row y of the area shows picture row ((y - top) * step + step / 2) >> 16; this is
+        // that 16.16 row for y = 0.
+        row_[c] = step / 2 - top * step;
     }
 
     const int* tops = top_.data();
     const int* bottoms = bottom_.data();
-    const int* steps = rowStep_.data();
-    const int* offsets = rowOffset_.data();
-    const int* sources = sourceColumn_.data();
     const Pixel565* base = picture.row(area.top);
-    const ptrdiff_t stride = picture.stride();
     const bool leftFar = leftInset > rightInset;
     for (int y = 0; y < height; ++y) {
+        advanceColumns(pixel_.data(), row_.data(), rowStep_.data(), sourceColumn_.data(),
+                       picture.stride(), blockFirst, blockLast);
         // The card's columns that reach row y form one run: its tops and bottoms move
         // monotonically from the far edge to the near one.
         auto inside = [&](int c) { return tops[c] <= y && y < bottoms[c]; };
@@ -198,8 +261,8 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
             to = endOfPrefix(first, last, inside);
         else if (!inside(first))
             continue;
-        warpRow(frame.row(area.top + y) + area.left, base, stride, y, steps, offsets, sources, from,
-                to);
+        gatherRow(frame.row(area.top + y) + area.left, base, pixel_.data(), from, to);
+        spans_[static_cast<size_t>(y)] = {from, to};
     }
 }
 
@@ -231,9 +294,10 @@ void SwitchScreenAnimation::drawCard(const Surface& picture, Surface& frame, con
 void SwitchScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
                                       const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
-    backdrop_.fill(frame, area);
+    // The backdrop goes around the old card, and the new card over both.
     drawCard(oldPicture, frame, area, positionAt(oldPositions_, elapsed),
              positionAt(oldSkews_, elapsed));
+    backdrop_.fillAround(frame, area, warp_);
     drawCard(newPicture, frame, area, positionAt(newPositions_, elapsed),
              positionAt(newSkews_, elapsed));
 }
@@ -262,9 +326,9 @@ void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldP
     const int inset =
         static_cast<int>((static_cast<int64_t>(area.height()) * edgeInset / 4096) * turned / 4096);
     const bool rightFar = (direction_ == 0) == firstHalf;
-    backdrop_.fill(frame, area);
     warp_.draw(firstHalf ? oldPicture : newPicture, frame, area, (area.width() - width) / 2, width,
                rightFar ? 0 : inset, rightFar ? inset : 0);
+    backdrop_.fillAround(frame, area, warp_);
 }
 
 // ---- genie ----
@@ -332,8 +396,12 @@ void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPictur
         copySpan(frame, oldPicture, y, span.right, area.right);
         const int count = span.right - span.left;
         const int step = static_cast<int>((static_cast<int64_t>(width) << 16) / count);
-        stretchRow(frame.row(y) + span.left, count, newPicture.row(span.sourceRow) + area.left,
-                   step / 2, step);
+        Pixel565* out = frame.row(y) + span.left;
+        const Pixel565* in = newPicture.row(span.sourceRow) + area.left;
+        if (step <= (9 << 16) / 8)
+            stretchRowByRuns(out, count, in, step / 2, step);
+        else
+            stretchRow(out, count, in, step / 2, step);
     }
 }
 

@@ -88,20 +88,6 @@ public:
 
 // ---- the pieces of switch and flip ----
 
-// A backdrop behind the turning cards: the background drawn once into a picture of the
-// frame's size, then copied row by row into every frame.
-class TransitionBackdrop {
-public:
-    explicit TransitionBackdrop(const Background& background) : background_(&background) {}
-    // Covers `area` of `frame` with the backdrop.
-    void fill(platform::Surface& frame, const platform::Rect& area);
-
-private:
-    const Background* background_;
-    platform::Surface picture_;
-    platform::Rect drawnFor_;
-};
-
 // Draws a picture's area as a card turned about a vertical axis: the card spans `width`
 // columns from `left` (relative to the area), and its left and right edges are shortened
 // by their insets at the top and at the bottom. Columns are sampled in perspective (the
@@ -112,8 +98,34 @@ public:
     void draw(const platform::Surface& picture, platform::Surface& frame,
               const platform::Rect& area, int left, int width, int leftInset, int rightInset);
 
+    // The columns [from, to) of one row of the area (relative to it) that the last card
+    // drawn covered; empty when the card missed the row.
+    struct Span {
+        int from = 0;
+        int to = 0;
+    };
+    // One span per row of the area of the last draw.
+    const std::vector<Span>& spans() const { return spans_; }
+
 private:
-    std::vector<int> sourceColumn_, top_, bottom_, rowStep_, rowOffset_;
+    // Per column of the area: the picture column, the drawn rows [top, bottom), the 16.16
+    // row step, the 16.16 picture row of the row being drawn and its pixel in the picture.
+    std::vector<int> sourceColumn_, top_, bottom_, rowStep_, row_, pixel_;
+    std::vector<Span> spans_;
+};
+
+// A backdrop behind the turning cards: the background drawn once into a picture of the
+// frame's size, then copied row by row into every frame around a card.
+class TransitionBackdrop {
+public:
+    explicit TransitionBackdrop(const Background& background) : background_(&background) {}
+    // Covers `area` of `frame` with the backdrop, except where `card` was just drawn.
+    void fillAround(platform::Surface& frame, const platform::Rect& area, const CardWarp& card);
+
+private:
+    const Background* background_;
+    platform::Surface picture_;
+    platform::Rect drawnFor_;
 };
 
 // ---- switch ----

@@ -272,6 +272,37 @@ TEST(ScreenAnimation, GenieStartsAsTheSourceRectangleAndGrowsFromIt) {
     EXPECT_GT(near.right, far.right);
 }
 
+TEST(ScreenAnimation, GenieFramesMatchThePlainStretchOfEveryRow) {
+    // The plain rule: a row of the shape shows its picture row stretched over its span in
+    // 16.16 steps, starting half a step in; the rest of the area shows the old picture.
+    const Surface before = noise(7), after = noise(8);
+    const Rect area{5, 9, W - 3, H - 11};
+    for (const Rect& source : {Rect{20, 200, 70, 230}, Rect{area.left, area.top, area.right, 40},
+                               Rect{W - 30, H - 20, W + 40, H + 10}}) {
+        GenieAnimation genie(400, source);
+        for (int elapsed = 0; elapsed <= 400; elapsed += 8) {
+            Surface frame = filled(untouched);
+            bool done = false;
+            genie.drawFrame(done, elapsed, before, after, frame, area);
+            for (int y = area.top; y < area.bottom; ++y) {
+                const GenieAnimation::RowSpan span = genie.rowSpan(elapsed, area, y);
+                const int count = span.right - span.left;
+                const int step = count > 0 ? (area.width() << 16) / count : 0;
+                for (int x = area.left; x < area.right; ++x) {
+                    const bool stretched = x >= span.left && x < span.right;
+                    const Pixel565 expected =
+                        stretched
+                            ? after.at(area.left + ((step / 2 + (x - span.left) * step) >> 16),
+                                       span.sourceRow)
+                            : before.at(x, y);
+                    ASSERT_EQ(frame.at(x, y), expected)
+                        << x << "," << y << " at " << elapsed << " ms, step " << step;
+                }
+            }
+        }
+    }
+}
+
 // The exact mapping of a card: which picture column and row should show at frame pixel
 // (c, y) of the area, or nothing when the pixel is outside the card.
 struct Expected {
