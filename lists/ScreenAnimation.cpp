@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -31,16 +32,32 @@ void copyRows(Surface& frame, const Surface& picture, const Rect& area, int top,
         copySpan(frame, picture, y, area.left, area.right);
 }
 
-// dst[i] = src[(start + i * step) >> 16]: one row of a horizontal stretch in 16.16 steps.
-// NOTE: a gather from one contiguous row, which stays in the first-level cache; the index
-// is carried in an accumulator so a pixel costs an add, a shift, a load and a store.
-VT_KERNEL void stretchRow(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
-    for (int i = 0; i < count; ++i, start += step)
-        dst[i] = src[start >> 16];
+// The width of the column blocks that the column arithmetic works on.
+constexpr int columnBlock = 8;
+
+// The value a fraction `f` of the way from `a` to `b`, rounded.
+int mix(int a, int b, double f) {
+    return a + static_cast<int>(std::lround((b - a) * f));
 }
 
-// The same stretch as stretchRow for a step of at most 9/8 of a pixel, where the picture
-// pixels come in runs of consecutive ones: index i reads i + ((start + i * (step - 1.0))
+// The columns of a horizontal stretch in 16.16 steps: columns[i] = (start + i * step) >> 16
+// for a `count` that is a multiple of columnBlock.
+// NOTE: worked out a block at a time in vector registers and kept while the width stays,
+// so that a stretched pixel is a load of its column, a load of the pixel and a store.
+VT_KERNEL void stretchColumns(int* columns, int count, int start, int step) {
+    for (int c = 0; c < count; c += columnBlock) {
+        // Unsigned, so that the padding past the last column wraps instead of overflowing.
+        for (int i = c; i < c + columnBlock; ++i)
+            columns[i] =
+                static_cast<int>((static_cast<unsigned>(start) +
+                                  static_cast<unsigned>(i) * static_cast<unsigned>(step)) >>
+                                 16);
+    }
+}
+
+// A horizontal stretch, dst[i] = src[(start + i * step) >> 16], for a step of at most 9/8 of a
+// pixel, where the picture pixels come in runs of consecutive ones: index i reads i + ((start + i *
+// (step - 1.0))
 // >> 16), so a run lasts while that skip count stays, and ends where the next multiple of
 // 1.0 is reached.
 // NOTE: one division per run of at least 8 pixels buys a memcpy of the run instead of a
@@ -52,17 +69,15 @@ void stretchRowByRuns(Pixel565* dst, int count, const Pixel565* src, int start, 
         const int skipped = (start + i * extra) >> 16;
         int end = count;
         if (extra > 0) {
-            // The first index whose skip count reaches the next one.
-            const int64_t reach = (static_cast<int64_t>(skipped + 1) << 16) - start;
-            end = static_cast<int>(std::min<int64_t>(count, (reach + extra - 1) / extra));
+            // The first index whose skip count reaches the next one. The skip count stays
+            // below an eighth of the row, so this fits 32 bits for any row a surface has.
+            const int reach = ((skipped + 1) << 16) - start;
+            end = std::min(count, (reach + extra - 1) / extra);
         }
         std::memcpy(dst + i, src + i + skipped, static_cast<size_t>(end - i) * sizeof(Pixel565));
         i = end;
     }
 }
-
-// The width of the column blocks advanceColumns works on.
-constexpr int columnBlock = 8;
 
 // Moves the card columns [from, to) down one row: offsets[c] becomes the picture pixel of
 // column c at the current 16.16 row rows[c], which then advances by the column's step.
@@ -336,58 +351,64 @@ void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldP
 GenieAnimation::GenieAnimation(int durationMs, const Rect& source)
     : ScreenAnimation(durationMs), source_(source) {}
 
-GenieAnimation::RowSpan GenieAnimation::rowSpan(int elapsed, const Rect& area, int y) const {
+GenieAnimation::Outline GenieAnimation::outlineAt(int elapsed, const Rect& area) const {
+    Outline o;
     // The source as seen from the area: clipped into it, at least a point.
-    Rect from = source_.intersected(area);
-    if (from.isEmpty()) {
+    o.from = source_.intersected(area);
+    if (o.from.isEmpty()) {
         int x = std::clamp(source_.left, area.left, area.right - 1);
         int top = std::clamp(source_.top, area.top, area.bottom - 1);
-        from = {x, top, x, top};
+        o.from = {x, top, x, top};
     }
     // The shape at the end of the first phase: full height, half the remaining width.
-    const Rect middle{(from.left + area.left) / 2, area.top, (from.right + area.right + 1) / 2,
-                      area.bottom};
+    o.middle = {(o.from.left + area.left) / 2, area.top, (o.from.right + area.right + 1) / 2,
+                area.bottom};
     const int growEnd = duration() * 6 / 10;
-    auto mix = [](int a, int b, double f) {
-        return a + static_cast<int>(std::lround((b - a) * f));
-    };
-
-    Rect shape;
-    double stretch = 0.0;
     if (elapsed < growEnd) {
         const double f = static_cast<double>(elapsed) / growEnd;
-        shape = {mix(from.left, middle.left, f), mix(from.top, middle.top, f),
-                 mix(from.right, middle.right, f), mix(from.bottom, middle.bottom, f)};
+        o.shape = {mix(o.from.left, o.middle.left, f), mix(o.from.top, o.middle.top, f),
+                   mix(o.from.right, o.middle.right, f), mix(o.from.bottom, o.middle.bottom, f)};
     } else {
-        shape = middle;
+        o.shape = o.middle;
         const int rest = duration() - growEnd;
-        stretch = rest > 0 ? static_cast<double>(elapsed - growEnd) / rest : 1.0;
+        o.stretch = rest > 0 ? static_cast<double>(elapsed - growEnd) / rest : 1.0;
     }
-    if (y < shape.top || y >= shape.bottom || shape.isEmpty())
-        return {};
+    o.centre = (o.from.top + o.from.bottom) / 2.0;
+    o.reach = std::max(o.centre - area.top, area.bottom - o.centre);
+    return o;
+}
 
-    int left = shape.left, right = shape.right;
-    if (stretch > 0.0) {
+GenieAnimation::RowSpan GenieAnimation::spanOf(const Outline& o, const Rect& area, int y) {
+    if (y < o.shape.top || y >= o.shape.bottom || o.shape.isEmpty())
+        return {};
+    int left = o.shape.left, right = o.shape.right;
+    if (o.stretch > 0.0) {
         // Rows level with the source reach the full width first, the farthest ones last;
         // every row is there at the end.
-        const double centre = (from.top + from.bottom) / 2.0;
-        const double reach = std::max(centre - area.top, area.bottom - centre);
-        const double distance = reach > 0 ? std::abs(y + 0.5 - centre) / reach : 0.0;
-        const double f = std::clamp(2.0 * stretch - distance, 0.0, 1.0);
-        left = mix(middle.left, area.left, f);
-        right = mix(middle.right, area.right, f);
+        const double distance = o.reach > 0 ? std::abs(y + 0.5 - o.centre) / o.reach : 0.0;
+        const double f = std::clamp(2.0 * o.stretch - distance, 0.0, 1.0);
+        left = mix(o.middle.left, area.left, f);
+        right = mix(o.middle.right, area.right, f);
     }
-    const int sourceRow = area.top + static_cast<int>(static_cast<int64_t>(y - shape.top) *
-                                                      area.height() / shape.height());
+    // A 32-bit division where the product allows it, which is always but for huge areas.
+    const int64_t scaled = static_cast<int64_t>(y - o.shape.top) * area.height();
+    const int sourceRow =
+        area.top + (scaled <= INT32_MAX ? static_cast<int>(scaled) / o.shape.height()
+                                        : static_cast<int>(scaled / o.shape.height()));
     return {left, right, sourceRow};
+}
+
+GenieAnimation::RowSpan GenieAnimation::rowSpan(int elapsed, const Rect& area, int y) const {
+    return spanOf(outlineAt(elapsed, area), area, y);
 }
 
 void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
                                const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
     const int width = area.width();
+    const Outline outline = outlineAt(elapsed, area);
     for (int y = area.top; y < area.bottom; ++y) {
-        const RowSpan span = rowSpan(elapsed, area, y);
+        const RowSpan span = spanOf(outline, area, y);
         if (span.right <= span.left) {
             copySpan(frame, oldPicture, y, area.left, area.right);
             continue;
@@ -398,10 +419,22 @@ void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPictur
         const int step = static_cast<int>((static_cast<int64_t>(width) << 16) / count);
         Pixel565* out = frame.row(y) + span.left;
         const Pixel565* in = newPicture.row(span.sourceRow) + area.left;
-        if (step <= (9 << 16) / 8)
+        if (step <= (9 << 16) / 8) {
             stretchRowByRuns(out, count, in, step / 2, step);
-        else
-            stretchRow(out, count, in, step / 2, step);
+            continue;
+        }
+        // While the shape grows all its rows have one width, so their columns are worked
+        // out once.
+        if (count != columnsCount_ || step != columnsStep_) {
+            const size_t padded =
+                static_cast<size_t>(count + columnBlock - 1) / columnBlock * columnBlock;
+            if (columns_.size() < padded)
+                columns_.resize(padded);
+            stretchColumns(columns_.data(), static_cast<int>(padded), step / 2, step);
+            columnsCount_ = count;
+            columnsStep_ = step;
+        }
+        gatherRow(out, in, columns_.data(), 0, count);
     }
 }
 

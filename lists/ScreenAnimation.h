@@ -204,7 +204,24 @@ public:
     RowSpan rowSpan(int elapsed, const platform::Rect& area, int y) const;
 
 private:
+    // What the rows of one frame share: the clipped source, the shape at the end of the
+    // first phase, the shape now, how far the second phase is (0..1) and the source's
+    // centre row with the greatest distance from it to an edge of the area.
+    struct Outline {
+        platform::Rect from, middle, shape;
+        double stretch = 0.0;
+        double centre = 0.0;
+        double reach = 0.0;
+    };
+    Outline outlineAt(int elapsed, const platform::Rect& area) const;
+    static RowSpan spanOf(const Outline& outline, const platform::Rect& area, int y);
+
     platform::Rect source_;
+    // The picture column of each pixel of the last stretched row, kept for the next rows
+    // of the same width.
+    std::vector<int> columns_;
+    int columnsCount_ = 0;
+    int columnsStep_ = 0;
 };
 
 // ---- reverse ----
