@@ -212,9 +212,21 @@ RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
 }
 
 RegistryStore::Outcome RegistryStore::configure() {
+    std::string answer;
+    // A file whose header is sound may still hold broken pages; finding that now, while
+    // nothing of this process depends on it, is cheap for a registry of a few kilobytes.
+    // The full check, because the quick one misses rows out of key order, and a table in
+    // that state takes writes it can never find again. It comes first, while the file
+    // is untouched, so a file moved aside keeps exactly the bytes it had.
+    if (Outcome outcome = queryText("PRAGMA integrity_check(1)", answer); outcome != Outcome::ok)
+        return outcome;
+    if (answer != "ok") {
+        lastError_ = "integrity check failed: " + firstFinding(answer);
+        return Outcome::corrupt;
+    }
+
     // WAL lets readers of every process go on while one writes. NORMAL synchronisation
     // in WAL mode never corrupts the file; a power cut may lose the last write only.
-    std::string answer;
     if (Outcome outcome = queryText("PRAGMA journal_mode=WAL", answer); outcome != Outcome::ok)
         return outcome;
     if (answer != "wal") {
@@ -224,14 +236,6 @@ RegistryStore::Outcome RegistryStore::configure() {
     if (Outcome outcome = execute("PRAGMA synchronous=NORMAL"); outcome != Outcome::ok)
         return outcome;
 
-    // A file whose header is sound may still hold broken pages; finding that now, while
-    // nothing of this process depends on it, is cheap for a registry of a few kilobytes.
-    if (Outcome outcome = queryText("PRAGMA quick_check", answer); outcome != Outcome::ok)
-        return outcome;
-    if (answer != "ok") {
-        lastError_ = "integrity check failed: " + firstFinding(answer);
-        return Outcome::corrupt;
-    }
     if (Outcome outcome = execute(schemaSql); outcome != Outcome::ok)
         return outcome;
     return checkSchema();
