@@ -191,29 +191,39 @@ FadeInOutAnimation::FadeInOutAnimation(int durationMs, int windowHeight)
 
 // ---- backdrop and card warp ----
 
-void TransitionBackdrop::fillAround(Surface& frame, const Rect& area, const CardWarp& card) {
+void TransitionBackdrop::fillAround(Surface& frame, const Rect& area,
+                                    std::initializer_list<const CardWarp*> cards) {
     if (picture_.width() != frame.width() || picture_.height() != frame.height() ||
         drawnFor_ != area) {
         picture_ = Surface(frame.width(), frame.height());
         background_->draw(picture_, area, area);
         drawnFor_ = area;
     }
-    // The pixels under the card would be overwritten at once; leaving them out saves most
-    // of a frame copy while the card is wide.
-    const std::vector<CardWarp::Span>& spans = card.spans();
+    // The pixels under the cards would be overwritten at once; leaving them out saves most
+    // of a frame copy while the cards are wide.
     for (int y = area.top; y < area.bottom; ++y) {
-        const CardWarp::Span span = spans[static_cast<size_t>(y - area.top)];
-        if (span.to <= span.from) {
-            copySpan(frame, picture_, y, area.left, area.right);
-            continue;
+        const size_t row = static_cast<size_t>(y - area.top);
+        // Walks the row from the left, copying up to the nearest card span that still
+        // reaches past the cursor and jumping over it.
+        int cursor = 0;
+        for (;;) {
+            const CardWarp::Span* next = nullptr;
+            for (const CardWarp* card : cards) {
+                const CardWarp::Span& span = card->spans()[row];
+                if (span.from < span.to && span.to > cursor && (!next || span.from < next->from))
+                    next = &span;
+            }
+            if (!next)
+                break;
+            copySpan(frame, picture_, y, area.left + cursor, area.left + next->from);
+            cursor = next->to;
         }
-        copySpan(frame, picture_, y, area.left, area.left + span.from);
-        copySpan(frame, picture_, y, area.left + span.to, area.right);
+        copySpan(frame, picture_, y, area.left + cursor, area.right);
     }
 }
 
 void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left, int width,
-                    int leftInset, int rightInset) {
+                    int leftInset, int rightInset, const CardWarp* front) {
     const int areaWidth = area.width();
     const int height = area.height();
     const int first = std::max(0, left);
@@ -263,7 +273,10 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
     const int* bottoms = bottom_.data();
     const Pixel565* base = picture.row(area.top);
     const bool leftFar = leftInset > rightInset;
-    for (int y = 0; y < height; ++y) {
+    if (front && front->spans().size() != spans_.size())
+        front = nullptr;
+    Pixel565* out = frame.row(area.top) + area.left;
+    for (int y = 0; y < height; ++y, out += frame.stride()) {
         advanceColumns(pixel_.data(), row_.data(), rowStep_.data(), sourceColumn_.data(),
                        picture.stride(), blockFirst, blockLast);
         // The card's columns that reach row y form one run: its tops and bottoms move
@@ -276,8 +289,15 @@ void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, in
             to = endOfPrefix(first, last, inside);
         else if (!inside(first))
             continue;
-        gatherRow(frame.row(area.top + y) + area.left, base, pixel_.data(), from, to);
         spans_[static_cast<size_t>(y)] = {from, to};
+        const Span cover = front ? front->spans_[static_cast<size_t>(y)] : Span{};
+        if (cover.from < cover.to) {
+            // Only the parts left and right of the card in front.
+            gatherRow(out, base, pixel_.data(), from, std::min(to, cover.from));
+            gatherRow(out, base, pixel_.data(), std::max(from, cover.to), to);
+        } else {
+            gatherRow(out, base, pixel_.data(), from, to);
+        }
     }
 }
 
@@ -299,22 +319,24 @@ SwitchScreenAnimation::SwitchScreenAnimation(int durationMs, int direction, int 
     newSkews_ = easeTable(-turn, 0, entries);
 }
 
-void SwitchScreenAnimation::drawCard(const Surface& picture, Surface& frame, const Rect& area,
-                                     int position, int skew) {
+void SwitchScreenAnimation::drawCard(CardWarp& warp, const Surface& picture, Surface& frame,
+                                     const Rect& area, int position, int skew,
+                                     const CardWarp* front) {
     const int turn = std::min(std::abs(skew), area.width() / 2);
-    warp_.draw(picture, frame, area, position, area.width() - turn, skew > 0 ? turn : 0,
-               skew < 0 ? turn : 0);
+    warp.draw(picture, frame, area, position, area.width() - turn, skew > 0 ? turn : 0,
+              skew < 0 ? turn : 0, front);
 }
 
 void SwitchScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
                                       const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
-    // The backdrop goes around the old card, and the new card over both.
-    drawCard(oldPicture, frame, area, positionAt(oldPositions_, elapsed),
-             positionAt(oldSkews_, elapsed));
-    backdrop_.fillAround(frame, area, warp_);
-    drawCard(newPicture, frame, area, positionAt(newPositions_, elapsed),
-             positionAt(newSkews_, elapsed));
+    // The new card is in front: drawn first, it keeps the old one from drawing what it
+    // would hide, and the backdrop goes around both.
+    drawCard(newWarp_, newPicture, frame, area, positionAt(newPositions_, elapsed),
+             positionAt(newSkews_, elapsed), nullptr);
+    drawCard(oldWarp_, oldPicture, frame, area, positionAt(oldPositions_, elapsed),
+             positionAt(oldSkews_, elapsed), &newWarp_);
+    backdrop_.fillAround(frame, area, {&oldWarp_, &newWarp_});
 }
 
 // ---- flip ----
@@ -343,7 +365,7 @@ void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldP
     const bool rightFar = (direction_ == 0) == firstHalf;
     warp_.draw(firstHalf ? oldPicture : newPicture, frame, area, (area.width() - width) / 2, width,
                rightFar ? 0 : inset, rightFar ? inset : 0);
-    backdrop_.fillAround(frame, area, warp_);
+    backdrop_.fillAround(frame, area, {&warp_});
 }
 
 // ---- genie ----
@@ -378,7 +400,7 @@ GenieAnimation::Outline GenieAnimation::outlineAt(int elapsed, const Rect& area)
     return o;
 }
 
-GenieAnimation::RowSpan GenieAnimation::spanOf(const Outline& o, const Rect& area, int y) {
+inline GenieAnimation::RowSpan GenieAnimation::spanOf(const Outline& o, const Rect& area, int y) {
     if (y < o.shape.top || y >= o.shape.bottom || o.shape.isEmpty())
         return {};
     int left = o.shape.left, right = o.shape.right;

@@ -10,6 +10,7 @@
 #include "platform/core/Geometry.h"
 #include "platform/gfx/Surface.h"
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -95,8 +96,11 @@ public:
 // are kept between frames so that drawing never allocates once the card has been drawn.
 class CardWarp {
 public:
+    // A `front` card, drawn over the same area just before, keeps its pixels: this card
+    // goes behind it.
     void draw(const platform::Surface& picture, platform::Surface& frame,
-              const platform::Rect& area, int left, int width, int leftInset, int rightInset);
+              const platform::Rect& area, int left, int width, int leftInset, int rightInset,
+              const CardWarp* front = nullptr);
 
     // The columns [from, to) of one row of the area (relative to it) that the last card
     // drawn covered; empty when the card missed the row.
@@ -119,8 +123,9 @@ private:
 class TransitionBackdrop {
 public:
     explicit TransitionBackdrop(const Background& background) : background_(&background) {}
-    // Covers `area` of `frame` with the backdrop, except where `card` was just drawn.
-    void fillAround(platform::Surface& frame, const platform::Rect& area, const CardWarp& card);
+    // Covers `area` of `frame` with the backdrop, except where the cards were just drawn.
+    void fillAround(platform::Surface& frame, const platform::Rect& area,
+                    std::initializer_list<const CardWarp*> cards);
 
 private:
     const Background* background_;
@@ -146,12 +151,12 @@ public:
 
 private:
     // A positive skew shortens the left edge, a negative one the right edge.
-    void drawCard(const platform::Surface& picture, platform::Surface& frame,
-                  const platform::Rect& area, int position, int skew);
+    void drawCard(CardWarp& warp, const platform::Surface& picture, platform::Surface& frame,
+                  const platform::Rect& area, int position, int skew, const CardWarp* front);
 
     std::vector<int> oldPositions_, oldSkews_, newPositions_, newSkews_;
     TransitionBackdrop backdrop_;
-    CardWarp warp_;
+    CardWarp oldWarp_, newWarp_;
 };
 
 // ---- flip ----

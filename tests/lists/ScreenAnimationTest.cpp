@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -363,6 +364,41 @@ TEST(CardWarp, MatchesThePerspectiveReferenceOnRandomCards) {
                 ASSERT_NEAR(byColumn.at(c, y), e.column, 1.0) << c << "," << y;
                 ASSERT_NEAR(byRow.at(c, y), e.row, 2.0) << c << "," << y;
             }
+    }
+}
+
+TEST(CardWarp, ACardBehindAnotherAndTheBackdropAroundBothComposeLikePaintingInOrder) {
+    // Drawing the front card first, the one behind it around it and then the backdrop
+    // around both must give the frame of painting backdrop, back card, front card.
+    const Surface frontPicture = noise(9), backPicture = noise(10);
+    const Rect area{3, 4, W - 5, H - 6};
+    const int width = area.width(), height = area.height();
+    std::mt19937 random(21);
+    CardWarp front, back, plainFront, plainBack;
+    TransitionBackdrop backdrop(redBackdrop());
+    auto card = [&] {
+        return std::array<int, 4>{static_cast<int>(random() % (2 * width)) - width,
+                                  1 + static_cast<int>(random() % width),
+                                  static_cast<int>(random() % (height / 4 + 1)),
+                                  random() % 2 ? 0 : static_cast<int>(random() % (height / 4 + 1))};
+    };
+    for (int round = 0; round < 40; ++round) {
+        const auto f = card(), b = card();
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        Surface composed = filled(untouched);
+        front.draw(frontPicture, composed, area, f[0], f[1], f[2], f[3]);
+        back.draw(backPicture, composed, area, b[0], b[1], b[2], b[3], &front);
+        backdrop.fillAround(composed, area, {&back, &front});
+
+        Surface painted = filled(untouched);
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                painted.set(x, y, platform::toPixel565(platform::rgb(255, 0, 0)));
+        plainBack.draw(backPicture, painted, area, b[0], b[1], b[2], b[3]);
+        plainFront.draw(frontPicture, painted, area, f[0], f[1], f[2], f[3]);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ASSERT_EQ(composed.at(x, y), painted.at(x, y)) << x << "," << y;
     }
 }
 
