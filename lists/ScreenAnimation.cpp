@@ -55,11 +55,10 @@ VT_KERNEL void stretchColumns(int* columns, int count, int start, int step) {
     }
 }
 
-// A horizontal stretch, dst[i] = src[(start + i * step) >> 16], for a step of at most 9/8 of a
-// pixel, where the picture pixels come in runs of consecutive ones: index i reads i + ((start + i *
-// (step - 1.0))
-// >> 16), so a run lasts while that skip count stays, and ends where the next multiple of
-// 1.0 is reached.
+// A horizontal stretch, dst[i] = src[(start + i * step) >> 16], for a step of at most
+// 9/8 of a pixel, where the picture pixels come in runs of consecutive ones. Index i reads
+// i plus the skip count (start + i * (step - 1.0)) >> 16, so a run lasts while that count
+// stays and ends where it reaches the next whole number.
 // NOTE: one division per run of at least 8 pixels buys a memcpy of the run instead of a
 // gather per pixel; a wider row (the picture nearly at its width) is one or two copies.
 void stretchRowByRuns(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
