@@ -8,6 +8,7 @@
 #include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
+#include "ui/DumpCommands.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,9 +46,9 @@ DumpValue dumpForScripts() {
 
 // Platform values are addressed as "window.top", "sip.visible"; everything else is a
 // control path ("contactcontainer/header.texts").
-const DumpValue* lookUp(const DumpValue& dump, const std::string& path) {
+const DumpValue* lookUp(const DumpValue& dump, std::string_view path) {
     for (const char* part : {"window.", "taskbar.", "sip."}) {
-        if (path.rfind(part, 0) == 0) {
+        if (path.starts_with(part)) {
             const DumpValue* group = dump.member(std::string_view(part, std::strlen(part) - 1));
             return group ? group->member(path.substr(std::strlen(part))) : nullptr;
         }
@@ -128,47 +129,7 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return query(words, out, error) ? std::string() : error;
         });
     }
-    runner.addCommand("dump", [](const std::vector<std::string>& w, std::string& out) {
-        if (w.size() != 1)
-            return std::string("dump takes a file name");
-        std::ofstream file(w[0], std::ios::binary);
-        file << dumpForScripts().toJson() << "\n";
-        if (!file)
-            return std::string("cannot write the dump " + w[0]);
-        out = "dump " + w[0];
-        return std::string();
-    });
-    runner.addCommand("expect", [](const std::vector<std::string>& w, std::string&) {
-        if (w.size() != 2)
-            return std::string("expect takes a path and a value");
-        DumpValue dump = dumpForScripts();
-        const DumpValue* value = lookUp(dump, w[0]);
-        if (!value)
-            return std::string("expect: nothing at " + w[0]);
-        if (!dumpValueMatches(*value, w[1]))
-            return "expect: " + w[0] + " is " + value->toJson() + ", not " + w[1];
-        return std::string();
-    });
-    runner.addCommand("expect-soon", [&runner](const std::vector<std::string>& w, std::string&) {
-        uint32_t timeout = 5000;
-        try {
-            if (w.size() != 2 && w.size() != 3)
-                throw 0;
-            if (w.size() == 3)
-                timeout = static_cast<uint32_t>(std::stoul(w[2]));
-        } catch (...) {
-            return std::string("expect-soon takes a path, a value and an optional timeout");
-        }
-        std::string path = w[0], expected = w[1];
-        runner.waitUntil(
-            [path, expected] {
-                DumpValue dump = dumpForScripts();
-                const DumpValue* value = lookUp(dump, path);
-                return value && dumpValueMatches(*value, expected);
-            },
-            timeout, "expect-soon: " + path + " did not become " + expected);
-        return std::string();
-    });
+    addDumpCommands(runner, dumpForScripts, lookUp);
     runner.addCommand("sip-rect", [](const std::vector<std::string>& w, std::string&) {
         int v[4];
         try {

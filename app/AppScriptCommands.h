@@ -12,12 +12,9 @@ namespace vantrel {
 //   expect-stylus [MS]            holds until the stylus goes down on the main window
 //                                 (real time, default 5000 ms) and prints
 //                                 "stylus down X Y" in client coordinates
-//   dump FILE                     writes the window's controls (and the window, task
-//                                 bar and input panel) as JSON
-//   expect PATH VALUE             fails unless the dumped value at PATH reads VALUE
-//                                 ("contactcontainer.visible true", "window.top 0")
-//   expect-soon PATH VALUE [MS]   holds until the value reads VALUE (real time, for
-//                                 changes made by other processes), else fails
+//   dump, expect, expect-soon     as for every scripted window (ui/DumpCommands.h),
+//                                 with "window.", "taskbar." and "sip." paths for the
+//                                 window's place, the task bar and the input panel
 //   sip-rect L T R B              places the input panel
 //   expect-box TEXT               fails unless a message box with that "caption: text"
 //                                 was shown

@@ -11,6 +11,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
+#include "ui/HostWindow.h"
 #include "ui/LightControl.h"
 
 #include <gtest/gtest.h>
@@ -18,44 +19,6 @@
 #include <vector>
 
 namespace vantrel::test {
-
-inline intptr_t hostProcedure(platform::WindowHandle w, uint32_t id, uintptr_t wParam,
-                              intptr_t lParam) {
-    using namespace platform;
-    Point p = unpackPoint(lParam);
-    switch (id) {
-    case msg::paint: {
-        Rect damaged = beginPaint(w);
-        ControlHost::paintWindow(w, damaged);
-        endPaint(w);
-        return 0;
-    }
-    case msg::size:
-        ControlHost::layoutAll(w, clientRect(w));
-        invalidateRect(w);
-        return 0;
-    case msg::timer:
-        ControlHost::timer(w, wParam);
-        return 0;
-    case msg::leftButtonDown:
-        ControlHost::stylusDown(w, p.x, p.y);
-        return 0;
-    case msg::mouseMove:
-        ControlHost::stylusMove(w, p.x, p.y);
-        return 0;
-    case msg::leftButtonUp:
-        ControlHost::stylusUp(w, p.x, p.y);
-        return 0;
-    case msg::keyDown:
-        ControlHost::key(w, static_cast<int>(wParam), 0);
-        return 0;
-    case msg::character:
-        ControlHost::key(w, 0, static_cast<char16_t>(wParam));
-        return 0;
-    default:
-        return defaultWindowProcedure(w, id, wParam, lParam);
-    }
-}
 
 class Toolkit : public testing::Test {
 protected:
@@ -70,7 +33,7 @@ protected:
         store.reset();
         store.setDefaultProvider(&provider);
         store.loadDefaults();
-        static bool registered = platform::registerClass({u"ui-test", &hostProcedure});
+        static bool registered = platform::registerClass({u"ui-test", &hostWindowProcedure});
         ASSERT_TRUE(registered);
         window = platform::createWindow(u"ui-test", u"Toolkit",
                                         platform::Rect{0, 0, screenWidth, screenHeight}, true);

@@ -14,13 +14,14 @@
 #include "lists/SmartListControl.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
-#include "platform/display/Display.h"
-#include "platform/display/ScriptRunner.h"
+#include "platform/display/DisplaySession.h"
 #include "settings/DefaultSettingProvider.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "ui/ControlDump.h"
 #include "ui/ControlHost.h"
+#include "ui/DumpCommands.h"
+#include "ui/HostWindow.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -36,72 +37,32 @@ using namespace vantrel::platform;
 namespace {
 
 struct Options {
-    bool headless = false;
-    std::string script;
-    Size screen = defaultScreenSize;
+    DisplayOptions display;
     int items = 3000;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (word == "--headless") {
-            options.headless = true;
-        } else if (word == "--script" && i + 1 < argc) {
-            options.script = argv[++i];
-        } else if (word == "--size" && i + 1 < argc) {
-            int w = 0, h = 0;
-            if (std::sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w < 16 || h < 16 || w > 4096 ||
-                h > 4096)
+        std::string error;
+        if (takeDisplayOption(argc, argv, i, options.display, error)) {
+            if (!error.empty())
                 return false;
-            options.screen = {w, h};
-        } else if (word == "--items" && i + 1 < argc) {
+        } else if (std::string(argv[i]) == "--items" && i + 1 < argc) {
             options.items = std::clamp(std::atoi(argv[++i]), 0, 100000);
         } else {
             return false;
         }
     }
-    const char* backend = std::getenv("VANTREL_BACKEND");
-    if ((backend && std::strcmp(backend, "headless") == 0) || !displayServerAvailable())
-        options.headless = true;
     return true;
 }
 
+// Closing the window ends the program; everything else goes to the controls.
 intptr_t hostProcedure(WindowHandle w, uint32_t id, uintptr_t wParam, intptr_t lParam) {
-    Point p = unpackPoint(lParam);
-    switch (id) {
-    case msg::paint:
-        ControlHost::paintWindow(w, beginPaint(w));
-        endPaint(w);
-        return 0;
-    case msg::size:
-        ControlHost::layoutAll(w, clientRect(w));
-        invalidateRect(w);
-        return 0;
-    case msg::timer:
-        ControlHost::timer(w, wParam);
-        return 0;
-    case msg::leftButtonDown:
-        ControlHost::stylusDown(w, p.x, p.y);
-        return 0;
-    case msg::mouseMove:
-        ControlHost::stylusMove(w, p.x, p.y);
-        return 0;
-    case msg::leftButtonUp:
-        ControlHost::stylusUp(w, p.x, p.y);
-        return 0;
-    case msg::keyDown:
-        ControlHost::key(w, static_cast<int>(wParam), 0);
-        return 0;
-    case msg::character:
-        ControlHost::key(w, 0, static_cast<char16_t>(wParam));
-        return 0;
-    case msg::close:
+    if (id == msg::close) {
         postQuitMessage(0);
         return 0;
-    default:
-        return defaultWindowProcedure(w, id, wParam, lParam);
     }
+    return hostWindowProcedure(w, id, wParam, lParam);
 }
 
 // Made-up names, spread over the alphabet like an address book, sorted, with a
@@ -129,24 +90,7 @@ void fillList(SmartListControl& list, int count) {
 }
 
 void addHostCommands(ScriptRunner& runner, WindowHandle& window, SmartListControl*& list) {
-    runner.addCommand("dump", [&window](const std::vector<std::string>& w, std::string&) {
-        if (w.size() != 1)
-            return std::string("dump takes a file name");
-        std::ofstream file(w[0], std::ios::binary);
-        file << dumpWindow(window).toJson() << '\n';
-        return file ? std::string() : "cannot write " + w[0];
-    });
-    runner.addCommand("expect", [&window](const std::vector<std::string>& w, std::string&) {
-        if (w.size() != 2)
-            return std::string("expect takes a path and a value");
-        DumpValue dump = dumpWindow(window);
-        const DumpValue* value = findDumpValue(dump, w[0]);
-        if (!value)
-            return "nothing at " + w[0];
-        if (!dumpValueMatches(*value, w[1]))
-            return w[0] + " is " + value->toJson() + ", not " + w[1];
-        return std::string();
-    });
+    addDumpCommands(runner, [&window] { return dumpWindow(window); });
     runner.addCommand("print", [&list](const std::vector<std::string>& w, std::string& out) {
         for (size_t i = 0; i < w.size(); ++i)
             out += (i ? " " : "") +
@@ -164,32 +108,17 @@ int main(int argc, char** argv) {
                              "[--items N]\n");
         return 2;
     }
-    std::vector<std::string> lines;
+    DisplaySession session;
     std::string error;
-    if (!options.script.empty() && !ScriptRunner::readScript(options.script, lines, error)) {
-        std::fprintf(stderr, "list_host: %s\n", error.c_str());
-        return 2;
-    }
-    if (options.headless && options.script.empty()) {
-        std::fprintf(stderr, "list_host: no display; run with --script FILE\n");
-        return 2;
-    }
-    std::unique_ptr<Display> display = createDisplay(
-        options.headless ? BackendKind::headless : BackendKind::sdl, options.screen, error);
-    if (!display) {
+    if (!session.open(options.display, error)) {
         std::fprintf(stderr, "list_host: %s\n", error.c_str());
         return 2;
     }
     WindowHandle window = 0;
     SmartListControl* shownList = nullptr;
-    std::unique_ptr<ScriptRunner> runner;
-    if (!options.script.empty()) {
-        runner = std::make_unique<ScriptRunner>(*display, std::move(lines));
+    ScriptRunner* runner = session.runner();
+    if (runner)
         addHostCommands(*runner, window, shownList);
-        installBackend(runner.get());
-    } else {
-        installBackend(display.get());
-    }
 
     SettingManager manager;
     SettingStore& store = SettingStore::instance();
@@ -223,12 +152,11 @@ int main(int argc, char** argv) {
     invalidateRect(window);
 
     int code = runMessageLoop();
-    if (runner && runner->failure())
-        code = runner->failure();
+    if (session.scriptFailure())
+        code = session.scriptFailure();
     strip.reset();
     list.reset();
     ControlHost::forgetWindow(window);
     destroyWindow(window);
-    installBackend(nullptr);
     return code;
 }
