@@ -127,8 +127,6 @@ int main(int argc, char** argv) {
     store.loadDefaults();
     // The contact list's look, without the main screen's header and bars around it.
     store.addLine(u"contactlist.hostlist.box=12p,0,100%,100%");
-    store.addLine(u"searchindex.strip.leftborder=20p");
-    store.addLine(u"searchindex.strip.rightborder=20p");
 
     registerClass({u"list-host", &hostProcedure});
     window = createWindow(u"list-host", u"List host",
