@@ -107,6 +107,16 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
+// Every statement addresses a value or key the same way: the hive first, then the folded
+// key path, then (for values) the folded value name.
+void bindAddress(sqlite3_stmt* statement, Root root, const std::string& key,
+                 const std::string* name = nullptr) {
+    sqlite3_bind_int(statement, 1, static_cast<int>(root));
+    bindText(statement, 2, key);
+    if (name)
+        bindText(statement, 3, *name);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------- names
@@ -430,8 +440,7 @@ RegistryStore::Outcome RegistryStore::insertKeyAndParents(Root root, const KeyPa
         std::string folded = key.folded.substr(0, length);
         std::string display = key.display.substr(0, length);
         StatementUse use(insert);
-        sqlite3_bind_int(insert, 1, static_cast<int>(root));
-        bindText(insert, 2, folded);
+        bindAddress(insert, root, folded);
         bindText(insert, 3, display);
         bool row = false;
         if (Outcome outcome = step(insert, row); outcome != Outcome::ok)
@@ -493,9 +502,7 @@ bool RegistryStore::lookup(Root root, const KeyPath& key, const ValueName& name,
         if (Outcome outcome = prepare(readSql, select); outcome != Outcome::ok)
             return outcome;
         StatementUse use(select);
-        sqlite3_bind_int(select, 1, static_cast<int>(root));
-        bindText(select, 2, key.folded);
-        bindText(select, 3, name.folded);
+        bindAddress(select, root, key.folded, &name.folded);
         bool row = false;
         if (Outcome outcome = step(select, row); outcome != Outcome::ok || !row)
             return outcome;
@@ -519,9 +526,7 @@ bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, 
             if (Outcome outcome = prepare(upsertSql, upsert); outcome != Outcome::ok)
                 return outcome;
             StatementUse use(upsert);
-            sqlite3_bind_int(upsert, 1, static_cast<int>(root));
-            bindText(upsert, 2, key.folded);
-            bindText(upsert, 3, name.folded);
+            bindAddress(upsert, root, key.folded, &name.folded);
             bindText(upsert, 4, name.display);
             sqlite3_bind_int(upsert, 5, static_cast<int>(value.type));
             // A null pointer would bind SQL NULL, not an empty value.
@@ -548,8 +553,7 @@ bool RegistryStore::keyExists(Root root, const KeyPath& key) {
         if (Outcome outcome = prepare(keyExistsSql, select); outcome != Outcome::ok)
             return outcome;
         StatementUse use(select);
-        sqlite3_bind_int(select, 1, static_cast<int>(root));
-        bindText(select, 2, key.folded);
+        bindAddress(select, root, key.folded);
         return step(select, exists);
     });
     return exists;
@@ -567,9 +571,7 @@ bool RegistryStore::deleteValue(Root root, const KeyPath& key, const ValueName& 
         if (Outcome outcome = prepare(deleteValueSql, remove); outcome != Outcome::ok)
             return outcome;
         StatementUse use(remove);
-        sqlite3_bind_int(remove, 1, static_cast<int>(root));
-        bindText(remove, 2, key.folded);
-        bindText(remove, 3, name.folded);
+        bindAddress(remove, root, key.folded, &name.folded);
         bool row = false;
         Outcome outcome = step(remove, row);
         deleted = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
@@ -590,8 +592,7 @@ bool RegistryStore::deleteKey(Root root, const KeyPath& key) {
                 if (Outcome outcome = prepare(sql, remove); outcome != Outcome::ok)
                     return outcome;
                 StatementUse use(remove);
-                sqlite3_bind_int(remove, 1, static_cast<int>(root));
-                bindText(remove, 2, key.folded);
+                bindAddress(remove, root, key.folded);
                 bool row = false;
                 if (Outcome outcome = step(remove, row); outcome != Outcome::ok)
                     return outcome;
