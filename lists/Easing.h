@@ -19,6 +19,8 @@ std::vector<int> easeTable(int from, int to, int entries,
                            std::span<const double> curve = defaultEaseCurve());
 
 // The number of entries for a duration: one per 5 ms, plus the end.
-constexpr int easeEntries(int durationMs) { return durationMs / easeStepMs + 1; }
+constexpr int easeEntries(int durationMs) {
+    return durationMs / easeStepMs + 1;
+}
 
 } // namespace vantrel

@@ -1,8 +1,8 @@
 #include "lists/ScreenAnimation.h"
 
 #include "lists/Easing.h"
-#include "platform/gfx/KernelClones.h"
 #include "platform/gfx/PixelKernels.h"
+#include "platform/gfx/WarpKernels.h"
 #include "settings/Background.h"
 
 #include <algorithm>
@@ -32,90 +32,9 @@ void copyRows(Surface& frame, const Surface& picture, const Rect& area, int top,
         copySpan(frame, picture, y, area.left, area.right);
 }
 
-// The width of the column blocks that the column arithmetic works on.
-constexpr int columnBlock = 8;
-
 // The value a fraction `f` of the way from `a` to `b`, rounded.
 int mix(int a, int b, double f) {
     return a + static_cast<int>(std::lround((b - a) * f));
-}
-
-// The columns of a horizontal stretch in 16.16 steps: columns[i] = (start + i * step) >> 16
-// for a `count` that is a multiple of columnBlock.
-// NOTE: worked out a block at a time in vector registers and kept while the width stays,
-// so that a stretched pixel is a load of its column, a load of the pixel and a store.
-VT_KERNEL void stretchColumns(int* columns, int count, int start, int step) {
-    for (int c = 0; c < count; c += columnBlock) {
-        // Unsigned, so that the padding past the last column wraps instead of overflowing.
-        for (int i = c; i < c + columnBlock; ++i)
-            columns[i] =
-                static_cast<int>((static_cast<unsigned>(start) +
-                                  static_cast<unsigned>(i) * static_cast<unsigned>(step)) >>
-                                 16);
-    }
-}
-
-// A horizontal stretch, dst[i] = src[(start + i * step) >> 16], for a step of at most
-// 9/8 of a pixel, where the picture pixels come in runs of consecutive ones. Index i reads
-// i plus the skip count (start + i * (step - 1.0)) >> 16, so a run lasts while that count
-// stays and ends where it reaches the next whole number.
-// NOTE: one division per run of at least 8 pixels buys a memcpy of the run instead of a
-// gather per pixel; a wider row (the picture nearly at its width) is one or two copies.
-void stretchRowByRuns(Pixel565* dst, int count, const Pixel565* src, int start, int step) {
-    const int extra = step - (1 << 16);
-    int i = 0;
-    while (i < count) {
-        const int skipped = (start + i * extra) >> 16;
-        int end = count;
-        if (extra > 0) {
-            // The first index whose skip count reaches the next one. The skip count stays
-            // below an eighth of the row, so this fits 32 bits for any row a surface has.
-            const int reach = ((skipped + 1) << 16) - start;
-            end = std::min(count, (reach + extra - 1) / extra);
-        }
-        std::memcpy(dst + i, src + i + skipped, static_cast<size_t>(end - i) * sizeof(Pixel565));
-        i = end;
-    }
-}
-
-// Moves the card columns [from, to) down one row: offsets[c] becomes the picture pixel of
-// column c at the current 16.16 row rows[c], which then advances by the column's step.
-// `from` and `to` are multiples of columnBlock.
-// NOTE: this is the arithmetic of a card pixel, done for a whole block of columns at once
-// so that it runs in vector registers (the fixed-size inner loop is what the compiler
-// vectorises); what is left per pixel is the load gatherRow does, a fraction of the cost
-// of working out each pixel's address on its own.
-VT_KERNEL void advanceColumns(int* __restrict offsets, int* __restrict rows,
-                              const int* __restrict steps, const int* __restrict sources,
-                              int stride, int from, int to) {
-    for (int c = from; c < to; c += columnBlock) {
-        for (int i = c; i < c + columnBlock; ++i) {
-            offsets[i] = (rows[i] >> 16) * stride + sources[i];
-            rows[i] += steps[i];
-        }
-    }
-}
-
-// out[c] = base[offsets[c]] for the columns [from, to) of one row.
-// NOTE: the picture rows of neighbouring columns are at most a few rows apart, so the loads
-// hit cache lines the previous rows brought in; a gather is one load and one store.
-VT_KERNEL void gatherRow(Pixel565* out, const Pixel565* base, const int* offsets, int from,
-                         int to) {
-    for (int c = from; c < to; ++c)
-        out[c] = base[offsets[c]];
-}
-
-// The end of the run of values at the start of [from, to) for which `holds` is true,
-// when it holds for a prefix of the range only.
-template <class Predicate> int endOfPrefix(int from, int to, Predicate holds) {
-    while (from < to) {
-        int middle = from + (to - from) / 2;
-        if (holds(middle))
-            from = middle + 1;
-        else
-            to = middle;
-    }
-    return from;
 }
 
 } // namespace
@@ -188,123 +107,11 @@ FadeInOutAnimation::FadeInOutAnimation(int durationMs, int windowHeight)
     : SlideFadeInOutAnimation(durationMs,
                               easeTable(windowHeight, windowHeight, easeEntries(durationMs))) {}
 
-// ---- backdrop and card warp ----
-
-void TransitionBackdrop::fillAround(Surface& frame, const Rect& area,
-                                    std::initializer_list<const CardWarp*> cards) {
-    if (picture_.width() != frame.width() || picture_.height() != frame.height() ||
-        drawnFor_ != area) {
-        picture_ = Surface(frame.width(), frame.height());
-        background_->draw(picture_, area, area);
-        drawnFor_ = area;
-    }
-    // The pixels under the cards would be overwritten at once; leaving them out saves most
-    // of a frame copy while the cards are wide.
-    for (int y = area.top; y < area.bottom; ++y) {
-        const size_t row = static_cast<size_t>(y - area.top);
-        // Walks the row from the left, copying up to the nearest card span that still
-        // reaches past the cursor and jumping over it.
-        int cursor = 0;
-        for (;;) {
-            const CardWarp::Span* next = nullptr;
-            for (const CardWarp* card : cards) {
-                const CardWarp::Span& span = card->spans()[row];
-                if (span.from < span.to && span.to > cursor && (!next || span.from < next->from))
-                    next = &span;
-            }
-            if (!next)
-                break;
-            copySpan(frame, picture_, y, area.left + cursor, area.left + next->from);
-            cursor = next->to;
-        }
-        copySpan(frame, picture_, y, area.left + cursor, area.right);
-    }
-}
-
-void CardWarp::draw(const Surface& picture, Surface& frame, const Rect& area, int left, int width,
-                    int leftInset, int rightInset, const CardWarp* front) {
-    const int areaWidth = area.width();
-    const int height = area.height();
-    const int first = std::max(0, left);
-    const int last = std::min(areaWidth, left + width);
-    spans_.assign(static_cast<size_t>(std::max(0, height)), Span{});
-    if (width <= 0 || height <= 0 || first >= last)
-        return;
-    // Insets stay within a quarter of the height, so a column keeps at least half the
-    // rows and its 16.16 row step times the row number stays far inside 32 bits.
-    leftInset = std::clamp(leftInset, 0, height / 4);
-    rightInset = std::clamp(rightInset, 0, height / 4);
-    const double leftHeight = height - 2.0 * leftInset;
-    const double rightHeight = height - 2.0 * rightInset;
-
-    // The column arithmetic works on whole blocks; the columns of a block outside the card
-    // get a zero step and are never drawn.
-    const int blockFirst = first / columnBlock * columnBlock;
-    const int blockLast = (last + columnBlock - 1) / columnBlock * columnBlock;
-    const size_t columns = static_cast<size_t>(blockLast);
-    if (sourceColumn_.size() < columns) {
-        for (auto* map : {&sourceColumn_, &top_, &bottom_, &rowStep_, &row_, &pixel_})
-            map->resize(columns);
-    }
-    for (int c = blockFirst; c < blockLast; ++c) {
-        if (c < first || c >= last) {
-            sourceColumn_[c] = top_[c] = bottom_[c] = rowStep_[c] = row_[c] = 0;
-            continue;
-        }
-        const double x = (c - left + 0.5) / width;
-        const double columnHeight = leftHeight + (rightHeight - leftHeight) * x;
-        // Perspective: equal steps on the screen cover more of the picture where the card
-        // is far (short), less where it is near (tall).
-        const double t = x * rightHeight / ((1.0 - x) * leftHeight + x * rightHeight);
-        const int rows = std::max(1, static_cast<int>(std::lround(columnHeight)));
-        const int top = (height - rows) / 2;
-        const int step = (height << 16) / rows;
-        sourceColumn_[c] = area.left + std::min(areaWidth - 1, static_cast<int>(t * areaWidth));
-        top_[c] = top;
-        bottom_[c] = top + rows;
-        rowStep_[c] = step;
-        // Row y of the area shows picture row ((y - top) * step + step / 2) >> 16; this is
-        // that 16.16 row for y = 0.
-        row_[c] = step / 2 - top * step;
-    }
-
-    const int* tops = top_.data();
-    const int* bottoms = bottom_.data();
-    const Pixel565* base = picture.row(area.top);
-    const bool leftFar = leftInset > rightInset;
-    if (front && front->spans().size() != spans_.size())
-        front = nullptr;
-    Pixel565* out = frame.row(area.top) + area.left;
-    for (int y = 0; y < height; ++y, out += frame.stride()) {
-        advanceColumns(pixel_.data(), row_.data(), rowStep_.data(), sourceColumn_.data(),
-                       picture.stride(), blockFirst, blockLast);
-        // The card's columns that reach row y form one run: its tops and bottoms move
-        // monotonically from the far edge to the near one.
-        auto inside = [&](int c) { return tops[c] <= y && y < bottoms[c]; };
-        int from = first, to = last;
-        if (leftFar)
-            from = endOfPrefix(first, last, [&](int c) { return !inside(c); });
-        else if (leftInset < rightInset)
-            to = endOfPrefix(first, last, inside);
-        else if (!inside(first))
-            continue;
-        spans_[static_cast<size_t>(y)] = {from, to};
-        const Span cover = front ? front->spans_[static_cast<size_t>(y)] : Span{};
-        if (cover.from < cover.to) {
-            // Only the parts left and right of the card in front.
-            gatherRow(out, base, pixel_.data(), from, std::min(to, cover.from));
-            gatherRow(out, base, pixel_.data(), std::max(from, cover.to), to);
-        } else {
-            gatherRow(out, base, pixel_.data(), from, to);
-        }
-    }
-}
-
 // ---- switch ----
 
 SwitchScreenAnimation::SwitchScreenAnimation(int durationMs, int direction, int areaWidth,
                                              const Background& background)
-    : ScreenAnimation(durationMs), backdrop_(background) {
+    : ScreenAnimation(durationMs), cards_(background) {
     // Direction 0 is the mirror image of direction 1, so in both the new card starts out
     // of sight and the first frame is the old screen.
     const int entries = easeEntries(duration());
@@ -318,24 +125,21 @@ SwitchScreenAnimation::SwitchScreenAnimation(int durationMs, int direction, int 
     newSkews_ = easeTable(-turn, 0, entries);
 }
 
-void SwitchScreenAnimation::drawCard(CardWarp& warp, const Surface& picture, Surface& frame,
-                                     const Rect& area, int position, int skew,
-                                     const CardWarp* front) {
+Card SwitchScreenAnimation::cardAt(const Surface& picture, const Rect& area, int position,
+                                   int skew) {
     const int turn = std::min(std::abs(skew), area.width() / 2);
-    warp.draw(picture, frame, area, position, area.width() - turn, skew > 0 ? turn : 0,
-              skew < 0 ? turn : 0, front);
+    return {&picture, position, area.width() - turn, skew > 0 ? turn : 0, skew < 0 ? turn : 0};
 }
 
 void SwitchScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
                                       const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
-    // The new card is in front: drawn first, it keeps the old one from drawing what it
-    // would hide, and the backdrop goes around both.
-    drawCard(newWarp_, newPicture, frame, area, positionAt(newPositions_, elapsed),
-             positionAt(newSkews_, elapsed), nullptr);
-    drawCard(oldWarp_, oldPicture, frame, area, positionAt(oldPositions_, elapsed),
-             positionAt(oldSkews_, elapsed), &newWarp_);
-    backdrop_.fillAround(frame, area, {&oldWarp_, &newWarp_});
+    // The new card is in front.
+    cards_.draw(frame, area,
+                {cardAt(newPicture, area, positionAt(newPositions_, elapsed),
+                        positionAt(newSkews_, elapsed)),
+                 cardAt(oldPicture, area, positionAt(oldPositions_, elapsed),
+                        positionAt(oldSkews_, elapsed))});
 }
 
 // ---- flip ----
@@ -351,20 +155,42 @@ int FlipScreenAnimation::scaleAt(int elapsed) const {
     return static_cast<int>(std::lround(4096.0 * std::abs(std::cos(angle))));
 }
 
+FlipScreenAnimation::Span FlipScreenAnimation::spanAt(int elapsed, int areaWidth) const {
+    const int scale = scaleAt(elapsed);
+    const int width = (areaWidth * scale) >> 12;
+    const int left = (areaWidth - width) / 2;
+    // The old card turns one half away, the new one comes back with the other half
+    // still far.
+    const bool rightFar = (direction_ == 0) == (2 * elapsed < duration());
+    const int farShare = 2048 - farSqueeze * (4096 - scale) / 4096;
+    const int far = width * farShare / 4096;
+    return {left, rightFar ? left + width - far : left + far, left + width};
+}
+
 void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPicture,
                                     const Surface& newPicture, Surface& frame, const Rect& area) {
     elapsed = settle(done, elapsed);
-    const bool firstHalf = 2 * elapsed < duration();
-    const int width = (area.width() * scaleAt(elapsed)) >> 12;
-    // The edge turning away loses most when the card is edge-on; the old card turns its
-    // leading edge away, the new one comes back with the other edge still far.
-    const int turned = 4096 - scaleAt(elapsed);
-    const int inset =
-        static_cast<int>((static_cast<int64_t>(area.height()) * edgeInset / 4096) * turned / 4096);
-    const bool rightFar = (direction_ == 0) == firstHalf;
-    warp_.draw(firstHalf ? oldPicture : newPicture, frame, area, (area.width() - width) / 2, width,
-               rightFar ? 0 : inset, rightFar ? inset : 0);
-    backdrop_.fillAround(frame, area, {&warp_});
+    const Surface& picture = 2 * elapsed < duration() ? oldPicture : newPicture;
+    const int width = area.width();
+    const int half = width / 2;
+    const Span span = spanAt(elapsed, width);
+    // Each half of the picture squeezed into its part of the card, in 16.16 steps that
+    // start half a step in.
+    auto squeeze = [](Pixel565* out, int count, const Pixel565* in, int inCount) {
+        if (count <= 0)
+            return;
+        const int step = static_cast<int>((static_cast<int64_t>(inCount) << 16) / count);
+        platform::kernels::stretchRow(out, count, in, inCount, step / 2, step);
+    };
+    backdrop_.prepare(area);
+    for (int y = 0; y < area.height(); ++y) {
+        Pixel565* out = frame.row(area.top + y) + area.left;
+        const Pixel565* in = picture.row(area.top + y) + area.left;
+        backdrop_.fillRow(out, y, 0, span.left);
+        squeeze(out + span.left, span.middle - span.left, in, half);
+        squeeze(out + span.middle, span.right - span.middle, in + half, width - half);
+        backdrop_.fillRow(out, y, span.right, width);
+    }
 }
 
 // ---- genie ----
@@ -438,24 +264,9 @@ void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPictur
         copySpan(frame, oldPicture, y, span.right, area.right);
         const int count = span.right - span.left;
         const int step = static_cast<int>((static_cast<int64_t>(width) << 16) / count);
-        Pixel565* out = frame.row(y) + span.left;
-        const Pixel565* in = newPicture.row(span.sourceRow) + area.left;
-        if (step <= (9 << 16) / 8) {
-            stretchRowByRuns(out, count, in, step / 2, step);
-            continue;
-        }
-        // While the shape grows all its rows have one width, so their columns are worked
-        // out once.
-        if (count != columnsCount_ || step != columnsStep_) {
-            const size_t padded =
-                static_cast<size_t>(count + columnBlock - 1) / columnBlock * columnBlock;
-            if (columns_.size() < padded)
-                columns_.resize(padded);
-            stretchColumns(columns_.data(), static_cast<int>(padded), step / 2, step);
-            columnsCount_ = count;
-            columnsStep_ = step;
-        }
-        gatherRow(out, in, columns_.data(), 0, count);
+        platform::kernels::stretchRow(frame.row(y) + span.left, count,
+                                      newPicture.row(span.sourceRow) + area.left, width, step / 2,
+                                      step);
     }
 }
 

@@ -7,10 +7,10 @@
 //
 // Index: the base, slide, slide-and-fade and fade, switch, flip, genie, reverse.
 
+#include "lists/CardFrame.h"
 #include "platform/core/Geometry.h"
 #include "platform/gfx/Surface.h"
 
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -30,6 +30,8 @@ public:
     // Draws the frame at `elapsed` milliseconds into `frame` inside `area`, which lies
     // inside all three pictures. Once `elapsed` reaches the duration it draws the end
     // state and sets `done`, so the last frame of a run always shows the new picture.
+    // The pictures are those of one run: an animation may keep what it derives from them
+    // between frames, so pictures that change make a new animation.
     virtual void drawFrame(bool& done, int elapsed, const platform::Surface& oldPicture,
                            const platform::Surface& newPicture, platform::Surface& frame,
                            const platform::Rect& area) = 0;
@@ -87,52 +89,6 @@ public:
     FadeInOutAnimation(int durationMs, int windowHeight);
 };
 
-// ---- the pieces of switch and flip ----
-
-// Draws a picture's area as a card turned about a vertical axis: the card spans `width`
-// columns from `left` (relative to the area), and its left and right edges are shortened
-// by their insets at the top and at the bottom. Columns are sampled in perspective (the
-// far half of the card is squeezed), rows by a 16.16 step per column; the per-column maps
-// are kept between frames so that drawing never allocates once the card has been drawn.
-class CardWarp {
-public:
-    // A `front` card, drawn over the same area just before, keeps its pixels: this card
-    // goes behind it.
-    void draw(const platform::Surface& picture, platform::Surface& frame,
-              const platform::Rect& area, int left, int width, int leftInset, int rightInset,
-              const CardWarp* front = nullptr);
-
-    // The columns [from, to) of one row of the area (relative to it) that the last card
-    // drawn covered; empty when the card missed the row.
-    struct Span {
-        int from = 0;
-        int to = 0;
-    };
-    // One span per row of the area of the last draw.
-    const std::vector<Span>& spans() const { return spans_; }
-
-private:
-    // Per column of the area: the picture column, the drawn rows [top, bottom), the 16.16
-    // row step, the 16.16 picture row of the row being drawn and its pixel in the picture.
-    std::vector<int> sourceColumn_, top_, bottom_, rowStep_, row_, pixel_;
-    std::vector<Span> spans_;
-};
-
-// A backdrop behind the turning cards: the background drawn once into a picture of the
-// frame's size, then copied row by row into every frame around a card.
-class TransitionBackdrop {
-public:
-    explicit TransitionBackdrop(const Background& background) : background_(&background) {}
-    // Covers `area` of `frame` with the backdrop, except where the cards were just drawn.
-    void fillAround(platform::Surface& frame, const platform::Rect& area,
-                    std::initializer_list<const CardWarp*> cards);
-
-private:
-    const Background* background_;
-    platform::Surface picture_;
-    platform::Rect drawnFor_;
-};
-
 // ---- switch ----
 
 // A perspective card swap over "switch.background". Direction 1: the old card swings away
@@ -150,26 +106,27 @@ public:
                    const platform::Rect& area) override;
 
 private:
-    // A positive skew shortens the left edge, a negative one the right edge.
-    void drawCard(CardWarp& warp, const platform::Surface& picture, platform::Surface& frame,
-                  const platform::Rect& area, int position, int skew, const CardWarp* front);
+    // The card of a picture at a horizontal position: a positive skew shortens the left
+    // edge, a negative one the right edge, and the card is narrower by the skew.
+    static Card cardAt(const platform::Surface& picture, const platform::Rect& area, int position,
+                       int skew);
 
     std::vector<int> oldPositions_, oldSkews_, newPositions_, newSkews_;
-    TransitionBackdrop backdrop_;
-    CardWarp oldWarp_, newWarp_;
+    CardFrame cards_;
 };
 
 // ---- flip ----
 
 // The old picture narrows toward the vertical centre line during the first half, then
-// the new one widens from it during the second half, over "flip.background". The edge
-// turning away is shortened a little; direction 0 turns the right edge away first,
+// the new one widens from it during the second half, over "flip.background". Every row
+// is its picture row squeezed sideways: the half turning away is squeezed more than the
+// near one, so the picture seems to turn. Direction 0 turns the right half away first,
 // direction 1 the left one.
 class FlipScreenAnimation : public ScreenAnimation {
 public:
-    // How far the edge turning away is shortened at the edge-on moment, in 1/4096 of
-    // the area height, at the top and at the bottom.
-    static constexpr int edgeInset = 256;
+    // How much of the card's width the far half gives up to the near one at the edge-on
+    // moment, in 1/4096 of that width.
+    static constexpr int farSqueeze = 600;
 
     FlipScreenAnimation(int durationMs, int direction, const Background& background);
     void drawFrame(bool& done, int elapsed, const platform::Surface& oldPicture,
@@ -180,10 +137,18 @@ public:
     // of the turn, so the card slows down as it shows its edge.
     int scaleAt(int elapsed) const;
 
+    // The drawn columns of the card at a settled elapsed time, relative to the area, and
+    // where its halves meet.
+    struct Span {
+        int left = 0;
+        int middle = 0;
+        int right = 0;
+    };
+    Span spanAt(int elapsed, int areaWidth) const;
+
 private:
     int direction_;
     TransitionBackdrop backdrop_;
-    CardWarp warp_;
 };
 
 // ---- genie ----
@@ -222,11 +187,6 @@ private:
     static RowSpan spanOf(const Outline& outline, const platform::Rect& area, int y);
 
     platform::Rect source_;
-    // The picture column of each pixel of the last stretched row, kept for the next rows
-    // of the same width.
-    std::vector<int> columns_;
-    int columnsCount_ = 0;
-    int columnsStep_ = 0;
 };
 
 // ---- reverse ----

@@ -246,6 +246,21 @@ void Background::draw(platform::Surface& surface, const Rect& rect, const Rect& 
     drawEdgeImages(surface, paddingRect, visible);
 }
 
+std::optional<platform::Colour> Background::plainColour() const {
+    const bool images = mainImage || leftImage.image || rightImage.image || topImage.image ||
+                        bottomImage.image || leftTopImage || rightTopImage || leftBottomImage ||
+                        rightBottomImage;
+    const bool borders =
+        isDrawn(solidBorder) || isDrawn(outerBorder) || isDrawn(topBorder) || isDrawn(bottomBorder);
+    auto zero = [](const Insets& i) {
+        return i.top == 0 && i.left == 0 && i.right == 0 && i.bottom == 0;
+    };
+    if (none || images || borders || !gradientColours.empty() || fillColour == noColour ||
+        fillAlpha < 255 || !zero(margin) || !zero(padding))
+        return std::nullopt;
+    return fillColour;
+}
+
 void Background::drawMainImage(platform::Surface& surface, const Rect& marginRect,
                                const Rect& fillClip) const {
     Image* image = mainImage->image();

@@ -8,6 +8,7 @@
 #include "ui/utils.h"
 
 #include <memory>
+#include <optional>
 
 namespace vantrel {
 
@@ -43,6 +44,10 @@ public:
     // shows as a pure red margin rectangle, so a theme's missing file is visible.
     void draw(platform::Surface& surface, const platform::Rect& rect,
               const platform::Rect& clip) const;
+
+    // The one colour every pixel of a drawn rectangle gets, when the background is a
+    // plain opaque fill and nothing else; callers may then fill instead of drawing.
+    std::optional<platform::Colour> plainColour() const;
 
     // Loads every image the background names into the image cache.
     void preload() const;

@@ -6,6 +6,7 @@
 
 #include "platform/gfx/ArgbImage.h"
 #include "platform/gfx/Painter.h"
+#include "platform/gfx/WarpKernels.h"
 
 #include <benchmark/benchmark.h>
 
@@ -120,6 +121,28 @@ void ImageAlphaBlit(benchmark::State& state) {
     });
 }
 
+// The warp kernels, in the implementation this processor gets: a whole window
+// transposed, and every column of a transposed window shrunk by 1.6 (a card's far edge).
+void TransposeWindow(benchmark::State& state) {
+    Surface window = noise(kWidth, kHeight, 8);
+    Surface transposed(kHeight, kWidth);
+    measure(state, kWindowBytes, [&] {
+        kernels::transposePixels(window.row(0), window.stride(), transposed.row(0),
+                                 transposed.stride(), kWidth, kHeight);
+    });
+}
+
+void StretchColumns(benchmark::State& state) {
+    Surface columns = noise(kHeight, kWidth, 9);
+    Surface out(kHeight, kWidth);
+    const int step = (8 << 16) / 5;
+    const int count = (kHeight << 16) / step;
+    measure(state, kWindowBytes * count / kHeight, [&] {
+        for (int x = 0; x < kWidth; ++x)
+            kernels::stretchRow(out.row(x), count, columns.row(x), kHeight, step / 2, step);
+    });
+}
+
 void ScalePhoto(benchmark::State& state) {
     ArgbImage photo(640, 480, argb(255, 10, 200, 30));
     for (auto _ : state)
@@ -134,6 +157,8 @@ BENCHMARK(BlendTwoFrames);
 BENCHMARK(TintWindow);
 BENCHMARK(ImageRowCopy);
 BENCHMARK(ImageAlphaBlit);
+BENCHMARK(TransposeWindow);
+BENCHMARK(StretchColumns);
 BENCHMARK(ScalePhoto)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

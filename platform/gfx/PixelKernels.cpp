@@ -48,13 +48,17 @@ inline uint16_t mulHigh(uint16_t x, uint16_t y) {
 
 } // namespace
 
+VT_KERNEL void fillRow(Pixel565* row, int count, Pixel565 pixel) {
+    std::fill_n(row, count, pixel);
+}
+
 VT_KERNEL void alphaFillRow(Pixel565* row, int count, Colour colour, int alpha) {
     alpha = std::clamp(alpha, 0, 256);
     if (alpha == 0)
         return;
     const Pixel565 target = toPixel565(colour);
     if (alpha == 256) {
-        std::fill_n(row, count, target);
+        fillRow(row, count, target);
         return;
     }
     // NOTE: a fill is the most common blend (translucent list items), so it uses the

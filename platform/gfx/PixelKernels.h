@@ -12,6 +12,9 @@
 
 namespace vantrel::platform::kernels {
 
+// Every pixel set to `pixel`.
+void fillRow(Pixel565* row, int count, Pixel565 pixel);
+
 // Translucent fill: every pixel moves `alpha`/256 of the way toward `colour`.
 void alphaFillRow(Pixel565* row, int count, Colour colour, int alpha);
 

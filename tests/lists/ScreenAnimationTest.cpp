@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -245,6 +245,49 @@ TEST(ScreenAnimation, FlipShowsOnlyItsBackdropWhenTheCardIsEdgeOn) {
     EXPECT_NE(frame.at(W / 2, H / 2), platform::toPixel565(platform::rgb(255, 0, 0)));
 }
 
+TEST(ScreenAnimation, FlipRowsAreTheirPictureRowsSqueezedMostOnTheFarSide) {
+    const Surface columns = coordinates(false, 0x4000), rows = coordinates(true, 0x4000);
+    const Rect area{4, 6, W - 2, H - 8};
+    const int width = area.width();
+    const Pixel565 red = platform::toPixel565(platform::rgb(255, 0, 0));
+    for (int direction : {0, 1}) {
+        FlipScreenAnimation flip(400, direction, redBackdrop());
+        for (int elapsed : {40, 120, 190, 230, 330}) {
+            SCOPED_TRACE(::testing::Message() << "direction " << direction << " at " << elapsed);
+            const auto span = flip.spanAt(elapsed, width);
+            // The right half turns away first in direction 0; the new card comes back with
+            // the other half still far.
+            const bool rightFar = (direction == 0) == (elapsed < 200);
+            const int near = rightFar ? span.middle - span.left : span.right - span.middle;
+            const int far = rightFar ? span.right - span.middle : span.middle - span.left;
+            EXPECT_LT(far, near);
+            Surface byColumn(W, H), byRow(W, H);
+            bool done = false;
+            // Two animations: the columns and rows pictures are each an old picture of a run.
+            FlipScreenAnimation second(400, direction, redBackdrop());
+            flip.drawFrame(done, elapsed, columns, columns, byColumn, area);
+            second.drawFrame(done, elapsed, rows, rows, byRow, area);
+            for (int y = area.top; y < area.bottom; y += 5) {
+                int previous = -1;
+                for (int x = area.left; x < area.right; ++x) {
+                    const int c = x - area.left;
+                    if (c < span.left || c >= span.right) {
+                        ASSERT_EQ(byColumn.at(x, y), red) << x << "," << y;
+                        continue;
+                    }
+                    // No row moves, and the picture's columns follow each other in order,
+                    // the left half of the picture left of the seam.
+                    ASSERT_EQ(byRow.at(x, y), y | 0x4000) << x << "," << y;
+                    const int column = byColumn.at(x, y) & 0x3FFF;
+                    ASSERT_GT(column, previous) << x << "," << y;
+                    ASSERT_EQ(column - area.left < width / 2, c < span.middle) << x << "," << y;
+                    previous = column;
+                }
+            }
+        }
+    }
+}
+
 TEST(ScreenAnimation, GenieStartsAsTheSourceRectangleAndGrowsFromIt) {
     const Surface before = filled(1), after = coordinates(true, 0x4000);
     const Rect area{0, 0, W, H};
@@ -323,11 +366,21 @@ Expected cardReference(int c, int y, int left, int width, int leftInset, int rig
     return {true, t * W, (y + 0.5 - top) * H / height};
 }
 
-TEST(CardWarp, MatchesThePerspectiveReferenceOnRandomCards) {
+const Pixel565 red = platform::toPixel565(platform::rgb(255, 0, 0));
+
+// Noise that never hits the backdrop's red, so a frame tells card pixels from backdrop.
+Surface noiseWithoutRed(uint32_t seed) {
+    Surface s = noise(seed);
+    for (int y = 0; y < H; ++y)
+        std::replace(s.row(y), s.row(y) + W, red, Pixel565(0));
+    return s;
+}
+
+TEST(CardFrame, MatchesThePerspectiveReferenceOnRandomCards) {
     const Surface columns = coordinates(false, 0), rows = coordinates(true, 0);
     const Rect area{0, 0, W, H};
     std::mt19937 random(20);
-    CardWarp warp;
+    CardFrame byColumnFrame(redBackdrop()), byRowFrame(redBackdrop());
     for (int round = 0; round < 60; ++round) {
         const int width = 1 + static_cast<int>(random() % W);
         const int left = static_cast<int>(random() % (2 * W)) - W;
@@ -337,13 +390,14 @@ TEST(CardWarp, MatchesThePerspectiveReferenceOnRandomCards) {
         const int rightInset = leftInset != 0 && random() % 2 ? 0 : insets[1];
         SCOPED_TRACE(::testing::Message() << "card left " << left << " width " << width
                                           << " insets " << leftInset << "/" << rightInset);
-        Surface byColumn = filled(untouched), byRow = filled(untouched);
-        warp.draw(columns, byColumn, area, left, width, leftInset, rightInset);
-        warp.draw(rows, byRow, area, left, width, leftInset, rightInset);
+        Surface byColumn(W, H), byRow(W, H);
+        byColumnFrame.draw(byColumn, area, {{&columns, left, width, leftInset, rightInset}});
+        byRowFrame.draw(byRow, area, {{&rows, left, width, leftInset, rightInset}});
         for (int y = 0; y < H; ++y)
             for (int c = 0; c < W; ++c) {
                 const Expected e = cardReference(c, y, left, width, leftInset, rightInset);
-                const bool drawn = byColumn.at(c, y) != untouched;
+                const bool drawn = byColumn.at(c, y) != red;
+                ASSERT_EQ(drawn, byRow.at(c, y) != red) << c << "," << y;
                 if (!drawn) {
                     // Missing pixels are allowed only on the card's rounded outline.
                     if (e.inside) {
@@ -367,38 +421,39 @@ TEST(CardWarp, MatchesThePerspectiveReferenceOnRandomCards) {
     }
 }
 
-TEST(CardWarp, ACardBehindAnotherAndTheBackdropAroundBothComposeLikePaintingInOrder) {
-    // Drawing the front card first, the one behind it around it and then the backdrop
-    // around both must give the frame of painting backdrop, back card, front card.
-    const Surface frontPicture = noise(9), backPicture = noise(10);
+TEST(CardFrame, TwoCardsOverTheBackdropComposeLikePaintingInOrder) {
+    // The front card hides the one behind it, which hides the backdrop; in an area that
+    // starts off the frame's cache lines and makes no whole strip, under a plain and a
+    // graded backdrop (drawn from its picture rather than filled).
+    const Surface frontPicture = noiseWithoutRed(9), backPicture = noiseWithoutRed(10);
     const Rect area{3, 4, W - 5, H - 6};
     const int width = area.width(), height = area.height();
+    const Background graded(u"vgradient(#FF0000,#0000FF)");
     std::mt19937 random(21);
-    CardWarp front, back, plainFront, plainBack;
-    TransitionBackdrop backdrop(redBackdrop());
-    auto card = [&] {
-        return std::array<int, 4>{static_cast<int>(random() % (2 * width)) - width,
-                                  1 + static_cast<int>(random() % width),
-                                  static_cast<int>(random() % (height / 4 + 1)),
-                                  random() % 2 ? 0 : static_cast<int>(random() % (height / 4 + 1))};
+    auto card = [&](const Surface& picture) {
+        return Card{&picture, static_cast<int>(random() % (2 * width)) - width,
+                    1 + static_cast<int>(random() % width),
+                    static_cast<int>(random() % (height / 4 + 1)),
+                    random() % 2 ? 0 : static_cast<int>(random() % (height / 4 + 1))};
     };
-    for (int round = 0; round < 40; ++round) {
-        const auto f = card(), b = card();
-        SCOPED_TRACE(::testing::Message() << "round " << round);
-        Surface composed = filled(untouched);
-        front.draw(frontPicture, composed, area, f[0], f[1], f[2], f[3]);
-        back.draw(backPicture, composed, area, b[0], b[1], b[2], b[3], &front);
-        backdrop.fillAround(composed, area, {&back, &front});
-
-        Surface painted = filled(untouched);
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                painted.set(x, y, platform::toPixel565(platform::rgb(255, 0, 0)));
-        plainBack.draw(backPicture, painted, area, b[0], b[1], b[2], b[3]);
-        plainFront.draw(frontPicture, painted, area, f[0], f[1], f[2], f[3]);
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                ASSERT_EQ(composed.at(x, y), painted.at(x, y)) << x << "," << y;
+    for (const Background* backdrop : {&redBackdrop(), &graded}) {
+        CardFrame both(*backdrop), frontOnly(redBackdrop()), backOnly(*backdrop);
+        for (int round = 0; round < 40; ++round) {
+            const Card f = card(frontPicture), b = card(backPicture);
+            SCOPED_TRACE(::testing::Message() << "round " << round);
+            Surface composed = filled(untouched), front = filled(untouched),
+                    back = filled(untouched);
+            both.draw(composed, area, {f, b});
+            frontOnly.draw(front, area, {f});
+            backOnly.draw(back, area, {b});
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x) {
+                    const Pixel565 expected = !area.contains({x, y})  ? untouched
+                                              : front.at(x, y) != red ? front.at(x, y)
+                                                                      : back.at(x, y);
+                    ASSERT_EQ(composed.at(x, y), expected) << x << "," << y;
+                }
+        }
     }
 }
 

@@ -284,6 +284,35 @@ TEST(BackgroundDraw, DrawingThroughAClipEqualsTheFullDrawingCutToTheClip) {
     }
 }
 
+TEST(BackgroundDraw, APlainColourIsClaimedOnlyWhereDrawingPaintsJustThat) {
+    PicturesForTest pictures;
+    pictures.add(u"dot.png", solid(2, 2, rgb(0, 0, 255)));
+    const Rect rect{0, 0, 40, 30};
+    for (const char16_t* text :
+         {u"fill(#00FF00)", u"fill(#FFFFFF)", u"fillalpha(#00FF00,200)",
+          u"vgradient(#FF0000,#0000FF)", u"fill(#00FF00),solidborder(#000000,1)",
+          u"fill(#00FF00),margin(2)", u"fill(#00FF00),topimage(dot.png)", u"stretchimage(dot.png)",
+          u"none"}) {
+        SCOPED_TRACE(std::string(text, text + std::char_traits<char16_t>::length(text)));
+        const Background background(text);
+        Surface drawn(rect.width(), rect.height());
+        for (int y = 0; y < drawn.height(); ++y)
+            std::fill_n(drawn.row(y), drawn.width(), Pixel565(0x1234));
+        background.draw(drawn, rect, rect);
+        bool oneColour = true;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                oneColour = oneColour && drawn.at(x, y) == drawn.at(0, 0);
+        const auto plain = background.plainColour();
+        if (plain)
+            EXPECT_TRUE(oneColour && drawn.at(0, 0) == toPixel565(*plain));
+        // The plain fills are recognised, not just the absence of a claim.
+        const bool plainFill = text == std::u16string_view(u"fill(#00FF00)") ||
+                               text == std::u16string_view(u"fill(#FFFFFF)");
+        EXPECT_EQ(plain.has_value(), plainFill);
+    }
+}
+
 TEST(BackgroundDraw, PreloadingLoadsEveryNamedImageOnce) {
     PicturesForTest pictures;
     pictures.add(u"a.png", solid(2, 2, 0));
