@@ -121,9 +121,11 @@ void stretchRowAvx512(Pixel565* out, int count, const Pixel565* in, int inCount,
                                          _mm512_loadu_si512(in + base + 32));
     };
     int i = 0;
+    // The input is read once (a column of a picture, each frame): fetched ahead past the
+    // caches' long-lived lines, it leaves the frame being drawn in them.
     if (lanes == 32) {
         for (; i + 32 <= count && static_cast<int>(position >> 16) <= inCount - 64; i += 32) {
-            _mm_prefetch(reinterpret_cast<const char*>(in + (position >> 16) + 256), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(in + (position >> 16) + 256), _MM_HINT_NTA);
             _mm512_storeu_si512(out + i, run(static_cast<int>(position >> 16)));
         }
     }
