@@ -2,6 +2,7 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
@@ -11,7 +12,9 @@ namespace vantrel {
 
 namespace {
 
-bool visible(const LightControl* control) { return control && control->isVisible(); }
+bool visible(const LightControl* control) {
+    return control && control->isVisible();
+}
 
 void setVisible(LightControl* control, bool on) {
     if (control)
@@ -58,11 +61,15 @@ void goToContacts(bool animate) {
         setVisible(s.contactDetail, false);
         setVisible(s.filterMenu, false);
         setVisible(s.contactList, true);
-        // The list slides in from the right when it shows a filter and from the left when
-        // it shows all contacts; until the list exists, the container slides from the left.
+        // Until the list exists, the container slides in.
         const LightControl* list = s.contactList ? s.contactList : s.contactContainer;
-        present(animate, slideTransition, 1, list->rect());
+        present(animate, slideTransition, contactListSlideDirection(), list->rect());
     }
+}
+
+int contactListSlideDirection() {
+    const auto* list = dynamic_cast<const SmartListControl*>(screens().contactList);
+    return list && list->filter() ? 0 : 1;
 }
 
 void goToSmsList(bool toggle) {

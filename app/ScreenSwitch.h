@@ -7,6 +7,9 @@ namespace vantrel {
 
 // Makes the contact container the visible screen with its contact list shown.
 void goToContacts(bool animate);
+// The way the contact list slides in when it comes back: 0 (from the right) while it
+// shows a filter's contacts, 1 (from the left) while it shows them all.
+int contactListSlideDirection();
 // The contact list filtered to contacts with SMS (or back to all contacts when
 // toggling and the SMS filter is already set), then the contacts, animated.
 void goToSmsList(bool toggle);

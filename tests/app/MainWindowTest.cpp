@@ -8,6 +8,7 @@
 #include "app/Screens.h"
 #include "app/Sip.h"
 #include "app/Startup.h"
+#include "lists/SmartListControl.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Clock.h"
 #include "platform/display/HeadlessDisplay.h"
@@ -83,9 +84,9 @@ TEST_F(App, SecondActivationDoesNotCreateTheScreensAgain) {
 }
 
 TEST_F(App, GoingToContactsLeavesAnyScreenForTheContainer) {
-    for (LightControl* from : {static_cast<LightControl*>(s().contactDetail),
-                               static_cast<LightControl*>(s().smsPanel),
-                               static_cast<LightControl*>(s().contactContainer)}) {
+    for (LightControl* from :
+         {static_cast<LightControl*>(s().contactDetail), static_cast<LightControl*>(s().smsPanel),
+          static_cast<LightControl*>(s().contactContainer)}) {
         show(from);
         goToContacts(false);
         EXPECT_TRUE(s().contactContainer->isVisible());
@@ -97,6 +98,23 @@ TEST_F(App, GoingToContactsLeavesAnyScreenForTheContainer) {
     pump();
     EXPECT_TRUE(s().contactContainer->isVisible());
     EXPECT_FALSE(s().smsPanel->isVisible());
+}
+
+TEST_F(App, TheContactListSlidesInFromTheRightWhileItShowsAFilter) {
+    // Any filter will do: the rule looks only at whether the list has one.
+    struct Favourites : ISmartListFilter {
+        bool match(const IListItem&) const override { return true; }
+        std::u16string label() const override { return u"Favourites"; }
+    };
+    LightControl* before = s().contactList;
+    SmartListControl list(mainWindow(), u"contactlist");
+    s().contactList = &list;
+    EXPECT_EQ(contactListSlideDirection(), 1);
+    list.setFilter(std::make_unique<Favourites>());
+    EXPECT_EQ(contactListSlideDirection(), 0);
+    list.setFilter(nullptr);
+    EXPECT_EQ(contactListSlideDirection(), 1);
+    s().contactList = before;
 }
 
 TEST_F(App, GoingToContactsWithNoScreenVisibleChangesNothing) {
@@ -171,10 +189,12 @@ TEST_F(App, AnUnreadCountChangeStartsOneSmsRefreshAndAnUnchangedOneNone) {
     });
     using registry::Root;
     constexpr std::u16string_view key = u"System\\State\\Messages\\SMS\\Unread";
-    registry::writeDword(Root::currentUser, key, u"Count", static_cast<uint32_t>(unreadSmsCount() + 1));
+    registry::writeDword(Root::currentUser, key, u"Count",
+                         static_cast<uint32_t>(unreadSmsCount() + 1));
     requestSmsCountRefresh();
     EXPECT_TRUE(smsRefreshRunning());
-    registry::writeDword(Root::currentUser, key, u"Count", static_cast<uint32_t>(unreadSmsCount() + 1));
+    registry::writeDword(Root::currentUser, key, u"Count",
+                         static_cast<uint32_t>(unreadSmsCount() + 1));
     requestSmsCountRefresh(); // dropped while one runs, but the count is taken
     int counted = unreadSmsCount();
     release = true;
