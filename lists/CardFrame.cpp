@@ -4,7 +4,6 @@
 #include "platform/gfx/WarpKernels.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -68,7 +67,7 @@ void CardFrame::mapColumns(const Card& card, const Rect& area, Columns& columns)
         // Perspective: equal steps on the screen cover more of the picture where the card
         // is far (short), less where it is near (tall).
         const double t = x * rightHeight / ((1.0 - x) * leftHeight + x * rightHeight);
-        const int rows = std::max(1, static_cast<int>(std::lround(columnHeight)));
+        const int rows = std::max(1, static_cast<int>(columnHeight + 0.5));
         const int top = (height - rows) / 2;
         const int step = (height << 16) / rows;
         columns.source[c] = std::min(areaWidth - 1, static_cast<int>(t * areaWidth));
