@@ -1,7 +1,8 @@
 // One frame of each screen transition on a 480 x 800 window against memcpy of the whole
 // frame, measured in the same run so the ratios hold on any machine. Each benchmark walks
-// through its animation frame by frame (16 ms apart, as in virtual time), so the figure is
-// the mean over the whole run, not its cheapest moment.
+// through its animation frame by frame (16 ms apart, as in virtual time), a new animation
+// for each run, so the figure is the mean over whole runs with what an animation prepares
+// once per run, not its cheapest moment.
 //
 // Goal: every transition frame within 4x of a frame memcpy. Run with
 // --benchmark_counters_tabular=true; each benchmark reports its ratio as "x_memcpy".

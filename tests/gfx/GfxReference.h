@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace vantrel::test {
 
@@ -26,6 +27,13 @@ inline platform::Surface randomSurface(std::mt19937& random, int width, int heig
         for (int x = 0; x < width; ++x)
             s.set(x, y, static_cast<Pixel565>(random()));
     return s;
+}
+
+inline std::vector<Pixel565> randomRow(std::mt19937& random, size_t count) {
+    std::vector<Pixel565> row(count);
+    for (auto& p : row)
+        p = static_cast<Pixel565>(random());
+    return row;
 }
 
 inline int randomIn(std::mt19937& random, int low, int high) {

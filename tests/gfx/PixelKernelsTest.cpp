@@ -11,13 +11,6 @@ using namespace vantrel::test;
 
 namespace {
 
-std::vector<Pixel565> randomRow(std::mt19937& random, int count) {
-    std::vector<Pixel565> row(count);
-    for (auto& p : row)
-        p = static_cast<Pixel565>(random());
-    return row;
-}
-
 TEST(PixelKernels, HalfBlackOverWhiteGivesHalfIntensity) {
     Pixel565 row[3] = {0xFFFF, 0xFFFF, 0xFFFF};
     kernels::alphaFillRow(row, 3, rgb(0, 0, 0), 128);

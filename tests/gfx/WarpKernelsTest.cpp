@@ -26,13 +26,6 @@ std::vector<const kernels::WarpKernelSet*> implementations() {
     return sets;
 }
 
-std::vector<Pixel565> noise(std::mt19937& random, size_t count) {
-    std::vector<Pixel565> pixels(count);
-    for (auto& p : pixels)
-        p = static_cast<Pixel565>(random());
-    return pixels;
-}
-
 TEST(WarpKernels, TransposeMatchesTheDefinitionAndWritesOnlyItsBlock) {
     std::mt19937 random(5);
     const int sizes[][2] = {{32, 32}, {480, 800}, {67, 45}, {8, 8},
@@ -42,7 +35,7 @@ TEST(WarpKernels, TransposeMatchesTheDefinitionAndWritesOnlyItsBlock) {
             const int width = size[0], height = size[1];
             const int srcStride = width + 3, dstStride = height + 5;
             SCOPED_TRACE(::testing::Message() << width << " x " << height);
-            const auto src = noise(random, static_cast<size_t>(srcStride) * height);
+            const auto src = randomRow(random, static_cast<size_t>(srcStride) * height);
             std::vector<Pixel565> dst(static_cast<size_t>(dstStride) * (width + 1), sentinel);
             set->transposePixels(src.data(), srcStride, dst.data(), dstStride, width, height);
             for (int x = 0; x <= width; ++x)
@@ -75,7 +68,7 @@ TEST(WarpKernels, StretchMatchesTheDefinitionForEveryStepAndEnd) {
             const int count = randomIn(random, 0, static_cast<int>(std::min<int64_t>(room, 700)));
             SCOPED_TRACE(::testing::Message() << "step " << step << " in " << inCount << " start "
                                               << start << " count " << count);
-            const auto in = noise(random, static_cast<size_t>(inCount));
+            const auto in = randomRow(random, static_cast<size_t>(inCount));
             std::vector<Pixel565> out(static_cast<size_t>(count) + 40, sentinel);
             set->stretchRow(out.data(), count, in.data(), inCount, start, step);
             for (int i = 0; i < count; ++i)

@@ -304,8 +304,9 @@ TEST(BackgroundDraw, APlainColourIsClaimedOnlyWhereDrawingPaintsJustThat) {
             for (int x = 0; x < drawn.width(); ++x)
                 oneColour = oneColour && drawn.at(x, y) == drawn.at(0, 0);
         const auto plain = background.plainColour();
-        if (plain)
+        if (plain) {
             EXPECT_TRUE(oneColour && drawn.at(0, 0) == toPixel565(*plain));
+        }
         // The plain fills are recognised, not just the absence of a claim.
         const bool plainFill = text == std::u16string_view(u"fill(#00FF00)") ||
                                text == std::u16string_view(u"fill(#FFFFFF)");
