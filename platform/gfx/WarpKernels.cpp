@@ -2,6 +2,8 @@
 
 #include "platform/gfx/TransposeNetwork.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -86,6 +88,11 @@ void transposePixels(const Pixel565* src, int srcStride, Pixel565* dst, int dstS
 }
 
 void stretchRow(Pixel565* out, int count, const Pixel565* in, int inCount, int start, int step) {
+    // A step of one pixel is a copy (a card or a row at its full size).
+    if (step == 1 << 16 && count > 0) {
+        std::memcpy(out, in + (start >> 16), static_cast<size_t>(count) * sizeof(Pixel565));
+        return;
+    }
     chosen().stretchRow(out, count, in, inCount, start, step);
 }
 
