@@ -174,21 +174,15 @@ void FlipScreenAnimation::drawFrame(bool& done, int elapsed, const Surface& oldP
     const int width = area.width();
     const int half = width / 2;
     const Span span = spanAt(elapsed, width);
-    // Each half of the picture squeezed into its part of the card, in 16.16 steps that
-    // start half a step in.
-    auto squeeze = [](Pixel565* out, int count, const Pixel565* in, int inCount) {
-        if (count <= 0)
-            return;
-        const int step = static_cast<int>((static_cast<int64_t>(inCount) << 16) / count);
-        platform::kernels::stretchRow(out, count, in, inCount, step / 2, step);
-    };
     backdrop_.prepare(area);
     for (int y = 0; y < area.height(); ++y) {
         Pixel565* out = frame.row(area.top + y) + area.left;
         const Pixel565* in = picture.row(area.top + y) + area.left;
         backdrop_.fillRow(out, y, 0, span.left);
-        squeeze(out + span.left, span.middle - span.left, in, half);
-        squeeze(out + span.middle, span.right - span.middle, in + half, width - half);
+        // Each half of the picture squeezed into its part of the card.
+        platform::kernels::stretchRowToFit(out + span.left, span.middle - span.left, in, half);
+        platform::kernels::stretchRowToFit(out + span.middle, span.right - span.middle, in + half,
+                                           width - half);
         backdrop_.fillRow(out, y, span.right, width);
     }
 }
@@ -262,11 +256,8 @@ void GenieAnimation::drawFrame(bool& done, int elapsed, const Surface& oldPictur
         }
         copySpan(frame, oldPicture, y, area.left, span.left);
         copySpan(frame, oldPicture, y, span.right, area.right);
-        const int count = span.right - span.left;
-        const int step = static_cast<int>((static_cast<int64_t>(width) << 16) / count);
-        platform::kernels::stretchRow(frame.row(y) + span.left, count,
-                                      newPicture.row(span.sourceRow) + area.left, width, step / 2,
-                                      step);
+        platform::kernels::stretchRowToFit(frame.row(y) + span.left, span.right - span.left,
+                                           newPicture.row(span.sourceRow) + area.left, width);
     }
 }
 

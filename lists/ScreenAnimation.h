@@ -8,6 +8,7 @@
 // Index: the base, slide, slide-and-fade and fade, switch, flip, genie, reverse.
 
 #include "lists/CardFrame.h"
+#include "lists/TransitionBackdrop.h"
 #include "platform/core/Geometry.h"
 #include "platform/gfx/Surface.h"
 

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/TransposeNetwork.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -94,6 +95,13 @@ void stretchRow(Pixel565* out, int count, const Pixel565* in, int inCount, int s
         return;
     }
     chosen().stretchRow(out, count, in, inCount, start, step);
+}
+
+void stretchRowToFit(Pixel565* out, int count, const Pixel565* in, int inCount) {
+    if (count <= 0 || inCount <= 0)
+        return;
+    const int step = static_cast<int>((static_cast<int64_t>(inCount) << 16) / count);
+    stretchRow(out, count, in, inCount, step / 2, step);
 }
 
 } // namespace vantrel::platform::kernels

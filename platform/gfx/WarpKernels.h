@@ -21,6 +21,10 @@ void transposePixels(const Pixel565* src, int srcStride, Pixel565* dst, int dstS
 // Every index read must lie in [0, inCount); `step` is positive.
 void stretchRow(Pixel565* out, int count, const Pixel565* in, int inCount, int start, int step);
 
+// The whole of `in` squeezed or spread over `count` outputs: each output shows the input
+// pixel at the middle of its share. Nothing is drawn for a count of 0 or less.
+void stretchRowToFit(Pixel565* out, int count, const Pixel565* in, int inCount);
+
 // The two implementations, for tests that check they agree.
 struct WarpKernelSet {
     void (*transposePixels)(const Pixel565*, int, Pixel565*, int, int, int);
