@@ -6,6 +6,7 @@
 #include "platform/core/Geometry.h"
 #include "platform/core/Window.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,9 @@ std::vector<std::u16string> messageBoxLog();
 class RemoteWindows {
 public:
     virtual ~RemoteWindows() = default;
-    virtual WindowHandle find(std::u16string_view className, std::u16string_view title) = 0;
+    // No title matches a window of that class whatever its title.
+    virtual WindowHandle find(std::u16string_view className,
+                              std::optional<std::u16string_view> title) = 0;
     virtual bool post(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam) = 0;
     virtual bool bringToFront(WindowHandle window) = 0;
     virtual bool exists(WindowHandle window) = 0;
@@ -83,7 +86,8 @@ void installRemoteWindows(RemoteWindows* remote);
 // Queues a message that arrived from another process (see Message::fromOtherProcess).
 bool postMessageFromOtherProcess(WindowHandle window, uint32_t id, uintptr_t wParam,
                                  intptr_t lParam);
-// Finds a window of this process only.
-WindowHandle findLocalWindow(std::u16string_view className, std::u16string_view title);
+// Finds a window of this process only; no title matches any title.
+WindowHandle findLocalWindow(std::u16string_view className,
+                             std::optional<std::u16string_view> title);
 
 } // namespace vantrel::platform

@@ -142,6 +142,19 @@ bool registerClass(const WindowClass& windowClass) {
     return system.classes.emplace(windowClass.name, windowClass.procedure).second;
 }
 
+bool unregisterClass(std::u16string_view className) {
+    auto& system = WindowSystem::instance();
+    std::lock_guard lock(system.mutex);
+    auto cls = system.classes.find(std::u16string(className));
+    if (cls == system.classes.end())
+        return false;
+    for (const auto& [id, record] : system.windows)
+        if (record->className == className)
+            return false;
+    system.classes.erase(cls);
+    return true;
+}
+
 WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
                           bool visible) {
     auto& system = WindowSystem::instance();
@@ -166,7 +179,12 @@ WindowHandle createWindow(std::u16string_view className, std::u16string_view tit
     record->rect = rect;
     record->buffer = Surface(rect.width(), rect.height());
     record->damaged = {0, 0, rect.width(), rect.height()};
-    sendMessage(handle, msg::create);
+    if (sendMessage(handle, msg::create) == -1) {
+        std::lock_guard lock(system.mutex);
+        system.windows.erase(static_cast<uint32_t>(handle));
+        std::erase(system.zOrder, handle);
+        return 0;
+    }
     sendMessage(handle, msg::size, 0, packPoint(rect.width(), rect.height()));
     if (visible)
         showWindow(handle, Show::normal);
@@ -281,18 +299,22 @@ std::u16string windowTitle(WindowHandle window) {
     return record ? record->title : std::u16string();
 }
 
-WindowHandle findLocalWindow(std::u16string_view className, std::u16string_view title) {
+WindowHandle findLocalWindow(std::u16string_view className,
+                             std::optional<std::u16string_view> title) {
     auto& system = WindowSystem::instance();
     std::lock_guard lock(system.mutex);
     for (WindowHandle handle : system.zOrder) {
         auto record = system.find(handle);
-        if (record && record->className == className && record->title == title)
+        if (record && record->className == className && (!title || record->title == *title))
             return handle;
     }
     return 0;
 }
 
-WindowHandle findWindow(std::u16string_view className, std::u16string_view title) {
+namespace {
+
+WindowHandle findAnyWindow(std::u16string_view className,
+                           std::optional<std::u16string_view> title) {
     if (WindowHandle local = findLocalWindow(className, title))
         return local;
     auto& system = WindowSystem::instance();
@@ -302,6 +324,16 @@ WindowHandle findWindow(std::u16string_view className, std::u16string_view title
         remote = system.remote;
     }
     return remote ? remote->find(className, title) : 0;
+}
+
+} // namespace
+
+WindowHandle findWindow(std::u16string_view className, std::u16string_view title) {
+    return findAnyWindow(className, title);
+}
+
+WindowHandle findWindow(std::u16string_view className) {
+    return findAnyWindow(className, std::nullopt);
 }
 
 std::vector<WindowHandle> localWindows() {

@@ -101,9 +101,12 @@ enum class Show { hide, normal, minimize };
 
 // Classes are per process. False when the name is taken or the procedure is empty.
 bool registerClass(const WindowClass& windowClass);
+// False when the class is unknown or a window of it still exists.
+bool unregisterClass(std::u16string_view className);
 
 // Creates a top-level window owned by the calling thread and sends it msg::create and
-// msg::size. Returns 0 when the class is unknown.
+// msg::size. Returns 0 when the class is unknown or the procedure answers msg::create
+// with -1 (the window is then gone before anyone could see it).
 WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
                           bool visible);
 void destroyWindow(WindowHandle window);
@@ -121,6 +124,8 @@ std::u16string windowTitle(WindowHandle window);
 
 // Looks in this process first, then in the other processes of the device.
 WindowHandle findWindow(std::u16string_view className, std::u16string_view title);
+// The same for a window of that class whatever its title.
+WindowHandle findWindow(std::u16string_view className);
 
 // Brings a window (also of another process) to the front and activates it.
 bool setForegroundWindow(WindowHandle window);

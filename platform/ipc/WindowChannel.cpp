@@ -1,5 +1,6 @@
 // The socket protocol is one request line, one answer line, one connection each:
 //   find <TAB> class <TAB> title      -> handle (0 when none)
+//   findclass <TAB> class             -> handle of a window of that class, any title
 //   post <TAB> handle <TAB> id <TAB> wParam <TAB> lParam -> 1 or 0
 //   front <TAB> handle                -> 1 or 0
 //   exists <TAB> handle               -> 1 or 0
@@ -127,6 +128,8 @@ std::string answerFor(const std::string& request) {
     auto parts = splitTabs(request);
     if (parts.size() == 3 && parts[0] == "find")
         return std::to_string(findLocalWindow(toUtf16(parts[1]), toUtf16(parts[2])));
+    if (parts.size() == 2 && parts[0] == "findclass")
+        return std::to_string(findLocalWindow(toUtf16(parts[1]), std::nullopt));
     try {
         if (parts.size() == 5 && parts[0] == "post")
             return postMessageFromOtherProcess(parseHandle(parts[1]), static_cast<uint32_t>(std::stoul(parts[2])),
@@ -148,11 +151,13 @@ std::string answerFor(const std::string& request) {
 
 class SocketRemoteWindows : public RemoteWindows {
 public:
-    WindowHandle find(std::u16string_view className, std::u16string_view title) override {
-        std::string cls = toUtf8(className), text = toUtf8(title);
+    WindowHandle find(std::u16string_view className,
+                      std::optional<std::u16string_view> title) override {
+        std::string cls = toUtf8(className), text = title ? toUtf8(*title) : std::string();
         if (cls.find_first_of("\t\n") != std::string::npos ||
             text.find_first_of("\t\n") != std::string::npos)
             return 0;
+        std::string request = title ? "find\t" + cls + "\t" + text : "findclass\t" + cls;
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(runFolder(), ec)) {
             if (entry.path().extension() != ".sock")
@@ -160,7 +165,7 @@ public:
             uint32_t pid = static_cast<uint32_t>(std::strtoul(entry.path().stem().c_str(), nullptr, 10));
             if (pid == 0 || pid == static_cast<uint32_t>(getpid()))
                 continue;
-            if (WindowHandle found = parseHandle(ask(pid, "find\t" + cls + "\t" + text)))
+            if (WindowHandle found = parseHandle(ask(pid, request)))
                 return found;
         }
         return 0;

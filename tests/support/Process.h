@@ -32,6 +32,7 @@ public:
     // Waits for the end; the exit code, or -1 after killing it on time-out.
     int wait(std::chrono::milliseconds timeout);
     const std::string& output() const { return out_; }
+    pid_t pid() const { return pid_; }
     std::string errors();
 
 private:

@@ -1,0 +1,142 @@
+#include "platform/ipc/NamedObject.h"
+
+#include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
+#include "platform/ipc/PrivateObject.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vantrel::platform::ipc {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// How long an opener waits for a creator in another process to size and fill the block:
+// microseconds normally, so running out means the creator died half way.
+constexpr auto creatorPatience = 1000ms;
+
+std::mutex tableMutex;
+// Weak: a block is unmapped when its last handle in this process closes.
+std::map<std::string, std::weak_ptr<NamedBlock>>& openBlocks() {
+    static auto* table = new std::map<std::string, std::weak_ptr<NamedBlock>>;
+    return *table;
+}
+
+std::string describe(const std::string& object, const std::string& reason) {
+    return "shared object " + object + " refused: " + reason;
+}
+
+// Waits until the creator has sized the block; the size check then tells the rest.
+void waitForSize(int fd) {
+    auto deadline = std::chrono::steady_clock::now() + creatorPatience;
+    struct stat info {};
+    while (::fstat(fd, &info) == 0 && info.st_size == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+}
+
+} // namespace
+
+timespec deadlineAfter(clockid_t clock, std::chrono::milliseconds timeout) {
+    timespec at{};
+    clock_gettime(clock, &at);
+    long long nanoseconds = at.tv_nsec + (timeout.count() % 1000) * 1000000LL;
+    at.tv_sec += static_cast<time_t>(timeout.count() / 1000 + nanoseconds / 1000000000LL);
+    at.tv_nsec = static_cast<long>(nanoseconds % 1000000000LL);
+    return at;
+}
+
+std::string deviceObjectName(std::u16string_view name) {
+    std::string device = std::filesystem::absolute(deviceFolder()).lexically_normal().string();
+    uint64_t hash = 1469598103934665603ull; // FNV-1a: the same name in every build
+    for (unsigned char c : device)
+        hash = (hash ^ c) * 1099511628211ull;
+    std::string safe;
+    for (char c : toUtf8(name))
+        safe += (c == '/' ? '_' : c);
+    char prefix[40];
+    std::snprintf(prefix, sizeof prefix, "/vantrel.%016llx.", static_cast<unsigned long long>(hash));
+    return prefix + safe;
+}
+
+void removeNamedObject(std::u16string_view name) { ::shm_unlink(deviceObjectName(name).c_str()); }
+
+std::shared_ptr<NamedBlock> NamedBlock::open(std::u16string_view name, uint32_t kind, size_t size,
+                                             void (*initialise)(void*), std::string* error) {
+    auto fail = [&](const std::string& reason) -> std::shared_ptr<NamedBlock> {
+        if (error)
+            *error = reason;
+        return nullptr;
+    };
+    std::string object = deviceObjectName(name);
+    std::lock_guard lock(tableMutex);
+    std::erase_if(openBlocks(), [](const auto& entry) { return entry.second.expired(); });
+    if (auto it = openBlocks().find(object); it != openBlocks().end())
+        if (auto shared = it->second.lock())
+            return shared;
+
+    // Another process may remove the name between a failed exclusive create and the open;
+    // then creating again is right.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        bool created = true;
+        int fd = ::shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) {
+            created = false;
+            fd = ::shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
+            if (fd < 0 && errno == ENOENT)
+                continue;
+        }
+        if (fd < 0)
+            return fail("cannot open shared object " + object + ": " + std::strerror(errno));
+        // The umask may have taken bits off the creation mode.
+        if (created && (::fchmod(fd, 0600) != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+            std::string reason = std::strerror(errno);
+            ::close(fd);
+            ::shm_unlink(object.c_str());
+            return fail("cannot make shared object " + object + ": " + reason);
+        }
+        if (!created)
+            waitForSize(fd);
+        if (std::string problem = privateObjectProblem(fd, size); !problem.empty()) {
+            ::close(fd);
+            return fail(describe(object, problem));
+        }
+        void* data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ::close(fd);
+        if (data == MAP_FAILED)
+            return fail("cannot map shared object " + object + ": " + std::strerror(errno));
+        std::shared_ptr<NamedBlock> block(new NamedBlock(data, size));
+        auto* header = static_cast<Header*>(data);
+        if (created) {
+            initialise(data);
+            header->kind.store(kind, std::memory_order_release);
+        } else {
+            auto deadline = std::chrono::steady_clock::now() + creatorPatience;
+            while (header->kind.load(std::memory_order_acquire) == 0 &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+            uint32_t found = header->kind.load(std::memory_order_acquire);
+            if (found == 0)
+                return fail(describe(object, "its creator ended before making it ready"));
+            if (found != kind)
+                return fail(describe(object, "it is another kind of object of the same name"));
+        }
+        openBlocks()[object] = block;
+        return block;
+    }
+    return fail("cannot open shared object " + object + ": it keeps being removed");
+}
+
+NamedBlock::~NamedBlock() { ::munmap(data_, size_); }
+
+} // namespace vantrel::platform::ipc

@@ -1,0 +1,3 @@
+#include "preloader/BrisaPreLoader.h"
+
+int main() { return vantrel::preloader::runPreloader(); }
