@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t eventKind = 0x544e5645; // "EVNT"
 
 struct EventBlock {
-    NamedBlock::Header header;
+    NamedBlockHeader header;
     std::atomic<uint32_t> state; // 1 while set
 };
 static_assert(std::atomic<uint32_t>::is_always_lock_free && sizeof(std::atomic<uint32_t>) == 4,
@@ -42,12 +42,12 @@ bool take(std::atomic<uint32_t>& word) {
 } // namespace
 
 std::unique_ptr<NamedEvent> NamedEvent::create(std::u16string_view name, std::string* error) {
-    auto block = NamedBlock::open(name, eventKind, sizeof(EventBlock), initialise, error);
-    return block ? std::unique_ptr<NamedEvent>(new NamedEvent(std::move(block))) : nullptr;
+    void* block = openNamedBlock(name, eventKind, sizeof(EventBlock), initialise, error);
+    return block ? std::unique_ptr<NamedEvent>(new NamedEvent(block)) : nullptr;
 }
 
 std::atomic<uint32_t>& NamedEvent::state() const {
-    return static_cast<EventBlock*>(block_->data())->state;
+    return static_cast<EventBlock*>(block_)->state;
 }
 
 void NamedEvent::set() {

@@ -28,10 +28,10 @@ public:
     WaitResult wait(std::chrono::milliseconds timeout = waitForever);
 
 private:
-    explicit NamedEvent(std::shared_ptr<NamedBlock> block) : block_(std::move(block)) {}
+    explicit NamedEvent(void* block) : block_(block) {}
     std::atomic<uint32_t>& state() const;
 
-    std::shared_ptr<NamedBlock> block_;
+    void* block_; // mapped for the life of the process
 };
 
 } // namespace vantrel::platform::ipc

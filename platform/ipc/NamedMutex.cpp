@@ -10,7 +10,7 @@ namespace {
 constexpr uint32_t mutexKind = 0x5854554d; // "MUTX"
 
 struct MutexBlock {
-    NamedBlock::Header header;
+    NamedBlockHeader header;
     pthread_mutex_t mutex;
 };
 
@@ -28,12 +28,12 @@ void initialise(void* data) {
 } // namespace
 
 std::unique_ptr<NamedMutex> NamedMutex::create(std::u16string_view name, std::string* error) {
-    auto block = NamedBlock::open(name, mutexKind, sizeof(MutexBlock), initialise, error);
-    return block ? std::unique_ptr<NamedMutex>(new NamedMutex(std::move(block))) : nullptr;
+    void* block = openNamedBlock(name, mutexKind, sizeof(MutexBlock), initialise, error);
+    return block ? std::unique_ptr<NamedMutex>(new NamedMutex(block)) : nullptr;
 }
 
 WaitResult NamedMutex::wait(std::chrono::milliseconds timeout) {
-    pthread_mutex_t* mutex = &static_cast<MutexBlock*>(block_->data())->mutex;
+    pthread_mutex_t* mutex = &static_cast<MutexBlock*>(block_)->mutex;
     int result;
     if (timeout < std::chrono::milliseconds::zero()) {
         result = pthread_mutex_lock(mutex);
@@ -62,7 +62,7 @@ WaitResult NamedMutex::wait(std::chrono::milliseconds timeout) {
 }
 
 bool NamedMutex::release() {
-    return pthread_mutex_unlock(&static_cast<MutexBlock*>(block_->data())->mutex) == 0;
+    return pthread_mutex_unlock(&static_cast<MutexBlock*>(block_)->mutex) == 0;
 }
 
 } // namespace vantrel::platform::ipc

@@ -27,9 +27,9 @@ public:
     bool release();
 
 private:
-    explicit NamedMutex(std::shared_ptr<NamedBlock> block) : block_(std::move(block)) {}
+    explicit NamedMutex(void* block) : block_(block) {}
 
-    std::shared_ptr<NamedBlock> block_;
+    void* block_; // mapped for the life of the process
 };
 
 } // namespace vantrel::platform::ipc

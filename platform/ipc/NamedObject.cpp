@@ -25,10 +25,14 @@ using namespace std::chrono_literals;
 // microseconds normally, so running out means the creator died half way.
 constexpr auto creatorPatience = 1000ms;
 
+struct MappedBlock {
+    ino_t inode;
+    void* data;
+};
+
 std::mutex tableMutex;
-// Weak: a block is unmapped when its last handle in this process closes.
-std::map<std::string, std::weak_ptr<NamedBlock>>& openBlocks() {
-    static auto* table = new std::map<std::string, std::weak_ptr<NamedBlock>>;
+std::map<std::string, MappedBlock>& mappedBlocks() {
+    static auto* table = new std::map<std::string, MappedBlock>;
     return *table;
 }
 
@@ -71,19 +75,15 @@ std::string deviceObjectName(std::u16string_view name) {
 
 void removeNamedObject(std::u16string_view name) { ::shm_unlink(deviceObjectName(name).c_str()); }
 
-std::shared_ptr<NamedBlock> NamedBlock::open(std::u16string_view name, uint32_t kind, size_t size,
-                                             void (*initialise)(void*), std::string* error) {
-    auto fail = [&](const std::string& reason) -> std::shared_ptr<NamedBlock> {
+void* openNamedBlock(std::u16string_view name, uint32_t kind, size_t size,
+                     void (*initialise)(void*), std::string* error) {
+    auto fail = [&](const std::string& reason) -> void* {
         if (error)
             *error = reason;
         return nullptr;
     };
     std::string object = deviceObjectName(name);
     std::lock_guard lock(tableMutex);
-    std::erase_if(openBlocks(), [](const auto& entry) { return entry.second.expired(); });
-    if (auto it = openBlocks().find(object); it != openBlocks().end())
-        if (auto shared = it->second.lock())
-            return shared;
 
     // Another process may remove the name between a failed exclusive create and the open;
     // then creating again is right.
@@ -111,12 +111,19 @@ std::shared_ptr<NamedBlock> NamedBlock::open(std::u16string_view name, uint32_t 
             ::close(fd);
             return fail(describe(object, problem));
         }
+        // The name may have been removed and made again since this process mapped it.
+        struct stat info {};
+        ::fstat(fd, &info);
+        if (auto it = mappedBlocks().find(object); it != mappedBlocks().end() &&
+                                                   it->second.inode == info.st_ino) {
+            ::close(fd);
+            return it->second.data;
+        }
         void* data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
         ::close(fd);
         if (data == MAP_FAILED)
             return fail("cannot map shared object " + object + ": " + std::strerror(errno));
-        std::shared_ptr<NamedBlock> block(new NamedBlock(data, size));
-        auto* header = static_cast<Header*>(data);
+        auto* header = static_cast<NamedBlockHeader*>(data);
         if (created) {
             initialise(data);
             header->kind.store(kind, std::memory_order_release);
@@ -126,17 +133,18 @@ std::shared_ptr<NamedBlock> NamedBlock::open(std::u16string_view name, uint32_t 
                    std::chrono::steady_clock::now() < deadline)
                 std::this_thread::sleep_for(1ms);
             uint32_t found = header->kind.load(std::memory_order_acquire);
-            if (found == 0)
-                return fail(describe(object, "its creator ended before making it ready"));
-            if (found != kind)
-                return fail(describe(object, "it is another kind of object of the same name"));
+            if (found != kind) {
+                ::munmap(data, size);
+                return fail(describe(object, found == 0
+                                                 ? "its creator ended before making it ready"
+                                                 : "it is another kind of object of the same name"));
+            }
         }
-        openBlocks()[object] = block;
-        return block;
+        // A mapping replaced here stays mapped: see the header.
+        mappedBlocks()[object] = {info.st_ino, data};
+        return data;
     }
     return fail("cannot open shared object " + object + ": it keeps being removed");
 }
-
-NamedBlock::~NamedBlock() { ::munmap(data_, size_); }
 
 } // namespace vantrel::platform::ipc

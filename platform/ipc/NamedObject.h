@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <ctime>
@@ -39,34 +38,21 @@ std::string deviceObjectName(std::u16string_view name);
 // Removes the named object of this device; handles open now stay valid.
 void removeNamedObject(std::u16string_view name);
 
-// One mapping of a named object's block, shared by every handle of this process to the
-// same object, so a lock has one address per process (which a thread checker needs).
-class NamedBlock {
-public:
-    // Every block starts with this; `kind` is written last, once the creator has made the
-    // rest ready, so an opener never uses a half-made object.
-    struct Header {
-        std::atomic<uint32_t> kind;
-        uint32_t reserved;
-    };
-
-    // Creates the block exclusively with mode 0600 and lets `initialise` fill it, or opens
-    // the existing one after checking that it is private, has `size` bytes and is of this
-    // `kind`. nullptr with the reason in *error otherwise.
-    static std::shared_ptr<NamedBlock> open(std::u16string_view name, uint32_t kind,
-                                            size_t size, void (*initialise)(void* block),
-                                            std::string* error);
-    ~NamedBlock();
-    NamedBlock(const NamedBlock&) = delete;
-    NamedBlock& operator=(const NamedBlock&) = delete;
-
-    void* data() const { return data_; }
-
-private:
-    NamedBlock(void* data, size_t size) : data_(data), size_(size) {}
-
-    void* data_;
-    size_t size_;
+// Every block starts with this; `kind` is written last, once the creator has made the
+// rest ready, so an opener never uses a half-made object.
+struct NamedBlockHeader {
+    std::atomic<uint32_t> kind;
+    uint32_t reserved;
 };
+
+// The block of the named object: created exclusively with mode 0600 and filled by
+// `initialise`, or the existing one once it is checked to be private, of `size` bytes and
+// of this `kind`. nullptr with the reason in *error otherwise.
+//
+// A process maps each object once (so a lock has one address, which a thread checker
+// needs) and keeps it mapped until it ends: a thread may still own a mutex whose handles
+// were all closed, and the kernel must reach it to hand it on when that thread ends.
+void* openNamedBlock(std::u16string_view name, uint32_t kind, size_t size,
+                     void (*initialise)(void* block), std::string* error);
 
 } // namespace vantrel::platform::ipc
