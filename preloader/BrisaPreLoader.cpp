@@ -88,7 +88,9 @@ int browserPathFor(const std::string& modulePath, std::filesystem::path& browser
 }
 
 int runPreloader() {
-    LaunchRecord record;
+    // Never freed: the watcher is never stopped and still reads the record while the
+    // process ends after this function returns.
+    auto& record = *new LaunchRecord;
     launchRecord = &record;
     // Blocked before any thread starts, so every thread inherits the block and only the
     // stop thread ever takes these signals.

@@ -10,8 +10,9 @@
 
 namespace vantrel::preloader {
 
-// What start-up and the window procedure share: the browser's path is written before the
-// window (and so the watcher) exists; the watcher is started and let go by the window.
+// What start-up, the window procedure and the watcher share, for the life of the process:
+// the browser's path is written before the window (and so the watcher) exists; the
+// watcher is started and let go by the window.
 struct LaunchRecord {
     std::thread watcher;
     std::filesystem::path path;

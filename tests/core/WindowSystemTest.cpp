@@ -207,3 +207,21 @@ TEST(RegisteredMessages, SameNameSameIdInEveryProcessOfTheDevice) {
     EXPECT_EQ(ids[2], first);
     EXPECT_EQ(registerWindowMessage(u"VantrelTestThree"), ids[0]);
 }
+
+TEST_F(WindowSystem, ACreationRefusedByTheProcedureLeavesNoWindowAndClassesGoOnlyWhenUnused) {
+    ASSERT_TRUE(registerClass({u"refuser", [](WindowHandle w, uint32_t id, uintptr_t wp, intptr_t lp) {
+                                   return id == msg::create ? -1 : defaultWindowProcedure(w, id, wp, lp);
+                               }}));
+    EXPECT_EQ(createWindow(u"refuser", u"any", {0, 0, 8, 8}, false), 0u);
+    EXPECT_EQ(findWindow(u"refuser"), 0u);
+    EXPECT_TRUE(unregisterClass(u"refuser"));
+    EXPECT_FALSE(unregisterClass(u"refuser"));
+
+    ASSERT_TRUE(registerClass({u"keeper", defaultWindowProcedure}));
+    WindowHandle window = createWindow(u"keeper", u"titled", {0, 0, 8, 8}, false);
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(findWindow(u"keeper"), window) << "found by its class whatever its title";
+    EXPECT_FALSE(unregisterClass(u"keeper")) << "a window of it still exists";
+    destroyWindow(window);
+    EXPECT_TRUE(unregisterClass(u"keeper"));
+}

@@ -40,7 +40,6 @@ TEST(NamedMutexThreads, OwnersTakeItAgainAndOthersWaitTillEveryTakingIsGivenBack
     ASSERT_EQ(mutex->wait(), WaitResult::signaled);
     std::thread([] {
         auto other = ipc::NamedMutex::create(u"Counter");
-        EXPECT_FALSE(other->release()) << "not its owner";
         EXPECT_EQ(other->wait(50ms), WaitResult::timedOut);
     }).join();
     EXPECT_TRUE(mutex->release());
