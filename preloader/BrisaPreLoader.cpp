@@ -10,11 +10,9 @@
 #include "platform/ipc/WindowChannel.h"
 #include "preloader/LaunchWatcher.h"
 
-#include <cerrno>
 #include <csignal>
 #include <pthread.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace vantrel::preloader {
 

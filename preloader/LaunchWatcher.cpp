@@ -6,7 +6,6 @@
 #include "platform/ipc/NamedMutex.h"
 #include "preloader/BrisaPreLoader.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -36,6 +35,14 @@ void collectEnded(Browsers& browsers) {
     std::erase_if(browsers, [](const auto& browser) { return browser->hasExited(); });
 }
 
+// Says why a shared object was refused, once: the watcher tries again every second.
+void complain(const std::string& error) {
+    static std::string last; // the watcher's alone
+    if (error != last)
+        std::fprintf(stderr, "brisa-preloader: %s\n", error.c_str());
+    last = error;
+}
+
 // An abandoned mutex is owned all the same: its last owner died holding it.
 bool owned(WaitResult result) {
     return result == WaitResult::signaled || result == WaitResult::abandoned;
@@ -51,7 +58,7 @@ void launchBrowser(const std::filesystem::path& path, Browsers& browsers) {
     std::string error;
     auto loaded = ipc::NamedEvent::create(loadedEventName, &error);
     if (!loaded) {
-        std::fprintf(stderr, "brisa-preloader: %s\n", error.c_str());
+        complain(error);
         return; // the held browser is ended unrun
     }
     // Named objects outlive their handles here: a set left by a browser nobody waited
@@ -86,13 +93,15 @@ int watchLaunches(const LaunchRecord* record) {
         collectEnded(browsers);
         if (!owned(launch->wait()))
             continue;
-        if (auto preloaded = ipc::NamedMutex::create(preloadedMutexName)) {
+        if (auto preloaded = ipc::NamedMutex::create(preloadedMutexName, &error)) {
             // Free means no preloaded browser runs; taken only to look, and given back.
             if (owned(preloaded->wait(0ms))) {
                 preloaded->release();
                 if (!findWindow(browserWindowClass))
                     launchBrowser(record->path, browsers);
             }
+        } else {
+            complain(error);
         }
         launch->release();
     }

@@ -1,6 +1,5 @@
 #include "platform/ipc/ChildProcess.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>

@@ -13,6 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -192,6 +196,23 @@ TEST_F(Preloader, CrashingBrowsersNeitherBlockThePreloaderNorLeaveZombies) {
     for (pid_t crashed : browsers("crashing"))
         EXPECT_FALSE(fs::exists("/proc/" + std::to_string(crashed)));
     stop(*preloader);
+}
+
+TEST_F(Preloader, RefusesAPlantedPreloadedMutexOnceWithTheReasonAndStartsNothing) {
+    std::string object = ipc::deviceObjectName(u"_BRISA9_PRELOADED_MUTEX_");
+    int fd = ::shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fchmod(fd, 0644), 0);
+    ASSERT_EQ(::ftruncate(fd, 64), 0);
+    ::close(fd);
+    auto preloader = startPreloader();
+    std::this_thread::sleep_for(twoRounds);
+    EXPECT_EQ(starts(), 0u);
+    stop(*preloader);
+    std::string errors = preloader->errors();
+    std::string reason = object + " refused: its mode is 0644, not 0600\n";
+    ASSERT_NE(errors.find(reason), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(reason), errors.rfind(reason)) << "said once, not every second";
 }
 
 TEST(PreloaderStartUp, AProgramPathWithoutAFolderEndsWithCode14) {
