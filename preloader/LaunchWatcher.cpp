@@ -36,11 +36,12 @@ void collectEnded(Browsers& browsers) {
 }
 
 // Says why a shared object was refused, once: the watcher tries again every second.
-void complain(const std::string& error) {
-    static std::string last; // the watcher's alone
-    if (error != last)
+// `said` lives on the watcher's stack, which is never unwound, unlike a static that the
+// ending process would destroy under the running watcher.
+void complain(const std::string& error, std::string& said) {
+    if (error != said)
         std::fprintf(stderr, "brisa-preloader: %s\n", error.c_str());
-    last = error;
+    said = error;
 }
 
 // An abandoned mutex is owned all the same: its last owner died holding it.
@@ -51,14 +52,14 @@ bool owned(WaitResult result) {
 // Starts the browser held, and lets it go only once the loaded event exists, so the
 // browser cannot set it before anyone looks. Waits for the event while the browser
 // lives: a slow browser is waited for, a dead one would never set it.
-void launchBrowser(const std::filesystem::path& path, Browsers& browsers) {
+void launchBrowser(const std::filesystem::path& path, Browsers& browsers, std::string& said) {
     auto browser = ipc::ChildProcess::startSuspended(path);
     if (!browser)
         return; // tried again at the next round
     std::string error;
     auto loaded = ipc::NamedEvent::create(loadedEventName, &error);
     if (!loaded) {
-        complain(error);
+        complain(error, said);
         return; // the held browser is ended unrun
     }
     // Named objects outlive their handles here: a set left by a browser nobody waited
@@ -88,6 +89,7 @@ int watchLaunches(const LaunchRecord* record) {
         return 1;
     }
     Browsers browsers;
+    std::string said;
     for (;;) {
         std::this_thread::sleep_for(1000ms);
         collectEnded(browsers);
@@ -98,10 +100,10 @@ int watchLaunches(const LaunchRecord* record) {
             if (owned(preloaded->wait(0ms))) {
                 preloaded->release();
                 if (!findWindow(browserWindowClass))
-                    launchBrowser(record->path, browsers);
+                    launchBrowser(record->path, browsers, said);
             }
         } else {
-            complain(error);
+            complain(error, said);
         }
         launch->release();
     }
