@@ -5,7 +5,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "settings/TextFile.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <cstdio>
 

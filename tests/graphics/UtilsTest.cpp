@@ -1,4 +1,4 @@
-#include "ui/utils.h"
+#include "graphics/utils.h"
 
 #include "tests/gfx/GfxReference.h"
 
