@@ -318,6 +318,36 @@ TEST_F(ListTest, AFilterShowsWhatItAcceptsUpToItsLimitAndNamesItselfInTheLabel) 
     EXPECT_EQ(list->filter(), nullptr);
 }
 
+// The contact list's loader adds items under the user's filter and then runs that same
+// filter again; the list keeps owning it.
+TEST_F(ListTest, ReapplyingRunsTheOwnedFilterAgainAndKeepsTheView) {
+    struct NewestFirst : StartsWith {
+        using StartsWith::StartsWith;
+        void arrange(SmartListControl&, std::vector<IListItem*>& shown) override {
+            std::reverse(shown.begin(), shown.end());
+        }
+    };
+    Label title(window, u"title");
+    list->setTitleLabel(&title);
+    list->layout(client);
+    for (int i = 0; i < 60; ++i)
+        list->appendItem(makeItem<SimpleItem>(u"y" + toText(i)));
+    list->setFilter(std::make_unique<NewestFirst>(u'y', 40));
+    ISmartListFilter* owned = list->filter();
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[0])->text(), u"y40");
+    list->setScrollOffset(200);
+
+    list->appendItem(makeItem<SimpleItem>(u"y first"));
+    list->insertItem(0, makeItem<SimpleItem>(u"y second"));
+    list->reapplyFilter();
+    EXPECT_EQ(list->filter(), owned);
+    ASSERT_EQ(list->shownItems().size(), 41u) << "the limit holds for the added items";
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[0])->text(), u"y39");
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[40])->text(), u"y second");
+    EXPECT_EQ(list->scrollOffset(), 200);
+    EXPECT_EQ(title.text(), u"only y");
+}
+
 TEST_F(ListTest, TheDumpListsTheShownItems) {
     fill(3);
     list->shownItems()[1]->setSelected(true);
