@@ -48,15 +48,14 @@ void handleRegistered(WindowHandle window, uint32_t id) {
     // "VantrelNewSMS" runs the incoming-message sequence once messaging exists.
 }
 
-// The orientation follows the client rectangle; a change reloads every control's
-// settings with the other prefix.
+// The orientation follows the client rectangle; a change clears the store's caches, so
+// every control reloads its settings with the other prefix.
 void onSize(WindowHandle window) {
     Rect client = clientRect(window);
     SettingStore& store = SettingStore::instance();
     bool landscape = client.width() > client.height();
     if (landscape != store.isLandscape()) {
         store.setLandscape(landscape);
-        ControlHost::reloadAllWindows();
         hideSip(window);
     }
     ControlHost::layoutAll(window, client);

@@ -126,6 +126,7 @@ bool initialiseOnce(WindowHandle window) {
     // this window as owner.
 
     SettingStore& store = SettingStore::instance();
+    store.setCacheClearListener(ControlHost::reloadAllWindows);
     static DefaultSettingProvider provider(manager, store);
     store.setDefaultProvider(&provider);
     // Faces named in settings may come with their own "<face>.ttf" in the program's

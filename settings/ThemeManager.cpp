@@ -56,6 +56,15 @@ ThemeManager::ThemeManager() = default;
 ThemeManager::~ThemeManager() = default;
 
 bool ThemeManager::applyTheme(SettingStore& store, std::u16string_view archivePath) {
+    // One bulk load, so the controls reload once, when the theme's lines are in, and
+    // not from the bare defaults the reset leaves.
+    store.suspendRehashing();
+    bool applied = openTheme(store, archivePath);
+    store.resumeRehashing();
+    return applied;
+}
+
+bool ThemeManager::openTheme(SettingStore& store, std::u16string_view archivePath) {
     store.reset();
     store.loadDefaults();
     closeArchive();
