@@ -98,6 +98,28 @@ TEST_F(ListTest, AFreshFlickSlidesAndAStaleOneDoesNot) {
     EXPECT_TRUE(clicked.empty());
 }
 
+// A flick of speed 60 loses a 1.01th of its speed every 8 ms, rounded toward zero:
+// steps of 59, 58, 57 … 3 pixels, the step below 4 being the last.
+TEST_F(ListTest, AFlickSlowsDownByTheFrictionEveryEightMilliseconds) {
+    fill(400);
+    list->setScrollOffset(2000);
+    stroke(200, 450, 210, 30, 10);
+    stylus(StylusAction::up, 200, 210);
+    ASSERT_EQ(list->speed(), 60);
+    std::vector<int> steps;
+    for (int previous = list->scrollOffset(); list->isSliding() && steps.size() < 100;) {
+        advance(8);
+        steps.push_back(list->scrollOffset() - previous);
+        previous = list->scrollOffset();
+    }
+    std::vector<int> expected;
+    for (int step = 59; step >= 3; --step)
+        expected.push_back(step);
+    EXPECT_EQ(steps, expected);
+    advance(100);
+    EXPECT_EQ(list->scrollOffset(), 2000 + (450 - 210) + (59 + 3) * 57 / 2);
+}
+
 TEST_F(ListTest, TouchingASlidingListStopsItWithoutAClick) {
     fill(200);
     list->setScrollOffset(2000);
