@@ -105,7 +105,8 @@ DecodedImage decodeBmp(std::string_view b) {
         for (int x = 0; x < image.width; ++x) {
             if (bits <= 8) {
                 const size_t bit = static_cast<size_t>(x) * bits;
-                const uint32_t index = (uint8_t(b[at + bit / 8]) >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+                const uint32_t index =
+                    (uint8_t(b[at + bit / 8]) >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
                 out[x] = palette[index];
                 continue;
             }

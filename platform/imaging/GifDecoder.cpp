@@ -17,7 +17,8 @@ struct GifSource {
 
 int readBytes(GifFileType* gif, GifByteType* out, int length) {
     auto* source = static_cast<GifSource*>(gif->UserData);
-    const size_t n = std::min(static_cast<size_t>(std::max(length, 0)), source->bytes.size() - source->at);
+    const size_t n =
+        std::min(static_cast<size_t>(std::max(length, 0)), source->bytes.size() - source->at);
     std::memcpy(out, source->bytes.data() + source->at, n);
     source->at += n;
     return static_cast<int>(n);
@@ -103,7 +104,8 @@ DecodedImage decodeGif(std::string_view bytes) {
     for (int y : order) {
         if (DGifGetLine(gif.get(), line.data(), frame.Width) != GIF_OK)
             return failed();
-        uint32_t* out = &image.pixels[static_cast<size_t>(frame.Top + y) * image.width + frame.Left];
+        uint32_t* out =
+            &image.pixels[static_cast<size_t>(frame.Top + y) * image.width + frame.Left];
         for (int x = 0; x < frame.Width; ++x) {
             const int index = line[x];
             if (index == transparent)

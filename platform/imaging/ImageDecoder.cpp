@@ -12,7 +12,8 @@ DecodedImage decodeImage(std::string_view bytes) {
     // what follows a header may not match it.
     const auto header = readImageHeader(bytes);
     if (!header)
-        return imaging::decodeFailure("not a PNG, JPEG, GIF or BMP image, or its header is cut short");
+        return imaging::decodeFailure(
+            "not a PNG, JPEG, GIF or BMP image, or its header is cut short");
     if (header->width <= 0 || header->height <= 0)
         return imaging::decodeFailure("the image has no pixels");
     if (!imaging::sizeAllowed(header->width, header->height))

@@ -73,7 +73,8 @@ bool readInto(JpegRead& read, std::string_view bytes) {
         read.refusal = "the image is too large";
         return false;
     }
-    const bool cmyk = read.info.jpeg_color_space == JCS_CMYK || read.info.jpeg_color_space == JCS_YCCK;
+    const bool cmyk =
+        read.info.jpeg_color_space == JCS_CMYK || read.info.jpeg_color_space == JCS_YCCK;
     read.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
     jpeg_start_decompress(&read.info);
     const int width = static_cast<int>(read.info.output_width);
@@ -109,8 +110,9 @@ DecodedImage decodeJpeg(std::string_view bytes) {
     const bool ok = readInto(read, bytes);
     jpeg_destroy_decompress(&read.info);
     if (!ok)
-        return decodeFailure("cannot decode the JPEG image: " +
-                             (read.refusal.empty() ? std::string(read.error.message) : read.refusal));
+        return decodeFailure(
+            "cannot decode the JPEG image: " +
+            (read.refusal.empty() ? std::string(read.error.message) : read.refusal));
     return {std::move(read.image), {}};
 }
 

@@ -143,10 +143,10 @@ TEST_F(Startup, TheInterceptorIsRegisteredOnlyWhileItsRuleIsMissing) {
 
 TEST_F(Startup, TheLanguageOverrulesTheThemeAndTheUserFileBothFromAnyDirectory) {
     fs::path home = platform::programFolder();
-    ASSERT_TRUE(test::writeZip(home / "look.zip",
-                               {{"settings.ini", "panel.contactcontainer.background=fill(#FF0000)\r\n"
-                                                 "header.*.background=fill(#00FF00)\r\n"
-                                                 "header.*.nonetwork.text=Theme net\r\n"}}));
+    const std::string theme = "panel.contactcontainer.background=fill(#FF0000)\r\n"
+                              "header.*.background=fill(#00FF00)\r\n"
+                              "header.*.nonetwork.text=Theme net\r\n";
+    ASSERT_TRUE(test::writeZip(home / "look.zip", {{"settings.ini", theme}}));
     std::ofstream(home / "fr.lang.ini", std::ios::binary)
         << "header.*.nonetwork.text=Pas de r\xC3\xA9seau\r\n";
     // A path with folders, as themes for the phone wrote them.
@@ -157,15 +157,16 @@ TEST_F(Startup, TheLanguageOverrulesTheThemeAndTheUserFileBothFromAnyDirectory) 
                                    platform::ArgbImage(4, 4, platform::argb(255, 0, 0, 255))));
     using platform::registry::Root;
     for (auto [name, value] : {std::pair{u"Theme", u"look.zip"}, {u"Language", u"fr.lang.ini"}})
-        ASSERT_TRUE(platform::registry::writeString(Root::currentUser, u"Software\\Vantrel\\Contact",
-                                                    name, value));
+        ASSERT_TRUE(platform::registry::writeString(Root::currentUser,
+                                                    u"Software\\Vantrel\\Contact", name, value));
 
     fs::path shot = home / "look.png", dump = home / "look.json";
     std::string commands = script("screenshot " + shot.string() + "\ndump " + dump.string() + "\n");
     // Started from elsewhere: nothing may depend on the current directory.
     fs::path elsewhere = test::freshFolder("cwd");
-    auto result = test::runProcess(
-        {"/usr/bin/env", "-C", elsewhere.string(), vantrel(), "--headless", "--script", commands}, 10s);
+    auto result = test::runProcess({"/usr/bin/env", "-C", elsewhere.string(), vantrel(),
+                                    "--headless", "--script", commands},
+                                   10s);
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
     std::string json;

@@ -261,7 +261,8 @@ TEST(ScreenAnimation, SwitchCardsMoveAndTurnAsFarAsTheirTablesSayInBothDirection
                                           : covers(oldAt[i], oldSkew[i], x) ? oldColour
                                                                             : red;
                 // A card's edge column may round either way.
-                const bool edge = x > 0 && x + 1 < W && (frame.at(x - 1, H / 2) != frame.at(x + 1, H / 2));
+                const bool edge =
+                    x > 0 && x + 1 < W && frame.at(x - 1, H / 2) != frame.at(x + 1, H / 2);
                 wrong += frame.at(x, H / 2) != expected && !edge;
             }
             EXPECT_EQ(wrong, 0);
