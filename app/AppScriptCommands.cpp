@@ -64,6 +64,8 @@ bool handled(const std::u16string& name) {
 } // namespace
 
 void addAppScriptCommands(ScriptRunner& runner) {
+    // The script ends the program, so the logs it reads live exactly as long as it runs.
+    recordForScripts(true);
     runner.addCommand("print", [](const std::vector<std::string>& w, std::string& out) {
         for (size_t i = 0; i < w.size(); ++i)
             out += (i ? " " : "") + w[i];

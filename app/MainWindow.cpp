@@ -22,6 +22,7 @@ using namespace platform;
 
 namespace {
 
+bool recording = false;
 std::vector<std::u16string> handled;
 std::vector<Point> downs;
 
@@ -48,15 +49,14 @@ void handleRegistered(WindowHandle window, uint32_t id) {
     // "VantrelNewSMS" runs the incoming-message sequence once messaging exists.
 }
 
-// The orientation follows the client rectangle; a change reloads every control's
-// settings with the other prefix.
+// The orientation follows the client rectangle; a change clears the store's caches, so
+// every control reloads its settings with the other prefix.
 void onSize(WindowHandle window) {
     Rect client = clientRect(window);
     SettingStore& store = SettingStore::instance();
     bool landscape = client.width() > client.height();
     if (landscape != store.isLandscape()) {
         store.setLandscape(landscape);
-        ControlHost::reloadAllWindows();
         hideSip(window);
     }
     ControlHost::layoutAll(window, client);
@@ -82,6 +82,14 @@ void paint(WindowHandle window) {
 
 } // namespace
 
+void recordForScripts(bool on) {
+    recording = on;
+    if (!on) {
+        handled.clear();
+        downs.clear();
+    }
+}
+
 const std::vector<std::u16string>& handledRegisteredMessages() { return handled; }
 
 const std::vector<Point>& stylusDowns() { return downs; }
@@ -91,7 +99,8 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         std::u16string_view name = registeredMessageName(id);
         if (name.empty())
             return defaultWindowProcedure(window, id, wParam, lParam);
-        handled.emplace_back(name);
+        if (recording)
+            handled.emplace_back(name);
         handleRegistered(window, id);
         return 0;
     }
@@ -135,7 +144,8 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
     }
     case msg::leftButtonDown: {
         Point p = unpackPoint(lParam);
-        downs.push_back(p);
+        if (recording)
+            downs.push_back(p);
         ControlHost::stylusDown(window, p.x, p.y);
         return 0;
     }

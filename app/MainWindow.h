@@ -12,6 +12,10 @@ namespace vantrel {
 intptr_t mainWindowProcedure(platform::WindowHandle window, uint32_t id, uintptr_t wParam,
                              intptr_t lParam);
 
+// Turns the two logs below on (or off, emptying them). Only scripts read them, so only a
+// run driven by a script keeps them: in a normal run they would grow for ever.
+void recordForScripts(bool on);
+
 // The registered messages the main window has handled, by name, oldest first; scripts
 // check what reached the window with it.
 const std::vector<std::u16string>& handledRegisteredMessages();

@@ -126,19 +126,14 @@ bool initialiseOnce(WindowHandle window) {
     // this window as owner.
 
     SettingStore& store = SettingStore::instance();
-    store.suspendRehashing();
+    store.setCacheClearListener(ControlHost::reloadAllWindows);
     static DefaultSettingProvider provider(manager, store);
     store.setDefaultProvider(&provider);
-    store.loadDefaults();
     // Faces named in settings may come with their own "<face>.ttf" in the program's
     // folder; the text system learns of each the first time a font names it.
     Font::setFaceRegistrar(
         [](const std::filesystem::path& file) { platform::registerFontFile(file); });
-    ThemeManager& themes = ThemeManager::instance();
-    themes.applyTheme(store, manager.currentTheme());
-    themes.loadLanguage(store, manager.currentLanguage());
-    themes.loadUserSettings(store);
-    store.resumeRehashing();
+    ThemeManager::instance().loadAll(store, manager);
 
     PictureControl::setFadeTransition(fadeTransition);
     createScreens(window);

@@ -1,6 +1,8 @@
 #pragma once
 // Decides which of a smart list's items are shown. The list owns exactly one filter at a
-// time and runs it over all its items whenever it is set or the items change.
+// time and runs it over all its items whenever it is set or reapplied. An item added
+// later is only matched on its own, without the limit or the arrangement, so whoever
+// adds many (a loader) reapplies the filter when done.
 
 #include <string>
 #include <vector>

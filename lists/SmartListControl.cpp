@@ -51,6 +51,10 @@ void SmartListControl::setFilter(std::unique_ptr<ISmartListFilter> filter) {
     if (filter.get() != filter_.get() && (filter || filter_))
         setScrollOffset(-marginTop_);
     filter_ = std::move(filter);
+    reapplyFilter();
+}
+
+void SmartListControl::reapplyFilter() {
     if (!filter_) {
         showAllItems();
     } else {

@@ -61,8 +61,13 @@ public:
 
     // Shows every item; the filter is deleted.
     virtual void showAllItems();
-    // Replaces the filter (null shows every item) and rebuilds the shown items.
+    // Replaces the filter (null shows every item) and rebuilds the shown items; a new
+    // filter starts at the top.
     virtual void setFilter(std::unique_ptr<ISmartListFilter> filter);
+    // Runs the current filter again over every item (matching, limit, arrangement and
+    // label), keeping the view where it is as far as the new content allows: after a
+    // loader added items, or when the filter's own criteria changed.
+    void reapplyFilter();
     // Appends an item, measuring it for this list; shown when the filter accepts it.
     virtual void appendItem(ItemRef item);
     // Inserts at the top; a bottom-anchored list moves its offset by the item's height

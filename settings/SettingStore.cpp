@@ -150,8 +150,11 @@ void SettingStore::suspendRehashing() {
 }
 
 void SettingStore::resumeRehashing() {
-    if (rehashSuspension_ > 0)
-        --rehashSuspension_;
+    if (rehashSuspension_ == 0 || --rehashSuspension_ > 0 || !clearPending_)
+        return;
+    clearPending_ = false;
+    if (cacheClearListener_)
+        cacheClearListener_();
 }
 
 // ---- caches and orientation ----
@@ -161,6 +164,13 @@ void SettingStore::clearCaches() {
     landscapeCache_.clear();
     ownedValues_.clear();
     ImageCache::instance().clear();
+    // Inside a bulk load the UI thread is busy loading, so nothing reads a lent object
+    // before the loading ends; reloading once then spares a reload per step (a theme
+    // change resets, then loads three sources).
+    if (rehashSuspension_ > 0)
+        clearPending_ = true;
+    else if (cacheClearListener_)
+        cacheClearListener_();
 }
 
 void SettingStore::reset() {
@@ -175,8 +185,6 @@ void SettingStore::setLandscape(bool landscape) {
         return;
     landscape_ = landscape;
     clearCaches();
-    if (orientationListener_)
-        orientationListener_();
 }
 
 // ---- lookup ----

@@ -53,24 +53,28 @@ public:
     void setDefaultProvider(IDefaultSettingProvider* provider) { provider_ = provider; }
     IDefaultSettingProvider* defaultProvider() const { return provider_; }
 
-    // Bulk loading: the line maps make room once instead of growing line by line.
+    // Bulk loading: the line maps make room once instead of growing line by line, and
+    // the cache clear listener hears of the clears inside once, when the loading ends.
     void suspendRehashing();
     void resumeRehashing();
 
     // ---- caches and orientation ----
 
-    // Deletes every cached box, font and background and every cached image.
+    // Deletes every cached box, font and background and every cached image, then calls
+    // the cache clear listener (at once, or at the end of a bulk load).
     void clearCaches();
     // Empties the lines and the variables, then clears the caches.
     void reset();
+    // Whoever holds objects the store lent (the control hosts) must take them again after
+    // a clear, or they read freed memory; the listener is where they do. Every clear,
+    // whatever its cause (a reset, a rotation, a script), reaches it.
+    void setCacheClearListener(std::function<void()> listener) {
+        cacheClearListener_ = std::move(listener);
+    }
 
     bool isLandscape() const { return landscape_; }
-    // When the orientation changes the caches are cleared and the orientation listener
-    // (the window host, which lets every control reload its settings) is called.
+    // A change clears the caches.
     void setLandscape(bool landscape);
-    void setOrientationListener(std::function<void()> listener) {
-        orientationListener_ = std::move(listener);
-    }
 
     // ---- lookup ----
 
@@ -157,7 +161,9 @@ private:
     // Kept longest name first, so "$red" never eats the start of "$reddish".
     std::vector<std::pair<std::u16string, std::u16string>> variables_;
     int rehashSuspension_ = 0;
-    std::function<void()> orientationListener_;
+    // A clear happened while bulk loading; the listener runs when the loading ends.
+    bool clearPending_ = false;
+    std::function<void()> cacheClearListener_;
 };
 
 } // namespace vantrel

@@ -5,7 +5,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "settings/TextFile.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <cstdio>
 
@@ -56,6 +56,15 @@ ThemeManager::ThemeManager() = default;
 ThemeManager::~ThemeManager() = default;
 
 bool ThemeManager::applyTheme(SettingStore& store, std::u16string_view archivePath) {
+    // One bulk load, so the controls reload once, when the theme's lines are in, and
+    // not from the bare defaults the reset leaves.
+    store.suspendRehashing();
+    bool applied = openTheme(store, archivePath);
+    store.resumeRehashing();
+    return applied;
+}
+
+bool ThemeManager::openTheme(SettingStore& store, std::u16string_view archivePath) {
     store.reset();
     store.loadDefaults();
     closeArchive();
@@ -73,8 +82,8 @@ bool ThemeManager::applyTheme(SettingStore& store, std::u16string_view archivePa
         reportBrokenTheme(archivePath);
         return false;
     }
-    // The entry is read like a settings file: UTF-16 with a byte-order mark, otherwise
-    // the system code page.
+    // The entry is read like a settings file: UTF-16 with a byte-order mark, UTF-8 when
+    // valid, otherwise the system code page.
     decodeTextLines(bytes, [&store](std::u16string_view line) { store.addLine(line); });
     return true;
 }

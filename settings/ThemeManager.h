@@ -52,6 +52,8 @@ public:
     std::shared_ptr<Image> loadImage(const std::u16string& name, bool mirror) const;
 
 private:
+    bool openTheme(SettingStore& store, std::u16string_view archivePath);
+
     std::unique_ptr<platform::ZipArchive> archive_;
 };
 

@@ -1,6 +1,5 @@
 #include "ui/ControlHost.h"
 
-#include "settings/SettingStore.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
 
@@ -71,7 +70,6 @@ Panel* ControlHost::findActivePanel(WindowHandle window) {
 // ---- settings and layout ----
 
 void ControlHost::reloadAllWindows() {
-    SettingStore::instance().clearCaches();
     for (auto& [window, host] : hosts()) {
         Rect client = platform::clientRect(window);
         for (LightControl* control : host->controls_) {

@@ -39,9 +39,9 @@ public:
 
     // ---- settings and layout ----
 
-    // After a theme, language or orientation change: the store drops its cached values,
-    // then every top-level control of every window reloads its settings, is laid out to
-    // its window's client area, and the window is repainted.
+    // Every top-level control of every window reloads its settings, is laid out to its
+    // window's client area, and the window is repainted. The setting store's cache clear
+    // listener, installed at start-up: after a clear no control may keep what it lent.
     static void reloadAllWindows();
     // Lays every top-level control out to the new client rectangle and drops the buffer;
     // nothing happens when the rectangle is the one the buffer was made for.

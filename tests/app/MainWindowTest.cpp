@@ -2,6 +2,7 @@
 // switches, rotation, the input panel and the refresh workers.
 
 #include "app/FullScreen.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/RefreshWorkers.h"
 #include "app/ScreenSwitch.h"
@@ -75,12 +76,45 @@ protected:
 
 } // namespace
 
-TEST_F(App, SecondActivationDoesNotCreateTheScreensAgain) {
-    Panel* container = s().contactContainer;
-    ASSERT_NE(container, nullptr);
+// The guard keeps what start-up did from being done twice: the look reloaded over later
+// changes, the system state subscribed a second time (every change would then refresh
+// twice), full screen posted again.
+TEST_F(App, SecondActivationRunsNoStartUpStepAgain) {
+    SettingStore::instance().addLine(u"probe.guard.text=kept");
+    auto nextNotification = [] {
+        auto id = registry::notifyChange(registry::Root::currentUser, u"Probe", u"Guard", [] {});
+        registry::cancelNotification(id);
+        return id;
+    };
+    auto before = nextNotification();
+    recordForScripts(true);
+
     EXPECT_TRUE(initialiseOnce(mainWindow()));
-    createScreens(mainWindow());
-    EXPECT_EQ(s().contactContainer, container);
+    postMessage(mainWindow(), msg::activate, 1);
+    pump();
+    EXPECT_EQ(SettingStore::instance().text(u"probe", u"guard", u"text"), u"kept");
+    EXPECT_EQ(nextNotification(), before + 1);
+    EXPECT_TRUE(handledRegisteredMessages().empty());
+    recordForScripts(false);
+}
+
+TEST_F(App, OnlyAScriptRunKeepsTheLogsOfMessagesAndPresses) {
+    auto handleOne = [] {
+        postMessage(mainWindow(), registeredMessages().goToContacts);
+        postMessage(mainWindow(), msg::leftButtonDown, 0, packPoint(3, 4));
+        postMessage(mainWindow(), msg::leftButtonUp, 0, packPoint(3, 4));
+        pump();
+    };
+    handleOne();
+    EXPECT_TRUE(handledRegisteredMessages().empty());
+    EXPECT_TRUE(stylusDowns().empty());
+    recordForScripts(true);
+    handleOne();
+    EXPECT_EQ(handledRegisteredMessages(), std::vector<std::u16string>{u"g_vtrGoToContacts"});
+    ASSERT_EQ(stylusDowns().size(), 1u);
+    EXPECT_EQ(stylusDowns()[0], (Point{3, 4}));
+    recordForScripts(false);
+    EXPECT_TRUE(handledRegisteredMessages().empty());
 }
 
 TEST_F(App, GoingToContactsLeavesAnyScreenForTheContainer) {

@@ -2,6 +2,7 @@
 // full-screen option decided in the registry.
 
 #include "platform/core/Paths.h"
+#include "platform/imaging/ImageDecoder.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
@@ -113,4 +114,23 @@ TEST_F(MainWindow, ABatteryChangeWhileRunningReachesTheHeader) {
     std::string device = (test::binaryFolder() / "tools" / "vantrel-device").string();
     ASSERT_EQ(test::runProcess({device, "state", "battery", "20"}, 10s).exitCode, 0);
     EXPECT_EQ(app.wait(10s), 0) << app.errors();
+}
+
+// Loading settings clears the store's caches, freeing every box, font and background the
+// controls were lent; they must all take new ones before anything draws or ticks (the
+// header's clock timer reads a box). Under AddressSanitizer a stale one is a crash.
+TEST_F(MainWindow, LoadedSettingsReachEveryControlWithoutStaleValues) {
+    fs::path settings = platform::programFolder() / "blue.ini";
+    std::ofstream(settings) << "header.*.background=fill(#0000FF)\n";
+    fs::path shot = platform::programFolder() / "blue.png";
+    auto result = run("settings-load " + settings.string() + "\n"
+                      "wait 13000\n"
+                      "screenshot " + shot.string() + "\n"
+                      "size 800x480\n"
+                      "settings-load " + settings.string() + "\n"
+                      "wait 13000\n");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    platform::DecodedImage screen = platform::decodeImageFile(shot);
+    ASSERT_TRUE(screen.ok()) << screen.error;
+    EXPECT_EQ(screen.image.at(240, 60), platform::argb(255, 0, 0, 255));
 }

@@ -5,10 +5,12 @@
 #include "platform/imaging/PngWriter.h"
 #include "tests/support/TestFolders.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
+#include <jpeglib.h>
+
+#include <array>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -20,12 +22,6 @@ using namespace vantrel::platform;
 using namespace vantrel::test;
 
 namespace {
-
-std::string fileBytes(const std::filesystem::path& file) {
-    std::string bytes;
-    EXPECT_TRUE(readWholeFile(file, bytes)) << file;
-    return bytes;
-}
 
 void putLittleEndian(std::string& b, size_t at, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
@@ -57,6 +53,36 @@ const std::string kTransparentGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xF
                                   "!\xF9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01"
                                   "\x00\x00\x02\x02\x44\x01\x00;",
                                   43);
+
+// A baseline JPEG of one colour, written by libjpeg.
+std::string flatJpeg(int width, int height, std::array<uint8_t, 3> rgb) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row;
+    for (int x = 0; x < width; ++x)
+        row.insert(row.end(), rgb.begin(), rgb.end());
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(out), size);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+    return bytes;
+}
 
 // The pixel size PngSuite's naming gives: "sNN" files are NN x NN, the three
 // pixel-aspect files have their own sizes, the rest are 32 x 32.
@@ -142,13 +168,7 @@ TEST(ImageDecoder, GifAndJpegDecode) {
     EXPECT_EQ(alphaOf(gif.image.at(0, 0)), 0);
 
     // A JPEG written by the codec library itself, with a flat orange 40 x 24 picture.
-    SDL_Surface* orange = SDL_CreateRGBSurfaceWithFormat(0, 40, 24, 32, SDL_PIXELFORMAT_ARGB8888);
-    ASSERT_TRUE(orange);
-    SDL_FillRect(orange, nullptr, 0xFFFF8000);
-    auto jpegFile = freshFolder("jpeg") / "photo.jpg";
-    ASSERT_EQ(IMG_SaveJPG(orange, jpegFile.c_str(), 90), 0) << SDL_GetError();
-    SDL_FreeSurface(orange);
-    const std::string jpeg = fileBytes(jpegFile);
+    const std::string jpeg = flatJpeg(40, 24, {255, 128, 0});
     auto header = readImageHeader(jpeg);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->format, ImageFormat::Jpeg);
@@ -160,6 +180,74 @@ TEST(ImageDecoder, GifAndJpegDecode) {
     EXPECT_NEAR(static_cast<int>((middle >> 16) & 0xFF), 255, 8);
     EXPECT_NEAR(static_cast<int>((middle >> 8) & 0xFF), 128, 8);
     EXPECT_NEAR(static_cast<int>(middle & 0xFF), 0, 8);
+}
+
+TEST(ImageDecoder, PaletteAndBitFieldBmpsKeepTheirColoursAndAlpha) {
+    // 8 bits: a palette of two entries (blue, red), pixels 1 then 0.
+    std::string palette = bmp2x2(false);
+    putLittleEndian(palette, 10, 54 + 8, 4);
+    putLittleEndian(palette, 28, 8, 2);
+    putLittleEndian(palette, 46, 2, 4);
+    palette.replace(54, 16, std::string("\xFF\0\0\0\0\0\xFF\0\1\0\0\0\1\0\0\0", 16));
+    DecodedImage decoded = decodeImage(palette);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.image.at(0, 0), argb(255, 255, 0, 0));
+    EXPECT_EQ(decoded.image.at(1, 1), argb(255, 0, 0, 255));
+
+    // 32 bits with masks for R, G, B and A: a half-transparent green over bottom-up rows.
+    std::string fields(54 + 16 + 16, '\0');
+    fields.replace(0, 2, "BM");
+    putLittleEndian(fields, 10, 54 + 16, 4);
+    putLittleEndian(fields, 14, 40, 4);
+    putLittleEndian(fields, 18, 2, 4);
+    putLittleEndian(fields, 22, 2, 4);
+    putLittleEndian(fields, 28, 32, 2);
+    putLittleEndian(fields, 30, 6, 4); // bit fields with alpha
+    for (auto [at, mask] : {std::pair{54, 0xFF000000u}, {58, 0x00FF0000u}, {62, 0x0000FF00u},
+                            {66, 0x000000FFu}})
+        putLittleEndian(fields, at, mask, 4);
+    for (int p = 0; p < 4; ++p)
+        putLittleEndian(fields, 70 + 4 * p, 0x00FF0080u, 4);
+    decoded = decodeImage(fields);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.image.at(1, 0), argb(0x80, 0, 255, 0));
+
+    // Plain 32 bits whose fourth byte is zero everywhere: opaque, not invisible.
+    putLittleEndian(fields, 30, 0, 4);
+    for (int p = 0; p < 4; ++p)
+        putLittleEndian(fields, 70 + 4 * p, 0x00123456u, 4);
+    decoded = decodeImage(fields);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.image.at(0, 1), argb(255, 0x12, 0x34, 0x56));
+
+    putLittleEndian(fields, 30, 1, 4); // run-length compression
+    EXPECT_FALSE(decodeImage(fields).ok());
+}
+
+// Two GIFs that once made the decoder ask for two gigabytes and free memory it never
+// allocated. Their size is small, so they pass the header scan; the frame reader itself
+// must hold.
+TEST(ImageDecoder, GifsThatBrokeTheOldDecoderAreSafe) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(VANTREL_SOURCE_DIR) / "fuzz" / "corpus" / "fuzz_imaging_decode";
+    for (const char* name : {"huge-frame-request.gif", "bad-free.gif"}) {
+        std::string bytes;
+        ASSERT_TRUE(readWholeFile(corpus / name, bytes)) << name;
+        DecodedImage decoded = decodeImage(bytes);
+        if (decoded.ok()) {
+            EXPECT_LE(int64_t(decoded.image.width) * decoded.image.height, 300) << name;
+        } else {
+            EXPECT_TRUE(decoded.image.isEmpty()) << name;
+        }
+    }
+    // A frame that reaches past the logical screen widens the canvas; the rest of the
+    // canvas is transparent.
+    std::string wide = kTransparentGif;
+    wide[28] = 2; // the frame starts at x = 2 of a 1 x 1 screen
+    DecodedImage decoded = decodeImage(wide);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.image.width, 3);
+    EXPECT_EQ(decoded.image.at(0, 0), 0u);
 }
 
 TEST(ImageDecoder, EnormousDeclaredSizesAreRefusedFromTheHeader) {

@@ -227,6 +227,49 @@ TEST(ScreenAnimation, SlideFadeBlendsTheRisingTopRowsOfTheNewPictureOverTheOldOn
             ASSERT_EQ(frame.at(x, y), mixReference(before.at(x, y), after.at(x, y), alpha));
 }
 
+// Direction 1: the old card goes from 0 to two thirds of the width to the right, turning
+// to a skew of -150, while the new one comes from -1.5 widths with a skew of 150 to 0.
+// Direction 0 is its mirror image (old card to -2/3, new from +1.5 widths), not the
+// table's direction 0, whose new card would start two thirds in and pop up on the first
+// frame. A card's width is the area's less its skew, and the new card is in front.
+TEST(ScreenAnimation, SwitchCardsMoveAndTurnAsFarAsTheirTablesSayInBothDirections) {
+    const Pixel565 oldColour = 0x0841, newColour = 0x1082;
+    const Pixel565 red = platform::toPixel565(platform::rgb(255, 0, 0));
+    const Surface before = filled(oldColour), after = filled(newColour);
+    const Rect area{0, 0, W, H};
+    const int duration = 350, entries = easeEntries(duration);
+    for (int direction : {0, 1}) {
+        const int side = direction == 1 ? 1 : -1;
+        const auto oldAt = easeTable(0, side * W * 2 / 3, entries);
+        const auto oldSkew = easeTable(0, -side * 150, entries);
+        const auto newAt = easeTable(-side * W * 3 / 2, 0, entries);
+        const auto newSkew = easeTable(side * 150, 0, entries);
+        SwitchScreenAnimation animation(duration, direction, W, redBackdrop());
+        for (int elapsed : {0, 60, 150, 240, 320}) {
+            SCOPED_TRACE(::testing::Message() << "direction " << direction << " at " << elapsed);
+            Surface frame = filled(untouched);
+            bool done = false;
+            animation.drawFrame(done, elapsed, before, after, frame, area);
+            const int i = elapsed / 5;
+            auto covers = [](int left, int skew, int x) {
+                return x >= left && x < left + W - std::min(std::abs(skew), W / 2);
+            };
+            // The middle row: the far edges are shortened at the top and bottom only.
+            int wrong = 0;
+            for (int x = 0; x < W; ++x) {
+                const Pixel565 expected = covers(newAt[i], newSkew[i], x)   ? newColour
+                                          : covers(oldAt[i], oldSkew[i], x) ? oldColour
+                                                                            : red;
+                // A card's edge column may round either way.
+                const bool edge =
+                    x > 0 && x + 1 < W && frame.at(x - 1, H / 2) != frame.at(x + 1, H / 2);
+                wrong += frame.at(x, H / 2) != expected && !edge;
+            }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
 TEST(ScreenAnimation, FlipShowsOnlyItsBackdropWhenTheCardIsEdgeOn) {
     const Surface before = noise(9), after = noise(10);
     const Rect area{0, 0, W, H};

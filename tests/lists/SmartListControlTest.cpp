@@ -98,6 +98,28 @@ TEST_F(ListTest, AFreshFlickSlidesAndAStaleOneDoesNot) {
     EXPECT_TRUE(clicked.empty());
 }
 
+// A flick of speed 60 loses a 1.01th of its speed every 8 ms, rounded toward zero:
+// steps of 59, 58, 57 … 3 pixels, the step below 4 being the last.
+TEST_F(ListTest, AFlickSlowsDownByTheFrictionEveryEightMilliseconds) {
+    fill(400);
+    list->setScrollOffset(2000);
+    stroke(200, 450, 210, 30, 10);
+    stylus(StylusAction::up, 200, 210);
+    ASSERT_EQ(list->speed(), 60);
+    std::vector<int> steps;
+    for (int previous = list->scrollOffset(); list->isSliding() && steps.size() < 100;) {
+        advance(8);
+        steps.push_back(list->scrollOffset() - previous);
+        previous = list->scrollOffset();
+    }
+    std::vector<int> expected;
+    for (int step = 59; step >= 3; --step)
+        expected.push_back(step);
+    EXPECT_EQ(steps, expected);
+    advance(100);
+    EXPECT_EQ(list->scrollOffset(), 2000 + (450 - 210) + (59 + 3) * 57 / 2);
+}
+
 TEST_F(ListTest, TouchingASlidingListStopsItWithoutAClick) {
     fill(200);
     list->setScrollOffset(2000);
@@ -316,6 +338,36 @@ TEST_F(ListTest, AFilterShowsWhatItAcceptsUpToItsLimitAndNamesItselfInTheLabel) 
     list->setFilter(nullptr);
     EXPECT_EQ(list->shownItems().size(), 32u);
     EXPECT_EQ(list->filter(), nullptr);
+}
+
+// The contact list's loader adds items under the user's filter and then runs that same
+// filter again; the list keeps owning it.
+TEST_F(ListTest, ReapplyingRunsTheOwnedFilterAgainAndKeepsTheView) {
+    struct NewestFirst : StartsWith {
+        using StartsWith::StartsWith;
+        void arrange(SmartListControl&, std::vector<IListItem*>& shown) override {
+            std::reverse(shown.begin(), shown.end());
+        }
+    };
+    Label title(window, u"title");
+    list->setTitleLabel(&title);
+    list->layout(client);
+    for (int i = 0; i < 60; ++i)
+        list->appendItem(makeItem<SimpleItem>(u"y" + toText(i)));
+    list->setFilter(std::make_unique<NewestFirst>(u'y', 40));
+    ISmartListFilter* owned = list->filter();
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[0])->text(), u"y40");
+    list->setScrollOffset(200);
+
+    list->appendItem(makeItem<SimpleItem>(u"y first"));
+    list->insertItem(0, makeItem<SimpleItem>(u"y second"));
+    list->reapplyFilter();
+    EXPECT_EQ(list->filter(), owned);
+    ASSERT_EQ(list->shownItems().size(), 41u) << "the limit holds for the added items";
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[0])->text(), u"y39");
+    EXPECT_EQ(static_cast<SimpleItem*>(list->shownItems()[40])->text(), u"y second");
+    EXPECT_EQ(list->scrollOffset(), 200);
+    EXPECT_EQ(title.text(), u"only y");
 }
 
 TEST_F(ListTest, TheDumpListsTheShownItems) {

@@ -33,6 +33,8 @@ protected:
         store.reset();
         store.setDefaultProvider(&provider);
         store.loadDefaults();
+        // As at start-up.
+        store.setCacheClearListener(ControlHost::reloadAllWindows);
         static bool registered = platform::registerClass({u"ui-test", &hostWindowProcedure});
         ASSERT_TRUE(registered);
         window = platform::createWindow(u"ui-test", u"Toolkit",
@@ -47,6 +49,7 @@ protected:
         platform::destroyWindow(window);
         platform::pumpMessages();
         SettingStore::instance().setDefaultProvider(nullptr);
+        SettingStore::instance().setCacheClearListener({});
         ScreenMetrics::setSizeSource({});
     }
 
