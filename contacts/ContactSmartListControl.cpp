@@ -325,8 +325,27 @@ void ContactSmartListControl::removeUnconfirmed() {
     });
     if (gone.empty())
         return;
+    dropEmptySeparators();
     setCursorIndex(-1);
     refilter();
+}
+
+void ContactSmartListControl::dropEmptySeparators() {
+    std::vector<ItemRef>& all = allItemsRef();
+    std::vector<ItemRef> kept;
+    kept.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (auto* separator = dynamic_cast<ContactSeparatorItem*>(all[i].get())) {
+            auto* next = i + 1 < all.size() ? dynamic_cast<ContactListItem*>(all[i + 1].get()) : nullptr;
+            if (!next || next->indexLetter() != separator->indexLetter()) {
+                // A later contact of this letter brings its header back.
+                separatorLetters_.erase(separator->indexLetter());
+                continue;
+            }
+        }
+        kept.push_back(std::move(all[i]));
+    }
+    all = std::move(kept);
 }
 
 ContactListItem* ContactSmartListControl::findByObjectId(uint32_t objectId) const {
@@ -432,6 +451,7 @@ void ContactSmartListControl::contactDeleted(uint32_t objectId) {
         runAnimations(window(), std::move(animations));
     }
     removeItem(contact);
+    dropEmptySeparators();
     refilter();
     invalidate(rect());
 }

@@ -126,6 +126,8 @@ private:
     void removeItem(IListItem* item);
     // Takes the contacts that the store pass did not confirm out of the list.
     void removeUnconfirmed();
+    // A letter's header goes with the last contact under it.
+    void dropEmptySeparators();
     void mergeSmsRowsInto(ContactListItem& contact);
     void remember(ContactListItem* item);
     void forget(const ContactListItem* item);

@@ -196,6 +196,9 @@ std::u16string cleanUpExpansion(std::u16string text) {
             while (replaceAll(text, what, with)) {
             }
     }
+    // What the brackets and empty lines left at the ends: "%phone (%company)" without a
+    // company is the number alone, and detail lines do not start with an empty line.
+    trimAll(text, u" \t\r\n\v\f");
     return text;
 }
 
