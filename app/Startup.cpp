@@ -146,19 +146,13 @@ bool initialiseOnce(WindowHandle window) {
     std::shared_ptr<ContactStoreAccess> contactStore = openContactStore(window);
 
     SettingStore& store = SettingStore::instance();
-    store.suspendRehashing();
     static DefaultSettingProvider provider(manager, store);
     store.setDefaultProvider(&provider);
-    store.loadDefaults();
     // Faces named in settings may come with their own "<face>.ttf" in the program's
     // folder; the text system learns of each the first time a font names it.
     Font::setFaceRegistrar(
         [](const std::filesystem::path& file) { platform::registerFontFile(file); });
-    ThemeManager& themes = ThemeManager::instance();
-    themes.applyTheme(store, manager.currentTheme());
-    themes.loadLanguage(store, manager.currentLanguage());
-    themes.loadUserSettings(store);
-    store.resumeRehashing();
+    ThemeManager::instance().loadAll(store, manager);
 
     PictureControl::setFadeTransition(fadeTransition);
     createScreens(window);

@@ -8,7 +8,7 @@
 #include "settings/SettingStore.h"
 #include "settings/TextFormatter.h"
 #include "ui/ControlDump.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 namespace vantrel {
 

@@ -12,7 +12,7 @@
 #include "settings/SettingStore.h"
 #include "ui/Button.h"
 #include "ui/ControlDump.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <algorithm>
 

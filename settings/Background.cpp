@@ -1,6 +1,6 @@
 #include "settings/Background.h"
 
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <algorithm>
 #include <optional>

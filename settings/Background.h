@@ -5,7 +5,7 @@
 // borders, edge images, corner images) into a rectangle.
 
 #include "settings/ImageHolder.h"
-#include "ui/utils.h"
+#include "graphics/utils.h"
 
 #include <memory>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "settings/ImageHolder.h"
 
 #include "settings/ThemeManager.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 namespace vantrel {
 

@@ -1,10 +1,13 @@
 #include "settings/TextFile.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/uloc.h>
+#include <unicode/ustring.h>
 
+#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -118,7 +121,24 @@ void decodeTextLines(std::string_view bytes, const LineHandler& onLine) {
     bool littleEndian = bytes.size() >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE;
     bool bigEndian = bytes.size() >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF;
     if (!littleEndian && !bigEndian) {
-        splitLines(fromSystemCodePage(bytes), onLine);
+        // Linux editors write UTF-8, sometimes behind a mark; files made for the phones
+        // are in its Windows code page, where a run of accented letters is almost never
+        // valid UTF-8. So valid UTF-8 wins and only the rest goes through the code page.
+        bool utf8Mark = bytes.size() >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB &&
+                        byteAt(2) == 0xBF;
+        if (utf8Mark)
+            bytes.remove_prefix(3);
+        // A UTF-16 unit per byte is enough: UTF-8 never takes fewer bytes than units.
+        std::u16string text(bytes.size(), u'\0');
+        int32_t length = 0;
+        UErrorCode status = bytes.size() <= INT32_MAX ? U_ZERO_ERROR : U_BUFFER_OVERFLOW_ERROR;
+        u_strFromUTF8(text.data(), static_cast<int32_t>(text.size()), &length, bytes.data(),
+                      static_cast<int32_t>(bytes.size()), &status);
+        if (U_SUCCESS(status))
+            text.resize(static_cast<size_t>(length));
+        else
+            text = utf8Mark ? platform::toUtf16(bytes) : fromSystemCodePage(bytes);
+        splitLines(text, onLine);
         return;
     }
     // A trailing odd byte is half a code unit and is dropped. Unpaired surrogates are

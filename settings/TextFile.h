@@ -1,8 +1,9 @@
 #pragma once
 // Line-oriented text files: settings, themes' "settings.ini", languages and the
 // contact cache. A file is UTF-16 (little- or big-endian) when it starts with a
-// byte-order mark, otherwise 8-bit text in the system code page. Lines end at CR, LF
-// or CR LF and are delivered whole, whatever their length.
+// byte-order mark, UTF-8 when it is valid UTF-8 (a UTF-8 mark is skipped), otherwise
+// 8-bit text in the system code page. Lines end at CR, LF or CR LF and are delivered
+// whole, whatever their length.
 
 #include <functional>
 #include <string>

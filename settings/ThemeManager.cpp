@@ -5,7 +5,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "settings/TextFile.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <cstdio>
 
@@ -73,8 +73,8 @@ bool ThemeManager::applyTheme(SettingStore& store, std::u16string_view archivePa
         reportBrokenTheme(archivePath);
         return false;
     }
-    // The entry is read like a settings file: UTF-16 with a byte-order mark, otherwise
-    // the system code page.
+    // The entry is read like a settings file: UTF-16 with a byte-order mark, UTF-8 when
+    // valid, otherwise the system code page.
     decodeTextLines(bytes, [&store](std::u16string_view line) { store.addLine(line); });
     return true;
 }

@@ -3,7 +3,7 @@
 // itself, and optionally clickable.
 
 #include "ui/Action.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 #include "ui/LightControl.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 
 #include "settings/Background.h"
 #include "settings/Font.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <benchmark/benchmark.h>
 

@@ -39,11 +39,13 @@ fs::path deviceFolder() {
 
 fs::path resolveProgramPath(std::u16string_view name) {
     std::string utf8 = toUtf8(name);
-    bool hasSeparator = utf8.find_first_of("/\\") != std::string::npos;
     for (auto& c : utf8)
         if (c == '\\')
             c = '/';
-    return hasSeparator ? fs::path(utf8) : programFolder() / utf8;
+    // The phone had no current directory: a relative path, with folders or without,
+    // could only mean one below the program, so a start from elsewhere looks the same.
+    fs::path path(utf8);
+    return path.is_absolute() ? path : programFolder() / path;
 }
 
 bool ensureFolder(const fs::path& folder) {

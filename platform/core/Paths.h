@@ -12,8 +12,8 @@ namespace vantrel::platform {
 std::filesystem::path programFolder();
 std::filesystem::path deviceFolder();
 
-// A name without a directory separator ('/' or '\') is taken relative to the program's
-// folder; anything else is used as given (backslashes become slashes).
+// Backslashes become slashes; an absolute path is used as given, any other is taken
+// relative to the program's folder ("images\x.png" is "<program folder>/images/x.png").
 std::filesystem::path resolveProgramPath(std::u16string_view name);
 
 // Creates the folder (and its parents) when missing; false when that is impossible.

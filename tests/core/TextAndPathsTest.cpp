@@ -24,10 +24,12 @@ TEST(Utf, AsciiCaseHelpersLeaveOtherLettersAlone) {
     EXPECT_FALSE(equalsIgnoreAsciiCase(u"ab", u"abc"));
 }
 
-TEST(Paths, NamesWithoutSeparatorResolveInTheProgramFolder) {
+TEST(Paths, RelativePathsResolveInTheProgramFolderAndAbsoluteOnesStay) {
     EXPECT_EQ(resolveProgramPath(u"settings.ini"), programFolder() / "settings.ini");
     EXPECT_EQ(resolveProgramPath(u"/tmp/x.ini"), std::filesystem::path("/tmp/x.ini"));
-    EXPECT_EQ(resolveProgramPath(u"themes\\dark.zip"), std::filesystem::path("themes/dark.zip"));
+    EXPECT_EQ(resolveProgramPath(u"\\tmp\\x.ini"), std::filesystem::path("/tmp/x.ini"));
+    EXPECT_EQ(resolveProgramPath(u"themes\\dark.zip"), programFolder() / "themes/dark.zip");
+    EXPECT_EQ(resolveProgramPath(u"images/x.png"), programFolder() / "images/x.png");
     EXPECT_EQ(deviceFolder(), std::filesystem::path(std::getenv("VANTREL_DEVICE")));
 }
 

@@ -3,9 +3,12 @@
 // registry.
 
 #include "platform/core/Paths.h"
+#include "platform/imaging/ImageDecoder.h"
+#include "platform/imaging/PngWriter.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
+#include "tests/zip/ZipBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +139,41 @@ TEST_F(Startup, TheInterceptorIsRegisteredOnlyWhileItsRuleIsMissing) {
     std::string calls;
     EXPECT_TRUE(platform::readWholeFile(platform::programFolder() / "register-calls.txt", calls));
     EXPECT_EQ(calls, "x") << "the second start found the rule and loaded nothing";
+}
+
+TEST_F(Startup, TheLanguageOverrulesTheThemeAndTheUserFileBothFromAnyDirectory) {
+    fs::path home = platform::programFolder();
+    ASSERT_TRUE(test::writeZip(home / "look.zip",
+                               {{"settings.ini", "panel.contactcontainer.background=fill(#FF0000)\r\n"
+                                                 "header.*.background=fill(#00FF00)\r\n"
+                                                 "header.*.nonetwork.text=Theme net\r\n"}}));
+    std::ofstream(home / "fr.lang.ini", std::ios::binary)
+        << "header.*.nonetwork.text=Pas de r\xC3\xA9seau\r\n";
+    // A path with folders, as themes for the phone wrote them.
+    std::ofstream(home / "settings.ini", std::ios::binary)
+        << "panel.contactcontainer.background=stretchimage(images\\blue.png)\r\n";
+    fs::create_directories(home / "images");
+    ASSERT_TRUE(platform::writePng(home / "images" / "blue.png",
+                                   platform::ArgbImage(4, 4, platform::argb(255, 0, 0, 255))));
+    using platform::registry::Root;
+    for (auto [name, value] : {std::pair{u"Theme", u"look.zip"}, {u"Language", u"fr.lang.ini"}})
+        ASSERT_TRUE(platform::registry::writeString(Root::currentUser, u"Software\\Vantrel\\Contact",
+                                                    name, value));
+
+    fs::path shot = home / "look.png", dump = home / "look.json";
+    std::string commands = script("screenshot " + shot.string() + "\ndump " + dump.string() + "\n");
+    // Started from elsewhere: nothing may depend on the current directory.
+    fs::path elsewhere = test::freshFolder("cwd");
+    auto result = test::runProcess(
+        {"/usr/bin/env", "-C", elsewhere.string(), vantrel(), "--headless", "--script", commands}, 10s);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    std::string json;
+    ASSERT_TRUE(platform::readWholeFile(dump, json));
+    EXPECT_NE(json.find("\"texts\":[\"\",\"Pas de r\xC3\xA9seau\","), std::string::npos) << json;
+    platform::DecodedImage screen = platform::decodeImageFile(shot);
+    ASSERT_TRUE(screen.ok()) << screen.error;
+    // The theme alone sets the header; the user's image hides the theme's red panel.
+    EXPECT_EQ(screen.image.at(240, 60), platform::argb(255, 0, 255, 0));
+    EXPECT_EQ(screen.image.at(240, 500), platform::argb(255, 0, 0, 255));
 }

@@ -1,7 +1,7 @@
 #include "settings/Background.h"
 
 #include "tests/gfx/GfxReference.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "settings/Box.h"
 #include "settings/Font.h"
 #include "tests/settings/ScreenForTest.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"

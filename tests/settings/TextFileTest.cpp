@@ -62,6 +62,24 @@ TEST(TextFile, EightBitTextUsesTheSystemCodePage) {
         GTEST_SKIP() << "this machine's locale uses " << systemCodePage();
     // Windows-1252: 0xE9 is é, 0x80 is the euro sign.
     EXPECT_EQ(linesOf("a=caf\xE9 \x80"), std::vector<std::u16string>{u"a=caf\u00E9 \u20AC"});
+    // One byte that cannot be UTF-8 sends the whole file through the code page, so an
+    // old theme's "Ã©" stays two letters.
+    EXPECT_EQ(linesOf("a=\xC3\xA9\nb=\xE9"),
+              (std::vector<std::u16string>{u"a=\u00C3\u00A9", u"b=\u00E9"}));
+}
+
+TEST(TextFile, ValidUtf8IsReadAsUtf8AndItsMarkIsSkipped) {
+    EXPECT_EQ(linesOf("a=T\xC3\xA9l\xC3\xA9\n\xF0\x9F\x98\x80=1"),
+              (std::vector<std::u16string>{u"a=T\u00E9l\u00E9", u"\U0001F600=1"}));
+    // The mark must not glue itself to the first key, or that line is lost.
+    writeBytes("marked.ini", "\xEF\xBB\xBFiconbutton.smsbutton.text=T\xC3\xA9l\xC3\xA9\r\n");
+    test::ScreenForTest screen(240, 320);
+    SettingStore store;
+    ASSERT_TRUE(store.loadFile(u"marked.ini"));
+    EXPECT_EQ(store.text(u"iconbutton", u"smsbutton", u"text"), u"T\u00E9l\u00E9");
+    // Behind a mark, a broken sequence spoils one character, not the file.
+    EXPECT_EQ(linesOf("\xEF\xBB\xBF\xC3\xA9\xC3"), std::vector<std::u16string>{u"\u00E9\uFFFD"});
+    EXPECT_TRUE(linesOf("\xEF\xBB\xBF").empty());
 }
 
 TEST(TextFile, OddBytesUnpairedSurrogatesAndBareMarks) {

@@ -5,7 +5,7 @@
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "tests/zip/ZipBuilder.h"
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include <gtest/gtest.h>
 

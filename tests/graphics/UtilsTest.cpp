@@ -1,4 +1,4 @@
-#include "ui/utils.h"
+#include "graphics/utils.h"
 
 #include "tests/gfx/GfxReference.h"
 
@@ -14,12 +14,17 @@ TEST(FitSize, KeepsTheAspectRatioWithOneSideAtItsMaximum) {
     EXPECT_EQ(fitSize(100, 100, 100, 200), (Size{50, 100}));
     EXPECT_EQ(fitSize(50, 80, 30, 30), (Size{50, 50}));
     EXPECT_EQ(fitSize(64, 64, 20, 20), (Size{64, 64}));
-    // A very wide picture: the width at full height overflows, so the width decides.
-    EXPECT_EQ(fitSize(100, 100, 100000, 1), (Size{100, 0}));
     // Sizes near the 32-bit limit must not overflow the intermediate.
     EXPECT_EQ(fitSize(100000, 100000, 2000000000, 1000000000), (Size{100000, 50000}));
     EXPECT_EQ(fitSize(0, 100, 10, 10), (Size{}));
     EXPECT_EQ(fitSize(100, 100, 0, 10), (Size{}));
+}
+
+TEST(FitSize, KeepsANeedleThinPictureOnePixelWideInsideTheBox) {
+    EXPECT_EQ(fitSize(120, 120, 2, 250), (Size{1, 120}));
+    EXPECT_EQ(fitSize(120, 120, 250, 2), (Size{120, 1}));
+    EXPECT_EQ(fitSize(100, 100, 1, 2000000000), (Size{1, 100}));
+    EXPECT_EQ(fitSize(100, 100, 2000000000, 1), (Size{100, 1}));
 }
 
 TEST(Fills, AlphaFillUsesTheShiftRuleAndBothFillsStayInsideTheClip) {

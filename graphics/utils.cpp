@@ -1,6 +1,8 @@
-#include "ui/utils.h"
+#include "graphics/utils.h"
 
 #include "platform/core/Debug.h"
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -14,13 +16,16 @@ Size fitSize(int maxWidth, int maxHeight, int width, int height) {
     if (maxWidth <= 0 || maxHeight <= 0 || width <= 0 || height <= 0)
         return {};
     // The width that goes with the full height decides which side touches its maximum.
+    // The other side keeps at least one pixel, so a needle-thin picture still shows as a
+    // line inside the box instead of vanishing.
     const int64_t widthAtFullHeight = static_cast<int64_t>(width) * maxHeight / height;
     Size result;
-    if (widthAtFullHeight > 0 && widthAtFullHeight <= maxWidth)
-        result = {static_cast<int>(widthAtFullHeight), maxHeight};
+    if (widthAtFullHeight <= maxWidth)
+        result = {static_cast<int>(std::max<int64_t>(widthAtFullHeight, 1)), maxHeight};
     else
-        result = {maxWidth, static_cast<int>(static_cast<int64_t>(height) * maxWidth / width)};
-    VT_DEBUGCHK("utils", result.height <= maxHeight);
+        result = {maxWidth, static_cast<int>(std::max<int64_t>(
+                                static_cast<int64_t>(height) * maxWidth / width, 1))};
+    VT_DEBUGCHK("utils", result.width <= maxWidth && result.height <= maxHeight);
     return result;
 }
 

@@ -1,4 +1,4 @@
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"

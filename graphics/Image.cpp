@@ -1,10 +1,10 @@
-#include "ui/Image.h"
+#include "graphics/Image.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
 #include "platform/imaging/ImageDecoder.h"
 #include "platform/zip/ZipArchive.h"
-#include "ui/utils.h"
+#include "graphics/utils.h"
 
 #include <algorithm>
 
