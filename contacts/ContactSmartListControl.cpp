@@ -558,6 +558,14 @@ void ContactSmartListControl::onTyped() {
     invalidate(rect());
 }
 
+bool ContactSmartListControl::reachesLetter(const IListItem& item, char16_t letter) const {
+    SortKey key = sortKeyOf(&item);
+    if (key.empty || !key.bytes)
+        return false;
+    std::string letterKey = collationKey(std::u16string_view(&letter, 1));
+    return *key.bytes >= letterKey;
+}
+
 // ---- clicks ----
 
 void ContactSmartListControl::route(std::u16string text) { lastRoute_ = std::move(text); }
@@ -631,6 +639,18 @@ void ContactSmartListControl::reloadSettings() {
 void ContactSmartListControl::describe(DumpWriter& out) const {
     SmartListControl::describe(out);
     out.add("total", static_cast<int>(allItems().size()));
+    // The row at the list's top edge: where a letter jump or a scroll has taken the view.
+    int top = 0;
+    for (const IListItem* item : shownItems()) {
+        if (top + item->height() > scrollOffset()) {
+            if (auto* contact = dynamic_cast<const ContactListItem*>(item))
+                out.add("top", std::u16string_view(contact->record().firstLine));
+            else if (auto* separator = dynamic_cast<const SeparatorItem*>(item))
+                out.add("top", std::u16string_view(separator->text()));
+            break;
+        }
+        top += item->height();
+    }
     DumpValue::Array names;
     for (const IListItem* item : shownItems())
         if (auto* contact = dynamic_cast<const ContactListItem*>(item))

@@ -112,6 +112,8 @@ public:
     // ---- control functions ----
 
     platform::Rect onKey(int virtualKey, char16_t character) override;
+    // In the collation order of the rows: "Álvarez" comes before the jump to "B".
+    bool reachesLetter(const IListItem& item, char16_t letter) const override;
     void reloadSettings() override;
     // Offset, shown and filtered-out rows, typed text, the last route.
     void describe(DumpWriter& out) const override;
