@@ -42,31 +42,52 @@ std::deque<LoaderBatch> ContactLoader::take() {
     return std::exchange(queue_, {});
 }
 
-void ContactLoader::push(LoaderBatch::Kind kind, LoadedContact* contact, LoadedPicture* picture) {
+void ContactLoader::add(LoaderBatch::Kind kind, LoadedContact* contact, LoadedPicture* picture) {
+    if (pending_.kind != kind)
+        flush();
+    pending_.kind = kind;
+    if (contact)
+        pending_.contacts.push_back(std::move(*contact));
+    if (picture)
+        pending_.pictures.push_back(std::move(*picture));
+    const size_t chunk = chunks_ == 0 ? 32 : 256;
+    if (pending_.contacts.size() + pending_.pictures.size() >= chunk)
+        flush();
+}
+
+void ContactLoader::flush(std::optional<LoaderBatch::Kind> step) {
+    const bool collected = !pending_.contacts.empty() || !pending_.pictures.empty();
+    if (!collected && !step)
+        return;
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
-        if (queue_.empty() || queue_.back().kind != kind || (!contact && !picture))
-            queue_.push_back({kind, {}, {}});
-        if (contact)
-            queue_.back().contacts.push_back(std::move(*contact));
-        if (picture)
-            queue_.back().pictures.push_back(std::move(*picture));
+        if (collected) {
+            queue_.push_back(LoaderBatch{pending_.kind, std::move(pending_.contacts),
+                                         std::move(pending_.pictures)});
+            ++chunks_;
+        }
+        if (step)
+            queue_.push_back(LoaderBatch{*step, {}, {}});
         wake = !std::exchange(wakePosted_, true);
     }
+    pending_.contacts.clear();
+    pending_.pictures.clear();
     if (wake)
         platform::postMessage(window_, wakeMessage_);
 }
 
 void ContactLoader::run() {
-    // Below the interface thread, as the phone ran it: painting and input come first.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
+    // The cache is read at the interface's own priority: it is what the user waits
+    // for. The store pass and the pictures then run below it, as the phone ran the
+    // whole load, so painting and input come first.
     readCache();
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
     if (!stop_ && settings_.readStore && store_)
         readStore();
     if (!stop_ && store_)
         readPictures();
-    push(LoaderBatch::Kind::finished);
+    flush(LoaderBatch::Kind::finished);
     running_ = false;
 }
 
@@ -77,9 +98,9 @@ void ContactLoader::readCache() {
             return;
         LoadedContact contact{std::move(record), {}};
         contact.keys = makeSearchKeys(contact.record);
-        push(LoaderBatch::Kind::cached, &contact);
+        add(LoaderBatch::Kind::cached, &contact);
     }
-    push(LoaderBatch::Kind::cacheDone);
+    flush(LoaderBatch::Kind::cacheDone);
 }
 
 void ContactLoader::readStore() {
@@ -101,7 +122,7 @@ void ContactLoader::readStore() {
         contact.keys = makeSearchKeys(contact.record);
         stored_.push_back(contact.record);
         keys.push_back(contact.keys.collation);
-        push(LoaderBatch::Kind::stored, &contact);
+        add(LoaderBatch::Kind::stored, &contact);
     }
     collection.reset();
 
@@ -114,8 +135,9 @@ void ContactLoader::readStore() {
     records.reserve(order.size());
     for (size_t i : order)
         records.push_back(&stored_[i]);
+    flush();
     ContactCache::write(settings_.cacheFile, records);
-    push(LoaderBatch::Kind::storeDone);
+    flush(LoaderBatch::Kind::storeDone);
 }
 
 void ContactLoader::readPictures() {
@@ -128,7 +150,7 @@ void ContactLoader::readPictures() {
                               store_->loadPicture(record.objectId, settings_.pictureWidth,
                                                   settings_.pictureHeight)};
         if (!picture.picture.isEmpty())
-            push(LoaderBatch::Kind::pictures, nullptr, &picture);
+            add(LoaderBatch::Kind::pictures, nullptr, &picture);
     }
 }
 

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -83,10 +84,12 @@ private:
     void readCache();
     void readStore();
     void readPictures();
-    // Appends to the last batch when it is of the same kind, and wakes the list when
-    // the queue was empty.
-    void push(LoaderBatch::Kind kind, LoadedContact* contact = nullptr,
-              LoadedPicture* picture = nullptr);
+    // Collects records and pictures on the loader's side; they are handed over in
+    // chunks, so the queue's lock is taken once a chunk, never once a contact.
+    void add(LoaderBatch::Kind kind, LoadedContact* contact, LoadedPicture* picture = nullptr);
+    // Hands over what was collected, then a batch of `kind` when it is a step of its
+    // own (cacheDone, storeDone, finished); wakes the list when the queue was empty.
+    void flush(std::optional<LoaderBatch::Kind> step = std::nullopt);
 
     platform::WindowHandle window_;
     uint32_t wakeMessage_;
@@ -94,6 +97,11 @@ private:
     std::shared_ptr<ContactStoreAccess> store_;
     // What the store pass found, for the cache and the picture pass.
     std::vector<ContactRecord> stored_;
+
+    // The chunk being collected, and how many chunks went over so far: the first is
+    // small, so the first screen of the cache shows at once.
+    LoaderBatch pending_{LoaderBatch::Kind::cached, {}, {}};
+    int chunks_ = 0;
 
     std::mutex mutex_;
     std::deque<LoaderBatch> queue_;
