@@ -8,9 +8,7 @@ namespace vantrel {
 
 namespace {
 
-const ContactListItem* contactOf(const IListItem& item) {
-    return dynamic_cast<const ContactListItem*>(&item);
-}
+const ContactListItem* contactOf(const IListItem& item) { return asContact(&item); }
 
 } // namespace
 

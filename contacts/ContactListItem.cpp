@@ -1,6 +1,7 @@
 #include "contacts/ContactListItem.h"
 
 #include "contacts/ContactSmartListControl.h"
+#include "graphics/Image.h"
 #include "lists/SmartListControl.h"
 #include "platform/core/Utf.h"
 #include "platform/text/TextDrawing.h"
@@ -8,7 +9,8 @@
 #include "settings/SettingStore.h"
 #include "settings/TextFormatter.h"
 #include "ui/ControlDump.h"
-#include "graphics/Image.h"
+
+#include <typeinfo>
 
 namespace vantrel {
 
@@ -161,6 +163,21 @@ void ContactListItem::describe(DumpWriter& out) const {
     out.add("picture", picture_ != nullptr);
     if (isSelected())
         out.add("selected", true);
+}
+
+const ContactListItem* asContact(const IListItem* item) {
+    if (!item)
+        return nullptr;
+    const std::type_info& type = typeid(*item);
+    if (type == typeid(ContactListItem) || type == typeid(NewContactListItem) ||
+        type == typeid(SmsContactListItem))
+        return static_cast<const ContactListItem*>(item);
+    // Rows of contact classes made elsewhere still count.
+    return dynamic_cast<const ContactListItem*>(item);
+}
+
+ContactListItem* asContact(IListItem* item) {
+    return const_cast<ContactListItem*>(asContact(static_cast<const IListItem*>(item)));
 }
 
 // ---- the two special rows ----

@@ -135,4 +135,10 @@ public:
     Kind kind() const override { return Kind::sms; }
 };
 
+// The row as a contact row, or null for any other row. NOTE: filters and the sort ask
+// this of every row of the list at each keystroke; an exact type test costs a
+// fraction of a dynamic_cast, which matters at 100,000 rows.
+const ContactListItem* asContact(const IListItem* item);
+ContactListItem* asContact(IListItem* item);
+
 } // namespace vantrel

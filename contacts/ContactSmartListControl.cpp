@@ -15,6 +15,8 @@
 #include "graphics/Image.h"
 
 #include <algorithm>
+#include <typeinfo>
+#include <iterator>
 
 namespace vantrel {
 
@@ -40,10 +42,10 @@ struct SortKey {
 };
 
 SortKey sortKeyOf(const IListItem* item) {
-    if (auto* contact = dynamic_cast<const ContactListItem*>(item))
+    if (auto* contact = asContact(item))
         return {contact->record().sortKey.empty(), &contact->searchKeys().collation};
-    if (auto* separator = dynamic_cast<const ContactSeparatorItem*>(item))
-        return {false, &separator->key()};
+    if (item && typeid(*item) == typeid(ContactSeparatorItem))
+        return {false, &static_cast<const ContactSeparatorItem*>(item)->key()};
     return {};
 }
 
@@ -165,8 +167,18 @@ void ContactSmartListControl::onLoaderMessage() {
     if (!loader_)
         return;
     std::deque<LoaderBatch> batches = loader_->take();
-    for (LoaderBatch& batch : batches)
+    // Consecutive chunks of one kind are applied as one: one merge and one filter run
+    // for everything that arrived while the interface was busy.
+    for (size_t i = 0; i < batches.size(); ++i) {
+        LoaderBatch& batch = batches[i];
+        while (i + 1 < batches.size() && batches[i + 1].kind == batch.kind &&
+               (!batch.contacts.empty() || !batch.pictures.empty())) {
+            LoaderBatch& next = batches[++i];
+            std::move(next.contacts.begin(), next.contacts.end(), std::back_inserter(batch.contacts));
+            std::move(next.pictures.begin(), next.pictures.end(), std::back_inserter(batch.pictures));
+        }
         apply(batch);
+    }
     if (batches.empty())
         return;
     invalidate(rect());
@@ -277,28 +289,24 @@ void ContactSmartListControl::mergeIn(std::vector<ItemRef> added) {
     std::stable_sort(added.begin(), added.end(), [](const ItemRef& a, const ItemRef& b) {
         return comesBefore(sortKeyOf(a.get()), sortKeyOf(b.get()));
     });
-    // NOTE: one linear merge per batch instead of a sort of the whole list: the list
-    // is already in order, and a batch is as large as what the loader queued while the
-    // interface was busy, so a 100,000-contact load costs a few dozen merges.
+    // NOTE: each new row finds its place by binary search and the rows between places
+    // move as pointers, so a batch of k rows costs k log n key reads and one pass of
+    // pointer moves, never a sort of the whole list or a key read per existing row.
     std::vector<ItemRef>& all = allItemsRef();
     std::vector<ItemRef> merged;
     merged.reserve(all.size() + added.size());
-    size_t i = 0;
-    size_t j = 0;
-    SortKey current = i < all.size() ? sortKeyOf(all[i].get()) : SortKey{};
-    while (i < all.size() && j < added.size()) {
-        if (comesBefore(sortKeyOf(added[j].get()), current)) {
-            merged.push_back(std::move(added[j++]));
-        } else {
-            merged.push_back(std::move(all[i++]));
-            if (i < all.size())
-                current = sortKeyOf(all[i].get());
-        }
+    auto from = all.begin();
+    for (ItemRef& item : added) {
+        SortKey key = sortKeyOf(item.get());
+        // After the rows with an equal key: what was there first stays first.
+        auto at = std::upper_bound(from, all.end(), key, [](const SortKey& k, const ItemRef& row) {
+            return comesBefore(k, sortKeyOf(row.get()));
+        });
+        std::move(from, at, std::back_inserter(merged));
+        merged.push_back(std::move(item));
+        from = at;
     }
-    for (; i < all.size(); ++i)
-        merged.push_back(std::move(all[i]));
-    for (; j < added.size(); ++j)
-        merged.push_back(std::move(added[j]));
+    std::move(from, all.end(), std::back_inserter(merged));
     all = std::move(merged);
     refilter();
 }
