@@ -236,6 +236,9 @@ sqlite3* ContactStore::openReader() {
         return nullptr;
     }
     sqlite3_busy_timeout(db, 5000);
+    // A pass over every contact reads the whole file; mapped, it costs no copy and no
+    // system call a page.
+    sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     return db;
