@@ -323,7 +323,21 @@ std::u16string decodedText(const ContentLine& line) {
               std::find(line.bareParams.begin(), line.bareParams.end(), "QUOTED-PRINTABLE") !=
                   line.bareParams.end();
     std::string bytes = qp ? decodeQuotedPrintable(line.value) : std::string(line.value);
-    return toText(bytes, line.first("CHARSET"));
+    // Phones wrote line breaks as CR LF inside quoted-printable values; the store keeps
+    // a line break as one LF, as every other text of the product.
+    std::u16string text = toText(bytes, line.first("CHARSET"));
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            out += u'\n';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------------------- mapping
@@ -636,7 +650,8 @@ VCardBatch readVCards(std::string_view text) {
         std::string reason;
         if (tooLong)
             reason = "a line longer than " + std::to_string(maxVCardLine >> 20) + " MiB";
-        if (reason.empty() && parseContentLine(content, line, reason)) {
+        // The whole line, not the trimmed one: blanks at the end belong to the value.
+        if (reason.empty() && parseContentLine(logical, line, reason)) {
             if (line.name == "VERSION") {
                 std::string_view version = trimmed(line.value);
                 if (version != "2.1" && version != "3.0" && version != "4.0")

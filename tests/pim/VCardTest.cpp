@@ -60,7 +60,7 @@ TEST(VCard, ReadsAPhoneExportIn21WithQuotedPrintableCharsetsAndSoftBreaks) {
     EXPECT_EQ(text(c, prop::homeStreet), u"Bahnhofsträsse 1");
     EXPECT_EQ(text(c, prop::homeCity), u"Zürich");
     EXPECT_EQ(text(c, prop::homePostalCode), u"8001");
-    EXPECT_EQ(text(c, prop::note), u"Erste Zeile\r\nzweite Zeile");
+    EXPECT_EQ(text(c, prop::note), u"Erste Zeile\nzweite Zeile");
     EXPECT_EQ(text(c, prop::email1), u"juergen@example.ch");
 }
 
