@@ -132,6 +132,7 @@ ContactStore::~ContactStore() {
 }
 
 bool ContactStore::ready() {
+    std::lock_guard lock(mutex_);
     return run("opening", [] { return SqliteFile::Outcome::ok; });
 }
 
