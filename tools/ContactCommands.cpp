@@ -40,6 +40,16 @@ int fail(const std::string& what) {
     return 1;
 }
 
+// One contact a line, fields split by tabs: a tab or line break inside a value would
+// break the line apart, so it shows as a space.
+std::string field(const std::u16string& text) {
+    std::string out = toUtf8(text);
+    for (char& c : out)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return out;
+}
+
 PropId favoriteId(PimApp& app) {
     const std::u16string_view names[] = {u"is_favorite2"};
     std::vector<PropId> ids;
@@ -71,13 +81,13 @@ int list(PimApp& app) {
         if (!items->getProps(i, ids, values))
             return fail("cannot read the contact store");
         // ID, file-as name, "*" for a favourite, then type=number and the e-mail address.
-        std::string line = std::to_string(values[0].number) + "\t" + toUtf8(values[1].text) +
+        std::string line = std::to_string(values[0].number) + "\t" + field(values[1].text) +
                            "\t" + (values[2].found() && values[2].boolean() ? "*" : "-");
         for (size_t p = 0; p < std::size(phones); ++p)
             if (values[4 + p].found())
-                line += "\t" + std::string(phones[p].second) + "=" + toUtf8(values[4 + p].text);
+                line += "\t" + std::string(phones[p].second) + "=" + field(values[4 + p].text);
         if (values[3].found())
-            line += "\temail=" + toUtf8(values[3].text);
+            line += "\temail=" + field(values[3].text);
         std::printf("%s\n", line.c_str());
     }
     return 0;
