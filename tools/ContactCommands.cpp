@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 namespace vantrel::tools {
@@ -126,7 +127,9 @@ int add(PimApp& app, const std::vector<std::string>& args) {
         return fail("cannot set the contact's properties");
     if (!picture.empty()) {
         std::string bytes;
-        if (!readWholeFile(picture, bytes) || bytes.empty() || bytes.size() > maxPictureBytes)
+        std::error_code error;
+        uintmax_t size = std::filesystem::file_size(picture, error);
+        if (error || size == 0 || size > maxPictureBytes || !readWholeFile(picture, bytes))
             return fail("cannot read the picture " + picture);
         if (!storePicture(*item, std::vector<uint8_t>(bytes.begin(), bytes.end())))
             return fail("cannot store the picture");
@@ -153,7 +156,15 @@ int import(PimApp& app, const std::vector<std::string>& files) {
     bool skipped = false;
     for (const std::string& file : files) {
         std::string text;
-        if (!readWholeFile(file, text)) {
+        std::error_code error;
+        uintmax_t size = std::filesystem::file_size(file, error);
+        if (!error && size > maxVCardBytes) {
+            std::fprintf(stderr, "%s: larger than %zu MiB; not read\n", file.c_str(),
+                         maxVCardBytes >> 20);
+            skipped = true;
+            continue;
+        }
+        if (error || !readWholeFile(file, text)) {
             std::fprintf(stderr, "%s: cannot read the file\n", file.c_str());
             skipped = true;
             continue;
