@@ -240,7 +240,7 @@ std::vector<uint8_t> avatarPng(DemoRandom& random) {
 
 } // namespace
 
-bool seedDemoContacts(PimApp& app, uint32_t count, uint64_t seed, std::vector<DemoContact>& made) {
+bool seedDemoContacts(PimApp& app, uint32_t count, uint32_t seed, std::vector<DemoContact>& made) {
     DemoRandom random(seed);
     AsciiNames ascii;
     const std::u16string_view favoriteName[] = {u"is_favorite2"};
