@@ -60,8 +60,9 @@ TEST_F(PimStore, NewItemIsStoredOnlyBySaveAndReadsBackByIdAndIndex) {
     auto item = app->createItem(itemContact);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->oid(), invalidOid);
-    ASSERT_TRUE(item->setProps(0, std::vector{PropValue::ofString(prop::firstName, u"Ada"),
-                                              PropValue::ofString(prop::mobilePhone, u"+41 79 1")}));
+    ASSERT_TRUE(
+        item->setProps(0, std::vector{PropValue::ofString(prop::firstName, u"Ada"),
+                                      PropValue::ofString(prop::mobilePhone, u"+41 79 1")}));
     EXPECT_EQ(app->getDefaultFolder(folderContacts)->getItems()->count(), 0u);
     ASSERT_TRUE(item->save());
     ASSERT_NE(item->oid(), invalidOid);
@@ -101,8 +102,8 @@ TEST_F(PimStore, CollectionFollowsLocaleCollationAndKeepsEqualNamesInCreationOrd
     add(u"Anna", u"Abel");
     Oid second = add(u"Hans", u"Müller");
     add(u"", u"ábalo");
-    std::vector<std::u16string> expected{u"ábalo",        u"Abel, Anna",     u"Eder, Éva",
-                                         u"Müller, Hans", u"Müller, Hans",   u"Zwingli, Zoë",
+    std::vector<std::u16string> expected{u"ábalo",          u"Abel, Anna",   u"Eder, Éva",
+                                         u"Müller, Hans",   u"Müller, Hans", u"Zwingli, Zoë",
                                          u"Алексеев, Борис"};
     EXPECT_EQ(fileAsInOrder(), expected);
 
@@ -265,7 +266,7 @@ TEST_F(PimStore, LocalChangesArePostedToTheLogonWindowOnceAsked) {
 
     auto folder = app->getDefaultFolder(folderContacts);
     ASSERT_TRUE(folder->setProps(0, std::vector{PropValue::ofUint32(prop::folderNotifications,
-                                                                   notifyLocal | notifyRemote)}));
+                                                                    notifyLocal | notifyRemote)}));
     Oid oid = add(u"Now", u"Posted");
     auto item = app->getItemFromOidEx(oid);
     item->setProps(0, std::vector{PropValue::ofString(prop::note, u"x")});
