@@ -278,7 +278,17 @@ TEST_F(PimStore, LocalChangesArePostedToTheLogonWindowOnceAsked) {
                                  {pimItemDeletedLocal, oid},
                                  {pimItemDeletedLocal, quiet}};
     EXPECT_EQ(drain(window), expected);
+
+    // A new logon moves the notifications to its window; the folder setting stays.
+    WindowHandle next = createWindow(u"pimtest", u"Next", Rect{0, 0, 10, 10}, false);
+    ASSERT_TRUE(app->logon(next));
+    Oid later = add(u"After", u"Logon");
+    // drain() takes every queued message and keeps those of the window it is given.
+    EXPECT_EQ(drain(next), (std::vector<Posted>{{pimItemCreatedLocal, later}}));
     app->logoff();
+    add(u"After", u"Logoff");
+    EXPECT_TRUE(drain(next).empty());
+    destroyWindow(next);
     destroyWindow(window);
 }
 
