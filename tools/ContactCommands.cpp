@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 namespace vantrel::tools {
@@ -40,6 +41,16 @@ int fail(const std::string& what) {
     return 1;
 }
 
+// One contact a line, fields split by tabs: a tab or line break inside a value would
+// break the line apart, so it shows as a space.
+std::string field(const std::u16string& text) {
+    std::string out = toUtf8(text);
+    for (char& c : out)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return out;
+}
+
 PropId favoriteId(PimApp& app) {
     const std::u16string_view names[] = {u"is_favorite2"};
     std::vector<PropId> ids;
@@ -57,12 +68,16 @@ int list(PimApp& app) {
     if (!items)
         return fail("cannot read the contact store");
     PropId favorite = favoriteId(app);
-    const std::pair<PropId, const char*> phones[] = {
-        {prop::mobilePhone, "mobile"},   {prop::businessPhone, "business1"},
-        {prop::businessPhone2, "business2"}, {prop::homePhone, "home1"},
-        {prop::homePhone2, "home2"},     {prop::pager, "pager"},
-        {prop::carPhone, "car"},         {prop::radioPhone, "radio"},
-        {prop::companyPhone, "company"}, {prop::assistantPhone, "assistant"}};
+    const std::pair<PropId, const char*> phones[] = {{prop::mobilePhone, "mobile"},
+                                                     {prop::businessPhone, "business1"},
+                                                     {prop::businessPhone2, "business2"},
+                                                     {prop::homePhone, "home1"},
+                                                     {prop::homePhone2, "home2"},
+                                                     {prop::pager, "pager"},
+                                                     {prop::carPhone, "car"},
+                                                     {prop::radioPhone, "radio"},
+                                                     {prop::companyPhone, "company"},
+                                                     {prop::assistantPhone, "assistant"}};
     std::vector<PropId> ids{prop::oid, prop::fileAs, favorite, prop::email1};
     for (const auto& [id, name] : phones)
         ids.push_back(id);
@@ -71,13 +86,13 @@ int list(PimApp& app) {
         if (!items->getProps(i, ids, values))
             return fail("cannot read the contact store");
         // ID, file-as name, "*" for a favourite, then type=number and the e-mail address.
-        std::string line = std::to_string(values[0].number) + "\t" + toUtf8(values[1].text) +
-                           "\t" + (values[2].found() && values[2].boolean() ? "*" : "-");
+        std::string line = std::to_string(values[0].number) + "\t" + field(values[1].text) + "\t" +
+                           (values[2].found() && values[2].boolean() ? "*" : "-");
         for (size_t p = 0; p < std::size(phones); ++p)
             if (values[4 + p].found())
-                line += "\t" + std::string(phones[p].second) + "=" + toUtf8(values[4 + p].text);
+                line += "\t" + std::string(phones[p].second) + "=" + field(values[4 + p].text);
         if (values[3].found())
-            line += "\temail=" + toUtf8(values[3].text);
+            line += "\temail=" + field(values[3].text);
         std::printf("%s\n", line.c_str());
     }
     return 0;
@@ -85,11 +100,11 @@ int list(PimApp& app) {
 
 int add(PimApp& app, const std::vector<std::string>& args) {
     static const std::map<std::string, PropId> options = {
-        {"--first", prop::firstName},  {"--last", prop::lastName},
-        {"--fileas", prop::fileAs},    {"--company", prop::company},
+        {"--first", prop::firstName},    {"--last", prop::lastName},
+        {"--fileas", prop::fileAs},      {"--company", prop::company},
         {"--mobile", prop::mobilePhone}, {"--home", prop::homePhone},
         {"--work", prop::businessPhone}, {"--email", prop::email1},
-        {"--city", prop::homeCity},    {"--categories", prop::categories},
+        {"--city", prop::homeCity},      {"--categories", prop::categories},
         {"--note", prop::note}};
     auto item = app.createItem(itemContact);
     std::vector<PropValue> values;
@@ -116,7 +131,9 @@ int add(PimApp& app, const std::vector<std::string>& args) {
         return fail("cannot set the contact's properties");
     if (!picture.empty()) {
         std::string bytes;
-        if (!readWholeFile(picture, bytes) || bytes.empty() || bytes.size() > maxPictureBytes)
+        std::error_code error;
+        uintmax_t size = std::filesystem::file_size(picture, error);
+        if (error || size == 0 || size > maxPictureBytes || !readWholeFile(picture, bytes))
             return fail("cannot read the picture " + picture);
         if (!storePicture(*item, std::vector<uint8_t>(bytes.begin(), bytes.end())))
             return fail("cannot store the picture");
@@ -143,14 +160,23 @@ int import(PimApp& app, const std::vector<std::string>& files) {
     bool skipped = false;
     for (const std::string& file : files) {
         std::string text;
-        if (!readWholeFile(file, text)) {
+        std::error_code error;
+        uintmax_t size = std::filesystem::file_size(file, error);
+        if (!error && size > maxVCardBytes) {
+            std::fprintf(stderr, "%s: larger than %zu MiB; not read\n", file.c_str(),
+                         maxVCardBytes >> 20);
+            skipped = true;
+            continue;
+        }
+        if (error || !readWholeFile(file, text)) {
             std::fprintf(stderr, "%s: cannot read the file\n", file.c_str());
             skipped = true;
             continue;
         }
         VCardBatch batch = readVCards(text);
         for (const VCardProblem& problem : batch.problems) {
-            std::fprintf(stderr, "%s:%zu: %s\n", file.c_str(), problem.line, problem.reason.c_str());
+            std::fprintf(stderr, "%s:%zu: %s\n", file.c_str(), problem.line,
+                         problem.reason.c_str());
             skipped |= problem.skipped;
         }
         for (const VCardContact& contact : batch.contacts) {

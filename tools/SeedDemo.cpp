@@ -42,7 +42,7 @@ int runSeedDemo(const std::vector<std::string>& args) {
                            : args[i] == "--messages" ? &messages
                            : args[i] == "--seed"     ? &seed
                                                      : nullptr;
-        uint64_t limit = target == &seed ? UINT64_MAX : 1000000;
+        uint64_t limit = target == &seed ? UINT32_MAX : 1000000;
         if (!target || !parseNumber(args[i + 1], limit, *target))
             return usage();
     }
@@ -61,7 +61,7 @@ int runSeedDemo(const std::vector<std::string>& args) {
     }
     items.reset();
     std::vector<DemoContact> made;
-    if (!seedDemoContacts(*app, static_cast<uint32_t>(contacts), seed, made))
+    if (!seedDemoContacts(*app, static_cast<uint32_t>(contacts), static_cast<uint32_t>(seed), made))
         return 1;
     std::printf("seeded %zu contacts\n", made.size());
     if (messages > 0)

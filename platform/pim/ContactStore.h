@@ -64,6 +64,7 @@ public:
 
 private:
     using Outcome = SqliteFile::Outcome;
+    // Callers hold mutex_.
     bool run(const char* what, const std::function<Outcome()>& operation);
     Outcome checkCollation();
     Outcome journal(Oid oid, ChangeKind kind);

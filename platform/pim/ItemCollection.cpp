@@ -1,6 +1,7 @@
 #include "platform/pim/ItemCollection.h"
 
 #include "platform/pim/ContactStore.h"
+#include "platform/pim/PropertyBlob.h"
 
 #include <sqlite3.h>
 
@@ -28,6 +29,7 @@ struct ItemCollection::Snapshot {
     std::string keys;
     // The index the cursor answers when stepped, 0 when it must seek first.
     uint32_t next = 0;
+    PropertyView view;
 
     ~Snapshot() {
         sqlite3_finalize(cursor);
@@ -75,7 +77,9 @@ ItemCollection::ItemCollection(std::unique_ptr<Snapshot> snapshot)
 
 ItemCollection::~ItemCollection() = default;
 
-uint32_t ItemCollection::count() const { return static_cast<uint32_t>(snapshot_->oids.size()); }
+uint32_t ItemCollection::count() const {
+    return static_cast<uint32_t>(snapshot_->oids.size());
+}
 
 bool ItemCollection::getProps(uint32_t index, std::span<const PropId> ids,
                               std::vector<PropValue>& values) {
@@ -98,10 +102,10 @@ bool ItemCollection::getProps(uint32_t index, std::span<const PropId> ids,
         return false; // cannot happen inside one snapshot; a broken file at most
     s.next = index + 1;
     const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(s.cursor, 1));
-    PropertyView view({bytes, bytes ? static_cast<size_t>(sqlite3_column_bytes(s.cursor, 1)) : 0});
+    s.view.reset({bytes, bytes ? static_cast<size_t>(sqlite3_column_bytes(s.cursor, 1)) : 0});
     values.reserve(ids.size());
     for (PropId id : ids)
-        values.push_back(id == prop::oid ? PropValue::ofUint32(id, oid) : view.get(id));
+        values.push_back(id == prop::oid ? PropValue::ofUint32(id, oid) : s.view.get(id));
     return true;
 }
 

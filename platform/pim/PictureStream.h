@@ -1,7 +1,8 @@
 #pragma once
 // The picture of a contact as a stream, the way the old platform handed it out: read it
 // whole, or size it, write it and commit. An empty committed picture removes it.
-// Pictures are bounded (maxPictureBytes); a larger size or write fails.
+// Pictures are bounded (maxPictureBytes); a larger size or write fails. A stream
+// borrows the item that opened it, which must outlive it.
 
 #include <cstddef>
 #include <cstdint>

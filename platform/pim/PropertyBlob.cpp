@@ -1,5 +1,6 @@
 #include "platform/pim/PropertyBlob.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vantrel::platform::pim {
@@ -57,7 +58,9 @@ PropValue PropValue::ofUint32(PropId id, uint32_t number) {
     return value;
 }
 
-PropValue PropValue::ofBoolean(PropId id, bool on) { return ofUint32(id, on ? 1 : 0); }
+PropValue PropValue::ofBoolean(PropId id, bool on) {
+    return ofUint32(id, on ? 1 : 0);
+}
 
 PropValue PropValue::ofDate(PropId id, uint64_t fileTime) {
     PropValue value;
@@ -153,16 +156,29 @@ bool decodeProperties(std::span<const uint8_t> blob, PropertyMap& props) {
     return whole && sound;
 }
 
-PropValue PropertyView::get(PropId id) const {
-    PropValue result = PropValue::notFound(id);
-    forEachRecord(blob_, [&](PropId at, std::span<const uint8_t> bytes) {
-        if (at != id)
-            return at < id; // records are sorted: past it means absent
-        if (!decodeValue(id, bytes, result))
-            result = PropValue::notFound(id);
-        return false;
+bool PropertyView::reset(std::span<const uint8_t> blob) {
+    records_.clear();
+    bool sorted = true;
+    bool whole = forEachRecord(blob, [&](PropId id, std::span<const uint8_t> bytes) {
+        sorted = sorted && (records_.empty() || records_.back().id < id);
+        records_.push_back({id, bytes});
+        return true;
     });
-    return result;
+    // Only a damaged row is out of order; a search would then miss, a sort finds all.
+    if (!sorted)
+        std::sort(records_.begin(), records_.end(),
+                  [](const Record& a, const Record& b) { return a.id < b.id; });
+    return whole;
+}
+
+PropValue PropertyView::get(PropId id) const {
+    auto found =
+        std::lower_bound(records_.begin(), records_.end(), id,
+                         [](const Record& record, PropId want) { return record.id < want; });
+    PropValue value;
+    if (found == records_.end() || found->id != id || !decodeValue(id, found->bytes, value))
+        return PropValue::notFound(id);
+    return value;
 }
 
 } // namespace vantrel::platform::pim

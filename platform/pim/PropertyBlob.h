@@ -9,6 +9,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace vantrel::platform::pim {
 
@@ -19,15 +20,22 @@ std::string encodeProperties(const PropertyMap& props);
 // holds the records before the fault.
 bool decodeProperties(std::span<const uint8_t> blob, PropertyMap& props);
 
-// The value of one tag straight from the blob, without building a map: the hot path of
-// a collection pass. notFound when absent (or when the blob is broken there).
+// The values of a few tags straight from the blob, without building a map: the hot
+// path of a collection pass. The records are indexed once per blob, so each tag asked
+// costs a binary search whatever the number of tags.
 class PropertyView {
 public:
-    explicit PropertyView(std::span<const uint8_t> blob) : blob_(blob) {}
+    // False when the blob breaks off; the records before the fault are still found.
+    bool reset(std::span<const uint8_t> blob);
+    // notFound when absent (or when its bytes do not fit its type).
     PropValue get(PropId id) const;
 
 private:
-    std::span<const uint8_t> blob_;
+    struct Record {
+        PropId id;
+        std::span<const uint8_t> bytes;
+    };
+    std::vector<Record> records_; // sorted by tag, as stored
 };
 
 // The value as stored for a tag: false when the bytes do not fit the tag's type.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -23,7 +24,9 @@ namespace vantrel::platform::pim {
 
 namespace {
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string upperCase(std::string_view text) {
     std::string out(text);
@@ -56,9 +59,16 @@ struct PhysicalLines {
     bool next(std::string_view& line) {
         if (at >= text.size())
             return false;
-        size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string_view::npos)
-            end = text.size();
+        // Two memchr scans rather than find_first_of: a photo line is megabytes long.
+        const char* begin = text.data() + at;
+        size_t left = text.size() - at;
+        const void* newline = std::memchr(begin, '\n', left);
+        size_t span =
+            newline ? static_cast<size_t>(static_cast<const char*>(newline) - begin) : left;
+        const void* carriage = std::memchr(begin, '\r', span);
+        size_t end =
+            at +
+            (carriage ? static_cast<size_t>(static_cast<const char*>(carriage) - begin) : span);
         line = text.substr(at, end - at);
         at = end;
         if (at < text.size() && text[at] == '\r')
@@ -95,9 +105,9 @@ bool isQuotedPrintable(std::string_view line) {
 // ---------------------------------------------------------------------------- values
 
 struct ContentLine {
-    std::string name; // upper case, group dropped
+    std::string name;                                       // upper case, group dropped
     std::map<std::string, std::vector<std::string>> params; // keys upper case
-    std::vector<std::string> bareParams; // 2.1 "TEL;CELL;PREF", upper case
+    std::vector<std::string> bareParams;                    // 2.1 "TEL;CELL;PREF", upper case
     std::string_view value;
 
     bool has(const char* key) const { return params.count(key) != 0; }
@@ -309,7 +319,9 @@ std::vector<std::u16string> splitEscaped(std::u16string_view text, char32_t sepa
     return parts;
 }
 
-std::u16string unescaped(std::u16string_view text) { return splitEscaped(text, noSeparator)[0]; }
+std::u16string unescaped(std::u16string_view text) {
+    return splitEscaped(text, noSeparator)[0];
+}
 
 // The value's text after its transfer encoding and charset.
 std::u16string decodedText(const ContentLine& line) {
@@ -318,7 +330,21 @@ std::u16string decodedText(const ContentLine& line) {
               std::find(line.bareParams.begin(), line.bareParams.end(), "QUOTED-PRINTABLE") !=
                   line.bareParams.end();
     std::string bytes = qp ? decodeQuotedPrintable(line.value) : std::string(line.value);
-    return toText(bytes, line.first("CHARSET"));
+    // Phones wrote line breaks as CR LF inside quoted-printable values; the store keeps
+    // a line break as one LF, as every other text of the product.
+    std::u16string text = toText(bytes, line.first("CHARSET"));
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            out += u'\n';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------------------- mapping
@@ -374,7 +400,8 @@ std::optional<uint64_t> parseDate(std::u16string_view text) {
 std::string formatDate(uint64_t fileTime) {
     int y;
     unsigned m, d;
-    civilFromDays(static_cast<int64_t>(fileTime / fileTimeTicksPerDay) - daysFrom1601To1970, y, m, d);
+    civilFromDays(static_cast<int64_t>(fileTime / fileTimeTicksPerDay) - daysFrom1601To1970, y, m,
+                  d);
     char text[48];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", y, m, d);
     return text;
@@ -396,8 +423,8 @@ std::vector<PropId> phoneSlots(const ContentLine& line) {
         return {prop::businessPhone, prop::businessPhone2, prop::companyPhone};
     if (home)
         return {prop::homePhone, prop::homePhone2};
-    return {prop::mobilePhone, prop::homePhone, prop::businessPhone, prop::homePhone2,
-            prop::businessPhone2, prop::radioPhone};
+    return {prop::mobilePhone, prop::homePhone,      prop::businessPhone,
+            prop::homePhone2,  prop::businessPhone2, prop::radioPhone};
 }
 
 struct CardBuilder {
@@ -563,8 +590,8 @@ struct CardBuilder {
 VCardBatch readVCards(std::string_view text) {
     VCardBatch batch;
     if (text.size() > maxVCardBytes) {
-        batch.problems.push_back({1, "the file is larger than " +
-                                         std::to_string(maxVCardBytes >> 20) + " MiB"});
+        batch.problems.push_back(
+            {1, "the file is larger than " + std::to_string(maxVCardBytes >> 20) + " MiB"});
         return batch;
     }
     if (text.starts_with("\xEF\xBB\xBF"))
@@ -577,8 +604,8 @@ VCardBatch readVCards(std::string_view text) {
     std::string logical;
     while (lines.next(physical)) {
         size_t number = lines.number;
-        logical.assign(physical);
-        bool tooLong = false;
+        bool tooLong = physical.size() > maxVCardLine;
+        logical.assign(tooLong ? std::string_view() : physical);
         // Folded continuation lines, and quoted-printable soft breaks ("=" at the end).
         bool qp = isQuotedPrintable(logical);
         for (std::string_view next; lines.peek(next);) {
@@ -587,7 +614,7 @@ VCardBatch readVCards(std::string_view text) {
             if (!folded && !soft)
                 break;
             lines.next(next);
-            if (logical.size() + next.size() > maxVCardLine) {
+            if (tooLong || logical.size() + next.size() > maxVCardLine) {
                 tooLong = true;
                 continue;
             }
@@ -596,7 +623,7 @@ VCardBatch readVCards(std::string_view text) {
             logical.append(folded ? next.substr(1) : next);
         }
         std::string_view content = trimmed(logical);
-        if (content.empty())
+        if (content.empty() && !tooLong)
             continue;
         bool begins = equalsUpper(content, "BEGIN:VCARD");
         bool ends = equalsUpper(content, "END:VCARD");
@@ -631,7 +658,8 @@ VCardBatch readVCards(std::string_view text) {
         std::string reason;
         if (tooLong)
             reason = "a line longer than " + std::to_string(maxVCardLine >> 20) + " MiB";
-        if (reason.empty() && parseContentLine(content, line, reason)) {
+        // The whole line, not the trimmed one: blanks at the end belong to the value.
+        if (reason.empty() && parseContentLine(logical, line, reason)) {
             if (line.name == "VERSION") {
                 std::string_view version = trimmed(line.value);
                 if (version != "2.1" && version != "3.0" && version != "4.0")
@@ -700,18 +728,21 @@ void appendFolded(std::string& out, std::string_view line) {
 }
 
 const PropId writtenProps[] = {
-    prop::fileAs,        prop::firstName,      prop::middleName,     prop::lastName,
-    prop::title,         prop::suffix,         prop::nickname,       prop::company,
-    prop::department,    prop::jobTitle,       prop::email1,         prop::email2,
-    prop::email3,        prop::mobilePhone,    prop::businessPhone,  prop::businessPhone2,
-    prop::homePhone,     prop::homePhone2,     prop::businessFax,    prop::homeFax,
-    prop::pager,         prop::carPhone,       prop::radioPhone,     prop::companyPhone,
-    prop::assistantPhone, prop::webPage,       prop::businessStreet, prop::businessCity,
-    prop::businessState, prop::businessPostalCode, prop::businessCountry, prop::homeStreet,
-    prop::homeCity,      prop::homeState,      prop::homePostalCode, prop::homeCountry,
-    prop::otherStreet,   prop::otherCity,      prop::otherState,     prop::otherPostalCode,
-    prop::otherCountry,  prop::birthday,       prop::anniversary,    prop::categories,
-    prop::note,
+    prop::fileAs,          prop::firstName,      prop::middleName,
+    prop::lastName,        prop::title,          prop::suffix,
+    prop::nickname,        prop::company,        prop::department,
+    prop::jobTitle,        prop::email1,         prop::email2,
+    prop::email3,          prop::mobilePhone,    prop::businessPhone,
+    prop::businessPhone2,  prop::homePhone,      prop::homePhone2,
+    prop::businessFax,     prop::homeFax,        prop::pager,
+    prop::carPhone,        prop::radioPhone,     prop::companyPhone,
+    prop::assistantPhone,  prop::webPage,        prop::businessStreet,
+    prop::businessCity,    prop::businessState,  prop::businessPostalCode,
+    prop::businessCountry, prop::homeStreet,     prop::homeCity,
+    prop::homeState,       prop::homePostalCode, prop::homeCountry,
+    prop::otherStreet,     prop::otherCity,      prop::otherState,
+    prop::otherPostalCode, prop::otherCountry,   prop::birthday,
+    prop::anniversary,     prop::categories,     prop::note,
 };
 
 std::string base64(std::span<const uint8_t> bytes) {
@@ -734,7 +765,9 @@ std::string base64(std::span<const uint8_t> bytes) {
 
 } // namespace
 
-std::span<const PropId> vCardProperties() { return writtenProps; }
+std::span<const PropId> vCardProperties() {
+    return writtenProps;
+}
 
 std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t> picture) {
     PropertyMap values;
@@ -771,13 +804,18 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
         line("ORG:" + escaped(text(prop::company)) +
              (text(prop::department).empty() ? "" : ";" + escaped(text(prop::department))));
     single("TITLE", prop::jobTitle);
-    const std::pair<PropId, const char*> phones[] = {
-        {prop::mobilePhone, "CELL"},         {prop::businessPhone, "WORK,VOICE"},
-        {prop::businessPhone2, "WORK,VOICE"}, {prop::homePhone, "HOME,VOICE"},
-        {prop::homePhone2, "HOME,VOICE"},     {prop::businessFax, "WORK,FAX"},
-        {prop::homeFax, "HOME,FAX"},          {prop::pager, "PAGER"},
-        {prop::carPhone, "CAR"},              {prop::radioPhone, "CELL"},
-        {prop::companyPhone, "WORK"},         {prop::assistantPhone, "WORK"}};
+    const std::pair<PropId, const char*> phones[] = {{prop::mobilePhone, "CELL"},
+                                                     {prop::businessPhone, "WORK,VOICE"},
+                                                     {prop::businessPhone2, "WORK,VOICE"},
+                                                     {prop::homePhone, "HOME,VOICE"},
+                                                     {prop::homePhone2, "HOME,VOICE"},
+                                                     {prop::businessFax, "WORK,FAX"},
+                                                     {prop::homeFax, "HOME,FAX"},
+                                                     {prop::pager, "PAGER"},
+                                                     {prop::carPhone, "CAR"},
+                                                     {prop::radioPhone, "CELL"},
+                                                     {prop::companyPhone, "WORK"},
+                                                     {prop::assistantPhone, "WORK"}};
     for (const auto& [id, type] : phones)
         if (std::u16string number = text(id); !number.empty())
             line(std::string("TEL;TYPE=") + type + ":" + escaped(number));
@@ -788,13 +826,13 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
         const char* type;
         PropId street, city, state, code, country;
     };
-    const Address addresses[] = {
-        {"WORK", prop::businessStreet, prop::businessCity, prop::businessState,
-         prop::businessPostalCode, prop::businessCountry},
-        {"HOME", prop::homeStreet, prop::homeCity, prop::homeState, prop::homePostalCode,
-         prop::homeCountry},
-        {"OTHER", prop::otherStreet, prop::otherCity, prop::otherState, prop::otherPostalCode,
-         prop::otherCountry}};
+    const Address addresses[] = {{"WORK", prop::businessStreet, prop::businessCity,
+                                  prop::businessState, prop::businessPostalCode,
+                                  prop::businessCountry},
+                                 {"HOME", prop::homeStreet, prop::homeCity, prop::homeState,
+                                  prop::homePostalCode, prop::homeCountry},
+                                 {"OTHER", prop::otherStreet, prop::otherCity, prop::otherState,
+                                  prop::otherPostalCode, prop::otherCountry}};
     for (const Address& a : addresses) {
         std::string parts[] = {escaped(text(a.street)), escaped(text(a.city)),
                                escaped(text(a.state)), escaped(text(a.code)),
@@ -825,7 +863,8 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
     single("NOTE", prop::note);
     if (!picture.empty()) {
         bool png = picture.size() > 4 && picture[0] == 0x89 && picture[1] == 'P';
-        line(std::string("PHOTO;ENCODING=b;TYPE=") + (png ? "PNG" : "JPEG") + ":" + base64(picture));
+        line(std::string("PHOTO;ENCODING=b;TYPE=") + (png ? "PNG" : "JPEG") + ":" +
+             base64(picture));
     }
     out += "END:VCARD\r\n";
     return out;
