@@ -4,7 +4,9 @@
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
 #include "app/FullScreen.h"
+#include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/ContactSmartListControl.h"
 #include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
@@ -143,6 +145,46 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return std::string("sip-rect takes LEFT TOP RIGHT BOTTOM");
         }
         shell::moveInputPanel({v[0], v[1], v[2], v[3]});
+        return std::string();
+    });
+    // Waits on the contact list without a dump, so timing and memory runs over large
+    // address books measure the list and not the dump.
+    runner.addCommand("expect-rows", [&runner](const std::vector<std::string>& w, std::string&) {
+        size_t rows = 0;
+        uint32_t timeout = 5000;
+        try {
+            if (w.empty() || w.size() > 2)
+                throw 0;
+            rows = std::stoul(w[0]);
+            if (w.size() == 2)
+                timeout = static_cast<uint32_t>(std::stoul(w[1]));
+        } catch (...) {
+            return std::string("expect-rows takes a row count and an optional timeout");
+        }
+        runner.waitUntil(
+            [rows] {
+                ContactSmartListControl* list = mainContactList();
+                return list && list->shownItems().size() >= rows;
+            },
+            timeout, "the contact list did not show " + w[0] + " rows");
+        return std::string();
+    });
+    runner.addCommand("expect-loaded", [&runner](const std::vector<std::string>& w, std::string&) {
+        uint32_t timeout = 5000;
+        try {
+            if (w.size() > 1)
+                throw 0;
+            if (w.size() == 1)
+                timeout = static_cast<uint32_t>(std::stoul(w[0]));
+        } catch (...) {
+            return std::string("expect-loaded takes an optional timeout");
+        }
+        runner.waitUntil(
+            [] {
+                ContactSmartListControl* list = mainContactList();
+                return list && !list->isLoading();
+            },
+            timeout, "the contact list did not finish loading");
         return std::string();
     });
     runner.addCommand("expect-box", [](const std::vector<std::string>& w, std::string&) {

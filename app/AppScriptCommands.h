@@ -16,6 +16,9 @@ namespace vantrel {
 //                                 with "window.", "taskbar." and "sip." paths for the
 //                                 window's place, the task bar and the input panel
 //   sip-rect L T R B              places the input panel
+//   expect-rows N [MS]            holds (real time, default 5000 ms) until the contact list
+//                                 shows at least N rows, without dumping anything
+//   expect-loaded [MS]            holds until the contact list's full load has ended
 //   expect-box TEXT               fails unless a message box with that "caption: text"
 //                                 was shown
 void addAppScriptCommands(platform::ScriptRunner& runner);

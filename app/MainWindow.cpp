@@ -11,6 +11,8 @@
 #include "app/Screens.h"
 #include "app/Sip.h"
 #include "app/Startup.h"
+#include "contacts/ContactSmartListControl.h"
+#include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
@@ -162,9 +164,25 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         invalidateRect(window, area);
         return 0;
     }
+    case ContactSmartListControl::loaderMessage:
+        if (ContactSmartListControl* list = mainContactList())
+            list->onLoaderMessage();
+        return 0;
+    case platform::pim::pimItemCreatedLocal:
+    case platform::pim::pimItemCreatedRemote:
+    case platform::pim::pimItemChangedLocal:
+    case platform::pim::pimItemChangedRemote:
+        // SCREEN-PENDING(contact detail): a change also rebuilds the detail screen when
+        // it shows this contact, once that screen exists.
+        if (ContactSmartListControl* list = mainContactList())
+            list->contactChanged(static_cast<uint32_t>(wParam));
+        return 0;
+    case platform::pim::pimItemDeletedLocal:
+    case platform::pim::pimItemDeletedRemote:
+        if (ContactSmartListControl* list = mainContactList())
+            list->contactDeleted(static_cast<uint32_t>(wParam));
+        return 0;
     default:
-        // The contact store's item notifications reach the contact list here once it
-        // exists.
         return defaultWindowProcedure(window, id, wParam, lParam);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/ContactFilters.h"
+#include "contacts/ContactSmartListControl.h"
 #include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
 #include "ui/ControlHost.h"
@@ -69,19 +71,72 @@ void goToContacts(bool animate) {
 
 int contactListSlideDirection() {
     const auto* list = dynamic_cast<const SmartListControl*>(screens().contactList);
-    return list && list->filter() ? 0 : 1;
+    bool all = !list || !list->filter() || dynamic_cast<const AllContactsFilterItem*>(list->filter());
+    return all ? 1 : 0;
 }
 
+namespace {
+
+// Sets the filter of type F on the main list, or all contacts again when toggling
+// while it is already set.
+template <class F> void toggleFilter(bool toggle) {
+    ContactSmartListControl* list = mainContactList();
+    if (!list)
+        return;
+    if (toggle && dynamic_cast<F*>(list->filter()))
+        list->resetFilter();
+    else
+        list->setFilter(std::make_unique<F>());
+}
+
+// Hides every screen but `shown` and swaps the cards.
+void showScreen(Panel* shown) {
+    Screens& s = screens();
+    if (!shown || shown->isVisible())
+        return;
+    for (Panel* screen : {s.contactContainer, s.contactDetail, s.smsPanel})
+        setVisible(screen, screen == shown);
+    present(true, switchTransition, 0, shown->rect());
+}
+
+} // namespace
+
 void goToSmsList(bool toggle) {
-    // The list's SMS filter is set here once contact filters exist.
-    (void)toggle;
+    toggleFilter<SmsFilterItem>(toggle);
     goToContacts(true);
 }
 
 void goToFavorites(bool toggle) {
-    // The list's favourite filter is set here once contact filters exist.
-    (void)toggle;
+    toggleFilter<FavoriteFilterItem>(toggle);
     goToContacts(true);
+}
+
+void goToContactDetail(ContactListItem& contact) {
+    // SCREEN-PENDING(contact detail): the detail page fills itself for `contact` once it
+    // exists; until then the routing shows its empty page.
+    (void)contact;
+    showScreen(screens().contactDetail);
+}
+
+void goToConversation(ContactListItem* contact, const std::u16string& number) {
+    // SCREEN-PENDING(conversation): the conversation loads the messages of `number` (and
+    // of `contact`) once it exists; until then the routing shows its empty page.
+    (void)contact;
+    (void)number;
+    showScreen(screens().smsPanel);
+}
+
+ContactRoutes contactRoutes() {
+    ContactRoutes routes;
+    routes.openDetail = [](ContactListItem& contact) { goToContactDetail(contact); };
+    routes.openConversation = [](ContactListItem& contact, const std::u16string& number) {
+        goToConversation(&contact, number);
+    };
+    routes.sms = [](const std::u16string& number) { goToConversation(nullptr, number); };
+    // SCREEN-PENDING(add and edit contact dialogs, dialer): "<New Contact>", "Add %s"
+    // and "Call %s" lead to screens that do not exist yet; the list records the route
+    // (its dump's "route") and nothing else happens.
+    return routes;
 }
 
 } // namespace vantrel

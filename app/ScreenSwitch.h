@@ -3,7 +3,12 @@
 // flag, and these routines set the flags of all of them at once, then show the result
 // with a transition or a full render.
 
+#include <string>
+
 namespace vantrel {
+
+class ContactListItem;
+struct ContactRoutes;
 
 // Makes the contact container the visible screen with its contact list shown.
 void goToContacts(bool animate);
@@ -15,5 +20,12 @@ int contactListSlideDirection();
 void goToSmsList(bool toggle);
 // The same with the favourites filter.
 void goToFavorites(bool toggle);
+
+// The contact detail screen for a contact, with the card swap.
+void goToContactDetail(ContactListItem& contact);
+// The conversation screen for a number (and the contact it belongs to, when any).
+void goToConversation(ContactListItem* contact, const std::u16string& number);
+// Where the contact list's taps and number entries lead.
+ContactRoutes contactRoutes();
 
 } // namespace vantrel

@@ -1,6 +1,8 @@
 #include "app/Screens.h"
 
 #include "app/GestureControl.h"
+#include "contacts/ContactContainerPanel.h"
+#include "lists/LeftSearchPanel.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -26,10 +28,14 @@ template <class T> T* keep(std::unique_ptr<T> control) {
 
 Screens& screens() { return theScreens; }
 
+ContactSmartListControl* mainContactList() {
+    return theScreens.contacts ? theScreens.contacts->list() : nullptr;
+}
+
 void createScreens(platform::WindowHandle mainWindow) {
     if (theScreens.contactContainer)
         return;
-    Panel* container = keep(std::make_unique<Panel>(mainWindow, u"contactcontainer"));
+    auto* container = keep(std::make_unique<ContactContainerPanel>(mainWindow));
     Panel* detail = keep(std::make_unique<Panel>(mainWindow, u"contactdetail"));
     detail->setVisible(false);
     Panel* sms = keep(std::make_unique<Panel>(mainWindow, u"smspanel"));
@@ -41,6 +47,9 @@ void createScreens(platform::WindowHandle mainWindow) {
     ControlHost::addControl(mainWindow, container);
     ControlHost::addControl(mainWindow, sms);
     theScreens = {container, detail, sms, gesture};
+    theScreens.contactList = container->list();
+    theScreens.indexStrip = container->indexStrip();
+    theScreens.contacts = container;
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
     ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));

@@ -7,6 +7,8 @@
 
 namespace vantrel {
 
+class ContactContainerPanel;
+class ContactSmartListControl;
 class LightControl;
 class Panel;
 
@@ -16,8 +18,10 @@ struct Screens {
     Panel* smsPanel = nullptr;         // "smspanel"
     LightControl* gesture = nullptr;   // "gesture", over everything
 
-    // The container's children that take part in switching; null until the contact
-    // list screens provide them.
+    ContactContainerPanel* contacts = nullptr; // the same as contactContainer
+
+    // The container's children that take part in switching; null until their screens
+    // provide them.
     LightControl* contactList = nullptr;     // "contactlist"
     LightControl* indexStrip = nullptr;      // "indexcontactsearch"
     LightControl* filterMenu = nullptr;      // "filters"
@@ -30,5 +34,8 @@ void createScreens(platform::WindowHandle mainWindow);
 
 // The screens; all null before createScreens.
 Screens& screens();
+
+// The main screen's contact list; null before createScreens.
+ContactSmartListControl* mainContactList();
 
 } // namespace vantrel

@@ -1,11 +1,16 @@
 #include "app/Startup.h"
 
 #include "app/MainWindow.h"
+#include "app/ScreenSwitch.h"
 #include "app/Screens.h"
+#include "contacts/ContactSmartListControl.h"
+#include "contacts/ContactStoreAccess.h"
 #include "lists/Transitions.h"
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
 #include "platform/ipc/SharedMemory.h"
+#include "platform/pim/PimApp.h"
+#include "platform/pim/PimFolder.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FontFace.h"
 #include "settings/DefaultSettingProvider.h"
@@ -23,6 +28,7 @@ namespace vantrel {
 
 using namespace platform;
 using registry::Root;
+namespace pim = platform::pim;
 
 namespace {
 
@@ -51,6 +57,21 @@ void readUnreadSmsCount() {
     uint32_t count = 0;
     if (registry::readDword(Root::currentUser, unreadSmsKey, u"Count", count))
         unreadSms = static_cast<int>(count);
+}
+
+// The contact store, logged on with the main window so its notifications come here,
+// with notifications of this process's writes and of every other process's. A store
+// that cannot be used leaves the list to its cache.
+std::shared_ptr<ContactStoreAccess> openContactStore(WindowHandle window) {
+    std::shared_ptr<pim::PimApp> app = pim::PimApp::create();
+    if (!app || !app->logon(window))
+        return nullptr;
+    if (auto folder = app->getDefaultFolder(pim::folderContacts)) {
+        pim::PropValue notify = pim::PropValue::ofUint32(pim::prop::folderNotifications,
+                                                         pim::notifyLocal | pim::notifyRemote);
+        folder->setProps(0, std::span(&notify, 1));
+    }
+    return std::make_shared<ContactStoreAccess>(std::move(app));
 }
 
 void subscribeToSystemState(WindowHandle window) {
@@ -122,8 +143,7 @@ bool initialiseOnce(WindowHandle window) {
 
     SettingManager& manager = SettingManager::instance();
     manager.setMainWindow(window);
-    // Still to come with the contact store: its application object, logged on with
-    // this window as owner.
+    std::shared_ptr<ContactStoreAccess> contactStore = openContactStore(window);
 
     SettingStore& store = SettingStore::instance();
     store.setCacheClearListener(ControlHost::reloadAllWindows);
@@ -140,7 +160,11 @@ bool initialiseOnce(WindowHandle window) {
 
     readUnreadSmsCount();
 
-    // Still to come with the contact list: its background load.
+    if (ContactSmartListControl* list = mainContactList()) {
+        list->setStore(contactStore);
+        list->setRoutes(contactRoutes());
+        list->startLoading();
+    }
     ControlHost::beginScreenChangeAll(window);
     ControlHost::renderAll(window);
 

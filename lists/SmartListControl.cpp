@@ -320,6 +320,10 @@ void SmartListControl::onItemClick(IListItem* item, int x, int y) {
 
 void SmartListControl::onItemsChanged() {}
 
+bool SmartListControl::reachesLetter(const IListItem& item, char16_t letter) const {
+    return item.indexLetter() >= letter;
+}
+
 // ---- the control functions ----
 
 void SmartListControl::layout(const Rect& reference) {
@@ -500,7 +504,7 @@ Rect SmartListControl::letterJump(char16_t letter) {
         letter = u'#';
     int top = 0;
     for (const IListItem* item : shownItems_) {
-        if (item->indexLetter() >= letter) {
+        if (reachesLetter(*item, letter)) {
             animateTo(top, letterJumpMs);
             return {};
         }

@@ -145,6 +145,9 @@ public:
     // The focus rule, then the click action, then the item's own onClick.
     virtual void onItemClick(IListItem* item, int x, int y);
     virtual void onItemsChanged();
+    // Whether a row is where a jump to `letter` stops: its index letter at or after the
+    // letter in code-unit order. Lists sorted another way answer in their own order.
+    virtual bool reachesLetter(const IListItem& item, char16_t letter) const;
 
     // ---- the control functions ----
 

@@ -1,6 +1,6 @@
 #include "settings/DefaultSettings.h"
 
-// NOTE: the three lists hold 489 lines and 486 distinct keys. Three keys are set by
+// NOTE: the three lists hold 493 lines and 490 distinct keys. Three keys are set by
 // the base list and set again later on purpose: "button.*.background.pressed" and
 // "label.buttons.bg.background" get the screens' look, "propertybutton.*.text" its text.
 
@@ -210,6 +210,10 @@ constexpr std::u16string_view screenLines[] = {
     u"iconpanel.*.smscounter.font=10p,regular,Segoe UI",
     u"iconpanel.*.smscounter.background=fillalpha(#FF6A00,120)",
     u"contactlist.*.box=12p,42p,100%,-30p",
+    u"label.filterlabel.box=40p,16p,-5p,42p",
+    u"label.filterlabel.text.box=0,0,100%,100%",
+    u"label.filterlabel.font=12p,regular,Segoe UI,#000000,right",
+    u"label.filterlabel.text=",
     u"contactlist.*.item.phone.required=1",
     u"contactlist.*.item.background=fill(#FFFFFF),bottomborder(#DDDDDD,1)",
     u"contactlist.*.item.background.highlighted=fillalpha(#FF6A00,180)",

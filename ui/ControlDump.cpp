@@ -166,6 +166,30 @@ const DumpValue* findControl(const DumpValue::Array& controls, std::string_view 
     return nullptr;
 }
 
+// A member path below a control: names separated by ".", each optionally followed by
+// "#n" to pick the n-th element (from 0) of an array.
+const DumpValue* findMember(const DumpValue& start, std::string_view path) {
+    const DumpValue* current = &start;
+    while (current && !path.empty()) {
+        size_t dot = path.find('.');
+        std::string_view part = path.substr(0, dot);
+        path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
+        size_t hash = part.find('#');
+        current = current->member(part.substr(0, hash));
+        if (current && hash != std::string_view::npos) {
+            std::string_view digits = part.substr(hash + 1);
+            size_t index = 0;
+            auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+            const DumpValue::Array* array = current->asArray();
+            if (error != std::errc() || end != digits.data() + digits.size() || !array ||
+                index >= array->size())
+                return nullptr;
+            current = &(*array)[index];
+        }
+    }
+    return current;
+}
+
 const DumpValue::Array* childrenOf(const DumpValue& parent, bool topLevel) {
     const DumpValue* list = parent.member(topLevel ? "controls" : "children");
     return list ? list->asArray() : nullptr;
@@ -185,12 +209,15 @@ const DumpValue* findDumpValue(const DumpValue& dump, std::string_view path) {
             return nullptr;
         const DumpValue* found = findControl(*controls, segment);
         if (!found && path.empty()) {
-            // The last segment may end in a property: "header.texts".
-            size_t dot = segment.rfind('.');
-            if (dot == std::string_view::npos)
-                return nullptr;
-            found = findControl(*controls, segment.substr(0, dot));
-            return found ? found->member(segment.substr(dot + 1)) : nullptr;
+            // The last segment may end in a property: "header.texts", or a property path
+            // into a list's rows: "contactlist.items#2.first". Instance names may hold
+            // dots themselves ("buttons.bg"), so the longest control name wins.
+            for (size_t dot = segment.rfind('.'); dot != std::string_view::npos && dot > 0;
+                 dot = segment.rfind('.', dot - 1)) {
+                if (const DumpValue* control = findControl(*controls, segment.substr(0, dot)))
+                    return findMember(*control, segment.substr(dot + 1));
+            }
+            return nullptr;
         }
         if (!found)
             return nullptr;

@@ -8,8 +8,9 @@
 // A path picks one value out of a dump: "contactcontainer.visible",
 // "contactcontainer/header.texts", "smspanel/button#1.rect". Segments separated by "/"
 // go down the tree, each naming a control by instance name or, failing that, by type
-// name, "#n" choosing the n-th such control (from 0); the part after the last "." is a
-// property. A path without a property gives the whole control.
+// name, "#n" choosing the n-th such control (from 0); the part after the control's name
+// and a "." is a property, which may go on into members and array elements
+// ("contactlist.items#2.first"). A path without a property gives the whole control.
 
 #include "platform/core/Geometry.h"
 #include "platform/core/Window.h"

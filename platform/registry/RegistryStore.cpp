@@ -5,21 +5,13 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // Contents:
 //   (top)      the tables and the statements on them
 //   names      canonical key paths and value names
-//   lifecycle  opening, detecting a replaced file, moving a broken file aside
-//   helpers    statements, transactions, error classes, change announcements
+//   lifecycle  the file (opened, checked and moved aside by SqliteFile), announcements
 //   values     read, write, delete
 
 namespace vantrel::platform::registry {
@@ -27,10 +19,6 @@ namespace vantrel::platform::registry {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A writer in another process holds the database for a few milliseconds at most; five
-// seconds covers a slow disk without letting a stuck process block the device for good.
-constexpr int busyTimeoutMs = 5000;
 
 // keys: one row per key, its path folded to lower case (its identity) and as first
 // written. vals: one row per value; data is the raw bytes (a 32-bit value little endian,
@@ -43,10 +31,6 @@ constexpr const char* schemaSql = "CREATE TABLE IF NOT EXISTS keys("
                                   " folded TEXT NOT NULL, name TEXT NOT NULL,"
                                   " type INTEGER NOT NULL, data BLOB NOT NULL,"
                                   " PRIMARY KEY(root, key, folded)) WITHOUT ROWID;";
-
-constexpr const char* foreignSchemaSql =
-    "SELECT 1 FROM sqlite_schema WHERE type IN ('view', 'trigger')"
-    " OR (name IN ('keys', 'vals') AND type <> 'table') LIMIT 1";
 
 constexpr const char* readSql =
     "SELECT type, data FROM vals WHERE root=?1 AND key=?2 AND folded=?3";
@@ -75,33 +59,6 @@ std::string foldedUtf8(std::string_view utf8) {
             c = static_cast<char>(c - 'A' + 'a');
     return folded;
 }
-
-// The first problem SQLite's check names, so the report on standard error stays one line.
-std::string firstFinding(std::string_view report) {
-    for (size_t start = 0; start < report.size();) {
-        size_t end = std::min(report.find('\n', start), report.size());
-        std::string_view line = report.substr(start, end - start);
-        if (!line.empty() && !line.starts_with("***"))
-            return std::string(line);
-        start = end + 1;
-    }
-    return std::string(report);
-}
-
-// Resets a cached statement when the operation using it ends, however it ends.
-class StatementUse {
-public:
-    explicit StatementUse(sqlite3_stmt* statement) : statement_(statement) {}
-    ~StatementUse() {
-        sqlite3_reset(statement_);
-        sqlite3_clear_bindings(statement_);
-    }
-    StatementUse(const StatementUse&) = delete;
-    StatementUse& operator=(const StatementUse&) = delete;
-
-private:
-    sqlite3_stmt* statement_;
-};
 
 void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
@@ -151,6 +108,13 @@ RegistryStore& RegistryStore::instance() {
     return *store;
 }
 
+RegistryStore::RegistryStore()
+    : file_("registry", SqliteFile::Schema{schemaSql,
+                                           {"keys", "vals"},
+                                           {readSql, upsertSql, insertKeySql, deleteKeysSql,
+                                            deleteKeyValuesSql},
+                                           changeSignalName}) {}
+
 fs::path RegistryStore::folder() {
     return deviceFolder();
 }
@@ -159,280 +123,25 @@ fs::path RegistryStore::changeSignalPath(const fs::path& folder) {
     return folder / changeSignalName;
 }
 
-bool RegistryStore::ensureOpen() {
+bool RegistryStore::run(const char* what, const std::function<Outcome()>& operation) {
+    std::lock_guard lock(mutex_);
     fs::path path = folder() / fileName;
-    if (db_) {
-        // Another process may have moved a broken file aside and made a new one; the
-        // connection must follow the name, not the old file.
-        struct stat status {};
-        if (path == path_ && ::stat(path.c_str(), &status) == 0 && status.st_ino == inode_ &&
-            status.st_dev == device_)
-            return true;
-        close();
-    }
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        Outcome outcome = open(path);
-        if (outcome == Outcome::ok)
-            return true;
-        close();
-        if (outcome == Outcome::failed)
-            break;
-        moveAside(path, lastError_);
-    }
-    std::fprintf(stderr, "registry: cannot open %s: %s\n", path.c_str(), lastError_.c_str());
-    return false;
-}
-
-RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
-    if (!ensureFolder(path.parent_path())) {
-        lastError_ = "cannot create the folder";
-        return Outcome::failed;
-    }
-    int code =
-        sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (code != SQLITE_OK) {
-        lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
-        return Outcome::failed;
-    }
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        lastError_ = std::strerror(errno);
-        return Outcome::failed;
-    }
-    path_ = path;
-    device_ = status.st_dev;
-    inode_ = status.st_ino;
-    changeSignal_ =
-        ::open(changeSignalPath(path.parent_path()).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
-    sqlite3_extended_result_codes(db_, 1);
-    // The file is outside data: whatever it holds must not run code of its own choosing
-    // (triggers, functions in views) or let SQL damage the file format.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-
-    // Whatever SQLite refuses in a file it could open (an unsupported format, a broken
-    // page, tables that are not ours) makes the file unusable for good, so it goes
-    // aside; a busy, full or read-only device is a passing state and leaves it alone.
-    Outcome outcome = configure();
-    if (outcome == Outcome::failed && !isPassing(lastCode_, path))
-        outcome = Outcome::corrupt;
-    return outcome;
-}
-
-RegistryStore::Outcome RegistryStore::configure() {
-    std::string answer;
-    // A file whose header is sound may still hold broken pages; finding that now, while
-    // nothing of this process depends on it, is cheap for a registry of a few kilobytes.
-    // The full check, because the quick one misses rows out of key order, and a table in
-    // that state takes writes it can never find again. It comes first, while the file
-    // is untouched, so a file moved aside keeps exactly the bytes it had.
-    if (Outcome outcome = queryText("PRAGMA integrity_check(1)", answer); outcome != Outcome::ok)
-        return outcome;
-    if (answer != "ok") {
-        lastError_ = "integrity check failed: " + firstFinding(answer);
-        return Outcome::corrupt;
-    }
-
-    // WAL lets readers of every process go on while one writes. NORMAL synchronisation
-    // in WAL mode never corrupts the file; a power cut may lose the last write only.
-    if (Outcome outcome = queryText("PRAGMA journal_mode=WAL", answer); outcome != Outcome::ok)
-        return outcome;
-    if (answer != "wal") {
-        lastError_ = "cannot switch to write-ahead logging";
-        return Outcome::corrupt;
-    }
-    if (Outcome outcome = execute("PRAGMA synchronous=NORMAL"); outcome != Outcome::ok)
-        return outcome;
-
-    if (Outcome outcome = execute(schemaSql); outcome != Outcome::ok)
-        return outcome;
-    return checkSchema();
-}
-
-RegistryStore::Outcome RegistryStore::checkSchema() {
-    // A file that SQLite reads but whose tables are not ours (a view or a trigger in
-    // their place, a column missing) would fail every call for good; it is as unusable
-    // as a broken one and goes aside the same way.
-    sqlite3_stmt* foreign = nullptr;
-    if (Outcome outcome = prepare(foreignSchemaSql, foreign); outcome != Outcome::ok)
-        return outcome;
-    StatementUse use(foreign);
-    bool row = false;
-    if (Outcome outcome = step(foreign, row); outcome != Outcome::ok)
-        return outcome;
-    if (row) {
-        lastError_ = "not a registry database";
-        return Outcome::corrupt;
-    }
-    for (const char* sql : {readSql, upsertSql, insertKeySql, deleteKeysSql, deleteKeyValuesSql}) {
-        sqlite3_stmt* statement = nullptr;
-        if (prepare(sql, statement) != Outcome::ok) {
-            lastError_ = "not a registry database: " + lastError_;
-            return Outcome::corrupt;
+    return file_.run(path, what, [&] {
+        if (signalFolder_ != path.parent_path()) {
+            if (changeSignal_ >= 0)
+                ::close(changeSignal_);
+            fs::path signal = changeSignalPath(path.parent_path());
+            SqliteFile::makePrivateFile(signal);
+            changeSignal_ = ::open(signal.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+            signalFolder_ = path.parent_path();
         }
-    }
-    return Outcome::ok;
-}
-
-void RegistryStore::close() {
-    for (auto& [sql, statement] : statements_)
-        sqlite3_finalize(statement);
-    statements_.clear();
-    if (db_)
-        sqlite3_close_v2(db_);
-    db_ = nullptr;
-    if (changeSignal_ >= 0)
-        ::close(changeSignal_);
-    changeSignal_ = -1;
-    path_.clear();
-}
-
-void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
-    // The lock makes two processes that found the same broken file agree: the second
-    // sees that the name now holds another file and leaves it alone.
-    fs::path lockPath = path;
-    lockPath += ".lock";
-    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock >= 0)
-        ::flock(lock, LOCK_EX);
-
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0 && status.st_ino == inode_ && status.st_dev == device_) {
-        char stamp[32];
-        std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-        fs::path aside;
-        std::error_code error;
-        for (int n = 0;; ++n) {
-            aside = path;
-            aside += ".broken-" + std::string(stamp) + (n ? "-" + std::to_string(n) : "");
-            if (!fs::exists(aside, error))
-                break;
-        }
-        fs::path journal = path;
-        journal += "-wal";
-        fs::path asideJournal = aside;
-        asideJournal += "-wal";
-        fs::path index = path;
-        index += "-shm";
-        if (::rename(path.c_str(), aside.c_str()) == 0) {
-            // The journal belongs to the broken file: replayed into a new one it would
-            // break that too. The shared index is rebuilt from the journal when needed.
-            ::rename(journal.c_str(), asideJournal.c_str());
-            ::unlink(index.c_str());
-            // Every value is gone for the watchers of every process.
-            int signal = ::open(changeSignalPath(path.parent_path()).c_str(),
-                                O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            if (signal >= 0) {
-                [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
-                ::close(signal);
-            }
-            std::fprintf(stderr,
-                         "registry: %s is unreadable (%s); moved it to %s and started a new one\n",
-                         path.c_str(), reason.c_str(), aside.c_str());
-        } else {
-            std::fprintf(stderr, "registry: %s is unreadable (%s) and cannot be moved aside: %s\n",
-                         path.c_str(), reason.c_str(), std::strerror(errno));
-        }
-    }
-    if (lock >= 0)
-        ::close(lock);
-}
-
-// ---------------------------------------------------------------------------- helpers
-
-bool RegistryStore::isPassing(int code, const fs::path& path) {
-    switch (code & 0xFF) {
-    case SQLITE_READONLY:
-        // Plain read-only on a file the system lets us write means its header claims a
-        // format newer than this SQLite writes: that is the file's fault. The extended
-        // codes (a journal to recover, a file moved away) pass with a reopen.
-        return code != SQLITE_READONLY || ::access(path.c_str(), W_OK) != 0 ||
-               ::access(path.parent_path().c_str(), W_OK) != 0;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_NOMEM:
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_FULL:
-    case SQLITE_INTERRUPT:
-    case SQLITE_PROTOCOL:
-        return true;
-    default:
-        return false;
-    }
-}
-
-RegistryStore::Outcome RegistryStore::classify(int code) {
-    lastCode_ = code;
-    lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
-    int primary = code & 0xFF;
-    bool broken = primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ||
-                  (primary == SQLITE_READONLY && !isPassing(code, path_));
-    return broken ? Outcome::corrupt : Outcome::failed;
-}
-
-RegistryStore::Outcome RegistryStore::execute(const char* sql) {
-    int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    return code == SQLITE_OK ? Outcome::ok : classify(code);
-}
-
-RegistryStore::Outcome RegistryStore::prepare(const char* sql, sqlite3_stmt*& out) {
-    if (auto found = statements_.find(sql); found != statements_.end()) {
-        out = found->second;
-        return Outcome::ok;
-    }
-    int code = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &out, nullptr);
-    if (code != SQLITE_OK)
-        return classify(code);
-    statements_.emplace(sql, out);
-    return Outcome::ok;
-}
-
-RegistryStore::Outcome RegistryStore::queryText(const char* sql, std::string& answer) {
-    answer.clear();
-    sqlite3_stmt* statement = nullptr;
-    if (Outcome outcome = prepare(sql, statement); outcome != Outcome::ok)
-        return outcome;
-    StatementUse use(statement);
-    bool row = false;
-    if (Outcome outcome = step(statement, row); outcome != Outcome::ok)
-        return outcome;
-    if (const unsigned char* text = row ? sqlite3_column_text(statement, 0) : nullptr)
-        answer = reinterpret_cast<const char*>(text);
-    return Outcome::ok;
-}
-
-RegistryStore::Outcome RegistryStore::step(sqlite3_stmt* statement, bool& row) {
-    int code = sqlite3_step(statement);
-    row = code == SQLITE_ROW;
-    return code == SQLITE_ROW || code == SQLITE_DONE ? Outcome::ok : classify(code);
-}
-
-RegistryStore::Outcome RegistryStore::inTransaction(const std::function<Outcome()>& body) {
-    // IMMEDIATE takes the write lock up front, so two writers queue on the busy timeout
-    // instead of one of them failing when it upgrades a read.
-    if (Outcome outcome = execute("BEGIN IMMEDIATE"); outcome != Outcome::ok)
-        return outcome;
-    Outcome outcome = body();
-    if (outcome == Outcome::ok)
-        outcome = execute("COMMIT");
-    if (outcome != Outcome::ok) {
-        std::string error = lastError_;
-        execute("ROLLBACK");
-        lastError_ = error;
-    }
-    return outcome;
+        return operation();
+    });
 }
 
 RegistryStore::Outcome RegistryStore::insertKeyAndParents(Root root, const KeyPath& key) {
     sqlite3_stmt* insert = nullptr;
-    if (Outcome outcome = prepare(insertKeySql, insert); outcome != Outcome::ok)
+    if (Outcome outcome = file_.prepare(insertKeySql, insert); outcome != Outcome::ok)
         return outcome;
     for (size_t end = 0; end != std::string::npos && !key.folded.empty();) {
         end = key.folded.find('\\', end + 1);
@@ -443,7 +152,7 @@ RegistryStore::Outcome RegistryStore::insertKeyAndParents(Root root, const KeyPa
         bindAddress(insert, root, folded);
         bindText(insert, 3, display);
         bool row = false;
-        if (Outcome outcome = step(insert, row); outcome != Outcome::ok)
+        if (Outcome outcome = file_.step(insert, row); outcome != Outcome::ok)
             return outcome;
     }
     return Outcome::ok;
@@ -464,28 +173,6 @@ void RegistryStore::announceChange() {
         ssize_t written = ::pwrite(changeSignal_, &bump, 1, 0);
 }
 
-template <typename Operation> bool RegistryStore::run(const char* what, Operation operation) {
-    std::lock_guard lock(mutex_);
-    // A file that turns out broken in the middle of the run is moved aside like one found
-    // at opening, and the operation is tried once more on the new file.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!ensureOpen())
-            return false;
-        Outcome outcome = operation();
-        if (outcome == Outcome::ok)
-            return true;
-        if (outcome == Outcome::failed) {
-            std::fprintf(stderr, "registry: %s failed: %s\n", what, lastError_.c_str());
-            return false;
-        }
-        std::string reason = lastError_;
-        fs::path path = path_;
-        close();
-        moveAside(path, reason);
-    }
-    return false;
-}
-
 // ---------------------------------------------------------------------------- values
 
 std::optional<Value> RegistryStore::read(Root root, const KeyPath& key, const ValueName& name) {
@@ -499,12 +186,12 @@ bool RegistryStore::lookup(Root root, const KeyPath& key, const ValueName& name,
     return run("read", [&] {
         result.reset();
         sqlite3_stmt* select = nullptr;
-        if (Outcome outcome = prepare(readSql, select); outcome != Outcome::ok)
+        if (Outcome outcome = file_.prepare(readSql, select); outcome != Outcome::ok)
             return outcome;
         StatementUse use(select);
         bindAddress(select, root, key.folded, &name.folded);
         bool row = false;
-        if (Outcome outcome = step(select, row); outcome != Outcome::ok || !row)
+        if (Outcome outcome = file_.step(select, row); outcome != Outcome::ok || !row)
             return outcome;
         Value value;
         value.type = static_cast<ValueType>(sqlite3_column_int(select, 0));
@@ -519,11 +206,11 @@ bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, 
                           bool& changed) {
     changed = false;
     return run("write", [&] {
-        Outcome committed = inTransaction([&] {
+        Outcome committed = file_.inTransaction([&] {
             if (Outcome outcome = insertKeyAndParents(root, key); outcome != Outcome::ok)
                 return outcome;
             sqlite3_stmt* upsert = nullptr;
-            if (Outcome outcome = prepare(upsertSql, upsert); outcome != Outcome::ok)
+            if (Outcome outcome = file_.prepare(upsertSql, upsert); outcome != Outcome::ok)
                 return outcome;
             StatementUse use(upsert);
             bindAddress(upsert, root, key.folded, &name.folded);
@@ -536,8 +223,8 @@ bool RegistryStore::write(Root root, const KeyPath& key, const ValueName& name, 
                 sqlite3_bind_blob(upsert, 6, value.data.data(), static_cast<int>(value.data.size()),
                                   SQLITE_STATIC);
             bool row = false;
-            Outcome outcome = step(upsert, row);
-            changed = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
+            Outcome outcome = file_.step(upsert, row);
+            changed = outcome == Outcome::ok && sqlite3_changes(file_.db()) > 0;
             return outcome;
         });
         return announcing(changed, committed);
@@ -550,31 +237,31 @@ bool RegistryStore::keyExists(Root root, const KeyPath& key) {
     bool exists = false;
     run("key lookup", [&] {
         sqlite3_stmt* select = nullptr;
-        if (Outcome outcome = prepare(keyExistsSql, select); outcome != Outcome::ok)
+        if (Outcome outcome = file_.prepare(keyExistsSql, select); outcome != Outcome::ok)
             return outcome;
         StatementUse use(select);
         bindAddress(select, root, key.folded);
-        return step(select, exists);
+        return file_.step(select, exists);
     });
     return exists;
 }
 
 bool RegistryStore::createKey(Root root, const KeyPath& key) {
     return run("key creation",
-               [&] { return inTransaction([&] { return insertKeyAndParents(root, key); }); });
+               [&] { return file_.inTransaction([&] { return insertKeyAndParents(root, key); }); });
 }
 
 bool RegistryStore::deleteValue(Root root, const KeyPath& key, const ValueName& name) {
     bool deleted = false;
     bool ok = run("value deletion", [&] {
         sqlite3_stmt* remove = nullptr;
-        if (Outcome outcome = prepare(deleteValueSql, remove); outcome != Outcome::ok)
+        if (Outcome outcome = file_.prepare(deleteValueSql, remove); outcome != Outcome::ok)
             return outcome;
         StatementUse use(remove);
         bindAddress(remove, root, key.folded, &name.folded);
         bool row = false;
-        Outcome outcome = step(remove, row);
-        deleted = outcome == Outcome::ok && sqlite3_changes(db_) > 0;
+        Outcome outcome = file_.step(remove, row);
+        deleted = outcome == Outcome::ok && sqlite3_changes(file_.db()) > 0;
         return announcing(deleted, outcome);
     });
     return ok && deleted;
@@ -586,17 +273,17 @@ bool RegistryStore::deleteKey(Root root, const KeyPath& key) {
         return false;
     bool existed = false;
     bool ok = run("key deletion", [&] {
-        Outcome committed = inTransaction([&] {
+        Outcome committed = file_.inTransaction([&] {
             for (const char* sql : {deleteKeyValuesSql, deleteKeysSql}) {
                 sqlite3_stmt* remove = nullptr;
-                if (Outcome outcome = prepare(sql, remove); outcome != Outcome::ok)
+                if (Outcome outcome = file_.prepare(sql, remove); outcome != Outcome::ok)
                     return outcome;
                 StatementUse use(remove);
                 bindAddress(remove, root, key.folded);
                 bool row = false;
-                if (Outcome outcome = step(remove, row); outcome != Outcome::ok)
+                if (Outcome outcome = file_.step(remove, row); outcome != Outcome::ok)
                     return outcome;
-                existed = sqlite3_changes(db_) > 0;
+                existed = sqlite3_changes(file_.db()) > 0;
             }
             return Outcome::ok;
         });

@@ -8,6 +8,7 @@
 // which is what lookups compare.
 
 #include "platform/registry/Registry.h"
+#include "platform/registry/SqliteFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,13 +16,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include <sys/types.h>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace vantrel::platform::registry {
 
@@ -77,46 +73,20 @@ public:
     static std::filesystem::path changeSignalPath(const std::filesystem::path& folder);
 
 private:
-    RegistryStore() = default;
+    RegistryStore();
 
-    enum class Outcome { ok, failed, corrupt };
-    template <typename Operation> bool run(const char* what, Operation operation);
-
-    bool ensureOpen();
-    Outcome open(const std::filesystem::path& path);
-    // Settings, integrity and schema of a freshly opened file.
-    Outcome configure();
-    Outcome checkSchema();
-    void close();
-    // Renames a database that SQLite rejects (and its journal) out of the way so a new
-    // one can be made, unless another process has already done so.
-    void moveAside(const std::filesystem::path& path, const std::string& reason);
-
-    Outcome execute(const char* sql);
-    // Prepares once per connection and keeps the statement for the next call.
-    Outcome prepare(const char* sql, sqlite3_stmt*& out);
-    Outcome step(sqlite3_stmt* statement, bool& row);
+    using Outcome = SqliteFile::Outcome;
+    // Runs the operation under the store's mutex on the file the environment names now.
+    bool run(const char* what, const std::function<Outcome()>& operation);
     Outcome insertKeyAndParents(Root root, const KeyPath& key);
-    Outcome inTransaction(const std::function<Outcome()>& body);
-    // Turns an SQLite result code into an outcome and remembers its message.
-    Outcome classify(int code);
-    // A code that says the device is busy, full or read-only, not that the file is bad.
-    static bool isPassing(int code, const std::filesystem::path& path);
-    // The first column of the first row, for pragmas that answer one word.
-    Outcome queryText(const char* sql, std::string& answer);
     // Announces a committed change to the watchers of every process when there was one.
     Outcome announcing(bool changed, Outcome outcome);
     void announceChange();
 
     std::mutex mutex_;
-    sqlite3* db_ = nullptr;
-    std::filesystem::path path_;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    SqliteFile file_;
     int changeSignal_ = -1;
-    std::unordered_map<const char*, sqlite3_stmt*> statements_;
-    std::string lastError_;
-    int lastCode_ = 0;
+    std::filesystem::path signalFolder_;
 };
 
 } // namespace vantrel::platform::registry

@@ -3,6 +3,7 @@
 
 #include "platform/core/Paths.h"
 #include "platform/imaging/ImageDecoder.h"
+#include "platform/imaging/PngWriter.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
 
@@ -113,5 +114,68 @@ TEST(RealWindow, ShowsTheWindowBufferAndTakesClicksAsTheStylus) {
                                   10s);
     EXPECT_EQ(click.exitCode, 0) << click.err;
     EXPECT_TRUE(app.waitForLine("stylus down 100 150", 10s)) << app.output() << app.errors();
+    EXPECT_EQ(app.wait(10s), 0) << app.errors();
+}
+
+// The main screen as a user first sees it on the demo device, in a real window: the
+// window's pixels on the X screen are kept as "contact-screen.png" beside the test
+// binary, for a person to look at, and must show the list's own buffer.
+TEST(RealWindow, ShowsTheDemoContactListOnTheXScreen) {
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (!onPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps brings it)";
+    auto seeded = test::runProcess(
+        {(test::binaryFolder() / "tools" / "vantrel-device").string(), "seed-demo"}, 30s);
+    ASSERT_EQ(seeded.exitCode, 0) << seeded.err;
+    VirtualScreen screen;
+    ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start";
+
+    fs::path shot = platform::programFolder() / "list.png";
+    fs::path script = platform::programFolder() / "list.script";
+    std::ofstream(script) << "expect-loaded 20000\nwait 300\nscreenshot " << shot.string()
+                          << "\nprint ready\nexpect-stylus 10000\nquit\n";
+    std::string vantrel = (test::binaryFolder() / "app" / "vantrel").string();
+    test::BackgroundProcess app({"/usr/bin/env", "DISPLAY=" + screen.name(), "VANTREL_BACKEND=sdl",
+                                 vantrel, "--size", "480x800", "--script", script.string()});
+    ASSERT_TRUE(app.waitForLine("ready", 30s)) << app.errors();
+    auto search = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool", "search",
+                                    "--name", "^Vantrel$"},
+                                   10s);
+    ASSERT_EQ(search.exitCode, 0) << "no window named Vantrel";
+    Window window = std::stoul(search.out);
+    XImage* image = XGetImage(screen.display(), window, 0, 0, 480, 800, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    platform::ArgbImage onScreen(480, 800);
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 480; ++x)
+            onScreen.set(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" / "contact-screen.png", onScreen));
+
+    auto expected = platform::decodeImageFile(shot);
+    ASSERT_TRUE(expected.ok()) << expected.error;
+    int mismatches = 0;
+    int dark = 0;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 480; ++x) {
+            uint32_t shown = onScreen.at(x, y);
+            uint32_t want = expected.image.at(x, y);
+            for (int shift : {0, 8, 16})
+                if (std::abs(int((shown >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) {
+                    ++mismatches;
+                    break;
+                }
+            // Text of the rows: dark pixels in the list's area below the header.
+            if (y > 100 && y < 700 && x > 40 && (shown & 0xFF) < 80)
+                ++dark;
+        }
+    EXPECT_EQ(mismatches, 0) << "pixels on the X screen differ from the window buffer";
+    EXPECT_GT(dark, 5000) << "the list shows no names";
+
+    auto click = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
+                                   "mousemove", "--window", std::to_string(window), "200", "150",
+                                   "click", "1"},
+                                  10s);
+    EXPECT_EQ(click.exitCode, 0) << click.err;
     EXPECT_EQ(app.wait(10s), 0) << app.errors();
 }

@@ -1,0 +1,227 @@
+#include "contacts/ContactTemplate.h"
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace vantrel {
+
+namespace {
+
+struct Placeholder {
+    std::u16string_view text;
+    uint32_t id;
+};
+
+// The order of substitution: every placeholder comes before any shorter one that is
+// its prefix ("%email2" before "%email", "%companyphone" before "%company").
+constexpr Placeholder placeholders[] = {
+    {u"%fileas", 0x0080001F},
+    {u"%title", 0x0081001F},
+    {u"%firstname", 0x0082001F},
+    {u"%middlename", 0x0083001F},
+    {u"%name", 0x0084001F},
+    {u"%lastname", 0x0084001F},
+    {u"%suffix", 0x0085001F},
+    {u"%nickname", 0x0086001F},
+    {u"%yomifirstname", 0x0087001F},
+    {u"%yomilastname", 0x0088001F},
+    {u"%yomicompany", 0x0089001F},
+    {u"%companyphone", 0x00A0001F},
+    {u"%company", 0x008A001F},
+    {u"%department", 0x008B001F},
+    {u"%jobtitle", 0x008C001F},
+    {u"%manager", 0x008D001F},
+    {u"%officelocation", 0x008E001F},
+    {u"%assistantname", 0x008F001F},
+    {u"%email2", 0x0091001F},
+    {u"%email3", 0x0092001F},
+    {u"%email", 0x0090001F},
+    {u"%im3", 0x0095001F},
+    {u"%im2", 0x0094001F},
+    {u"%im", 0x0093001F},
+    {u"%mobilephone", 0x0096001F},
+    {u"%businessphone2", 0x0098001F},
+    {u"%businessphone", 0x0097001F},
+    {u"%homephone2", 0x009A001F},
+    {u"%homephone", 0x0099001F},
+    {u"%businessfax", 0x009B001F},
+    {u"%homefax", 0x009C001F},
+    {u"%pager", 0x009D001F},
+    {u"%carphone", 0x009E001F},
+    {u"%radiophone", 0x009F001F},
+    {u"%assistantphone", 0x00A1001F},
+    {u"%sms", 0x10A2001F},
+    {u"%mms", 0x10A3001F},
+    {u"%displayname", 0x10A4001F},
+    {u"%spouse", 0x00A5001F},
+    {u"%children", 0x00A6001F},
+    {u"%webpage", 0x00A7001F},
+    {u"%ringtone", 0x00A8001F},
+    {u"%customerid", 0x00A9001F},
+    {u"%governmentid", 0x00AA001F},
+    {u"%accountname", 0x00AB001F},
+    {u"%business_address_street", 0x00C1001F},
+    {u"%business_address_city", 0x00C2001F},
+    {u"%business_address_state", 0x00C3001F},
+    {u"%business_address_postalcode", 0x00C4001F},
+    {u"%business_address_country", 0x00C5001F},
+    {u"%business_address", 0x10C0001F},
+    {u"%homeaddressstreet", 0x00D1001F},
+    {u"%homeaddresscity", 0x00D2001F},
+    {u"%homeaddressstate", 0x00D3001F},
+    {u"%homeaddresspostalcode", 0x00D4001F},
+    {u"%homeaddresscountry", 0x00D5001F},
+    {u"%homeaddress", 0x10D0001F},
+    {u"%other_address_street", 0x00E1001F},
+    {u"%other_address_city", 0x00E2001F},
+    {u"%other_address_state", 0x00E3001F},
+    {u"%other_address_postalcode", 0x00E4001F},
+    {u"%other_address_country", 0x00E5001F},
+    {u"%other_address", 0x10E0001F},
+    {u"%categories", 0x101D001F},
+};
+
+// The preferred-address placeholders, each with the part of an address it reads:
+// street, city, state, postal code, country, then the full address.
+constexpr std::u16string_view addressPlaceholders[] = {
+    u"%addressstreet",     u"%addresscity",    u"%addressstate",
+    u"%addresspostalcode", u"%addresscountry", u"%address"};
+
+// Business, home and other address: street, city, state, postal code, country, full.
+constexpr uint32_t addressIds[3][6] = {
+    {0x00C1001F, 0x00C2001F, 0x00C3001F, 0x00C4001F, 0x00C5001F, 0x10C0001F},
+    {0x00D1001F, 0x00D2001F, 0x00D3001F, 0x00D4001F, 0x00D5001F, 0x10D0001F},
+    {0x00E1001F, 0x00E2001F, 0x00E3001F, 0x00E4001F, 0x00E5001F, 0x10E0001F},
+};
+
+// Replaces every occurrence in one left-to-right pass; false when there was none.
+bool replaceAll(std::u16string& text, std::u16string_view what, std::u16string_view with) {
+    size_t at = text.find(what);
+    if (at == std::u16string::npos)
+        return false;
+    std::u16string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (; at != std::u16string::npos; at = text.find(what, from)) {
+        out.append(text, from, at - from);
+        out.append(with);
+        from = at + what.size();
+    }
+    out.append(text, from);
+    text = std::move(out);
+    return true;
+}
+
+void trimAll(std::u16string& text, std::u16string_view characters) {
+    size_t first = text.find_first_not_of(characters);
+    if (first == std::u16string::npos) {
+        text.clear();
+        return;
+    }
+    size_t last = text.find_last_not_of(characters);
+    text = text.substr(first, last - first + 1);
+}
+
+bool hasText(const PropertyValues& values, uint32_t id) {
+    const std::u16string* value = values.find(id);
+    return value && !value->empty();
+}
+
+} // namespace
+
+const std::u16string* PropertyValues::find(uint32_t id) const {
+    if (!ids_)
+        return nullptr;
+    // NOTE: a table holds a few dozen ids; a linear walk beats any map at that size.
+    for (size_t i = 0; i < ids_->size(); ++i)
+        if ((*ids_)[i] == id)
+            return &values_[i];
+    return nullptr;
+}
+
+std::u16string* PropertyValues::find(uint32_t id) {
+    return const_cast<std::u16string*>(std::as_const(*this).find(id));
+}
+
+const std::vector<uint32_t>& PropertyValues::ids() const {
+    static const std::vector<uint32_t> none;
+    return ids_ ? *ids_ : none;
+}
+
+std::u16string expandTemplate(std::u16string_view format, const PropertyValues& values,
+                              const std::vector<PhoneEntry>& phones) {
+    std::u16string text(format);
+    if (text.find(u'%') != std::u16string::npos) {
+        for (const Placeholder& placeholder : placeholders) {
+            if (text.find(placeholder.text) == std::u16string::npos)
+                continue;
+            if (const std::u16string* value = values.find(placeholder.id))
+                replaceAll(text, placeholder.text, *value);
+        }
+        if (text.find(u"%address") != std::u16string::npos) {
+            int preferred = 2;
+            for (int address = 0; address < 2; ++address) {
+                if (hasText(values, addressIds[address][0]) ||
+                    hasText(values, addressIds[address][1])) {
+                    preferred = address;
+                    break;
+                }
+            }
+            for (size_t part = 0; part < std::size(addressPlaceholders); ++part) {
+                const std::u16string* value = values.find(addressIds[preferred][part]);
+                replaceAll(text, addressPlaceholders[part], value ? *value : std::u16string());
+            }
+        }
+        replaceAll(text, u"%phone",
+                   phones.empty() ? std::u16string_view() : std::u16string_view(phones.back().number));
+    }
+    return cleanUpExpansion(std::move(text));
+}
+
+std::u16string cleanUpExpansion(std::u16string text) {
+    for (std::u16string_view characters : {u"-", u"/", u","})
+        trimAll(text, characters);
+    trimAll(text, u" \t\r\n\v\f");
+    static constexpr std::pair<std::u16string_view, std::u16string_view> replacements[] = {
+        {u",\n", u"\n"}, {u"-\n", u"\n"}, {u"/\n", u"\n"}, {u"[]", u""},   {u"()", u""},
+        {u"  ", u" "},   {u"\\n", u"\n"}, {u"\n\n", u"\n"}, {u"\n ", u"\n"}};
+    for (const auto& [what, with] : replacements) {
+        replaceAll(text, what, with);
+        // Empty values can leave runs of line breaks of any length; a run collapses to
+        // one, as a blank line in the detail text never means anything.
+        if (what == u"\n\n")
+            while (replaceAll(text, what, with)) {
+            }
+    }
+    // What the brackets and empty lines left at the ends: "%phone (%company)" without a
+    // company is the number alone, and detail lines do not start with an empty line.
+    trimAll(text, u" \t\r\n\v\f");
+    return text;
+}
+
+void collectTemplateProperties(std::u16string_view format, std::vector<uint32_t>& table) {
+    auto add = [&table](uint32_t id) {
+        if (std::find(table.begin(), table.end(), id) == table.end())
+            table.push_back(id);
+    };
+    std::u16string text(format);
+    // Replaced as the expansion would, so "%email" is not found inside "%email2".
+    for (const Placeholder& placeholder : placeholders)
+        if (replaceAll(text, placeholder.text, u"\x01"))
+            add(placeholder.id);
+    if (text.find(u"%address") != std::u16string::npos)
+        for (const auto& address : addressIds)
+            for (uint32_t id : address)
+                add(id);
+}
+
+std::u16string upperCased(std::u16string_view text) {
+    icu::UnicodeString value(false, text.data(), static_cast<int32_t>(text.size()));
+    value.toUpper(icu::Locale::getRoot());
+    return std::u16string(value.getBuffer(), static_cast<size_t>(value.length()));
+}
+
+} // namespace vantrel

@@ -1,0 +1,127 @@
+// The template language as the contact texts use it: which placeholder reads what, the
+// order that keeps "%email" out of "%email2", the preferred address and number, and
+// the clean-up of what empty values leave behind.
+
+#include "contacts/ContactStoreAccess.h"
+#include "contacts/ContactTemplate.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace vantrel;
+
+namespace {
+
+// Values as one store read returns them: every id of `fetched` asked for, those in
+// `set` with a value.
+class Values {
+public:
+    Values(std::vector<uint32_t> fetched, std::map<uint32_t, std::u16string> set)
+        : ids_(std::move(fetched)), values_(&ids_) {
+        for (auto& [id, text] : set)
+            if (std::u16string* slot = values_.find(id))
+                *slot = text;
+    }
+    const PropertyValues& get() const { return values_; }
+
+private:
+    std::vector<uint32_t> ids_;
+    PropertyValues values_;
+};
+
+std::vector<uint32_t> idsOf(std::u16string_view format) {
+    std::vector<uint32_t> ids;
+    collectTemplateProperties(format, ids);
+    return ids;
+}
+
+constexpr uint32_t company = 0x008A001F;
+constexpr uint32_t companyPhone = 0x00A0001F;
+constexpr uint32_t businessStreet = 0x00C1001F, businessCity = 0x00C2001F;
+constexpr uint32_t homeStreet = 0x00D1001F, homeCity = 0x00D2001F, homePostal = 0x00D4001F;
+
+} // namespace
+
+TEST(ContactTemplate, PhoneAndEmptyCompanyLeaveNoBracketsBehind) {
+    const std::u16string format = u"%phone (%company)";
+    std::vector<PhoneEntry> phones{{u"022 555 01 01", prop::home}, {u"+41 79 555 01 01", prop::mobile}};
+    Values none(idsOf(format), {});
+    EXPECT_EQ(expandTemplate(format, none.get(), phones), u"+41 79 555 01 01");
+    EXPECT_EQ(expandTemplate(format, none.get(), {}), u"");
+    Values acme(idsOf(format), {{company, u"Acme"}});
+    EXPECT_EQ(expandTemplate(format, acme.get(), phones), u"+41 79 555 01 01 (Acme)");
+}
+
+TEST(ContactTemplate, LongerPlaceholdersAreReplacedBeforeTheirPrefixes) {
+    const std::u16string format = u"%email2 / %email / %companyphone %company";
+    Values values(idsOf(format), {{prop::email1, u"a@x.ch"},
+                                  {prop::email2, u"b@x.ch"},
+                                  {companyPhone, u"044"},
+                                  {company, u"Acme"}});
+    EXPECT_EQ(expandTemplate(format, values.get(), {}), u"b@x.ch / a@x.ch / 044 Acme");
+}
+
+TEST(ContactTemplate, UnfetchedPlaceholdersStayAndFetchedEmptyOnesVanish) {
+    Values values({prop::fileAs}, {});
+    EXPECT_EQ(expandTemplate(u"%fileas %nickname", values.get(), {}), u"%nickname");
+}
+
+TEST(ContactTemplate, TheAddressPlaceholdersReadThePreferredAddress) {
+    const std::u16string format = u"%addressstreet, %addresscity %addresspostalcode";
+    // Only a home city: the home address answers every derived placeholder.
+    Values home(idsOf(format), {{homeCity, u"Bern"}, {homePostal, u"3000"}});
+    EXPECT_EQ(expandTemplate(format, home.get(), {}), u"Bern 3000");
+    // A business street wins over a home city, even without a business city.
+    Values both(idsOf(format), {{businessStreet, u"Hauptstr. 1"}, {homeCity, u"Bern"}, {homeStreet, u"Gasse 2"}});
+    EXPECT_EQ(expandTemplate(format, both.get(), {}), u"Hauptstr. 1,");
+    EXPECT_EQ(expandTemplate(u"%addresscity", both.get(), {}), u"");
+    // Business, home and other addresses are all fetched for a derived placeholder.
+    EXPECT_EQ(idsOf(u"%addresscity").size(), 18u);
+}
+
+TEST(ContactTemplate, LineBreaksComeFromBackslashNAndCollapse) {
+    const std::u16string format = u"%categories\\n\\n%addressstreet\\n%addresscity %addresspostalcode";
+    Values values(idsOf(format), {{homeCity, u"Bern"}, {homePostal, u"3000"}});
+    // Empty categories and street: the three breaks before the city become one.
+    EXPECT_EQ(expandTemplate(format, values.get(), {}), u"Bern 3000");
+    EXPECT_EQ(expandTemplate(u"%categories\\n%addresscity", values.get(), {}), u"Bern");
+    EXPECT_EQ(cleanUpExpansion(u"a\\n\\n\\nb"), u"a\nb");
+    EXPECT_EQ(cleanUpExpansion(u"-/, Zurich ,/-"), u"Zurich");
+    // Each rule runs once, in order: the comma goes before the break, the brackets and
+    // the double space before the space after the break, the ends last.
+    EXPECT_EQ(cleanUpExpansion(u"Acme,\n Bern  []"), u"Acme\nBern");
+}
+
+TEST(ContactTemplate, CollectingAddsEachPlaceholderOnceAndNothingForThePhone) {
+    std::vector<uint32_t> table{prop::fileAs};
+    collectTemplateProperties(u"%fileas %email2 %email %phone %email", table);
+    EXPECT_EQ(table, (std::vector<uint32_t>{prop::fileAs, prop::email2, prop::email1}));
+}
+
+TEST(ContactTemplate, ARecordTakesPhonesInOrderAndFallsBackToTheFileAsName) {
+    ContactTemplates templates;
+    templates.firstLine = u"%nickname";
+    templates.sortOrder = u"%nickname";
+    templates.secondLine = u"%phone";
+    ContactPropertyTable table = ContactPropertyTable::build(templates, 0x8001000B);
+    PropertyValues values(&table.ids);
+    *values.find(prop::fileAs) = u"Müller, Anna";
+    *values.find(prop::mobile) = u"079 1";
+    *values.find(prop::home) = u"031 2";
+    *values.find(prop::homeFax) = u"031 3";
+    ContactRecord record;
+    ASSERT_TRUE(fillRecord(record, values, true, templates, false));
+    EXPECT_EQ(record.firstLine, u"Müller, Anna");
+    EXPECT_EQ(record.sortKey, u"MÜLLER, ANNA");
+    // Each number goes to the front: the mobile, taken first, ends last and is preferred;
+    // faxes are never taken.
+    EXPECT_EQ(record.phones, (std::vector<PhoneEntry>{{u"031 2", prop::home}, {u"079 1", prop::mobile}}));
+    EXPECT_EQ(record.secondLine, u"079 1");
+    EXPECT_TRUE(record.favorite);
+
+    ContactRecord noPhone;
+    PropertyValues empty(&table.ids);
+    EXPECT_FALSE(fillRecord(noPhone, empty, false, templates, false));
+    EXPECT_TRUE(fillRecord(noPhone, empty, false, templates, true));
+}
