@@ -1,6 +1,7 @@
 #include "app/Screens.h"
 
 #include "app/GestureControl.h"
+#include "app/HeaderMenu.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -41,6 +42,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     ControlHost::addControl(mainWindow, container);
     ControlHost::addControl(mainWindow, sms);
     theScreens = {container, detail, sms, gesture};
+    installHeaderMenu(mainWindow);
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
     ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));
