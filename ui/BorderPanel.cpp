@@ -50,6 +50,7 @@ int BorderPanel::pageCapacity() {
 }
 
 void BorderPanel::setEntries(std::vector<MenuEntry> entries, ContainerPanel* container) {
+    container_ = container;
     // The buttons may be running the very action that replaces them ("More..."), so they
     // go once the current input has been handled.
     for (auto& old : removeAllChildren())
@@ -120,8 +121,15 @@ Rect BorderPanel::onStylusUp(int x, int y) {
         return {x, y, x + 1, y + 1};
     }
     Rect was = rect();
-    hide();
+    close();
     return was;
+}
+
+void BorderPanel::close() {
+    hide();
+    if (container_)
+        if (auto self = container_->removeChild(this))
+            ControlHost::deleteLater(window(), std::move(self));
 }
 
 void BorderPanel::show() {

@@ -52,6 +52,9 @@ public:
     // Slides the panel up out of the window and hides it; a panel already within a few
     // pixels of that place jumps there.
     void hide();
+    // Hides the panel and deletes it once the current input has been handled: a menu is
+    // built anew at each opening, so a closed one must not stay behind.
+    void close();
     // Run instead of closing when the user taps the panel beside its buttons.
     void setDismissAction(std::unique_ptr<Action> action) { dismiss_ = std::move(action); }
     // How many entries one page holds: "height" / "buttonheight" - 2, at least 1.
@@ -59,6 +62,7 @@ public:
 
 private:
     platform::Rect reference_;
+    ContainerPanel* container_ = nullptr;
     bool touched_ = false;
     std::unique_ptr<Action> dismiss_;
 };

@@ -111,9 +111,9 @@ TEST_F(MenuTest, TheMenuSlidesDownCentredWithOneCellPerEntry) {
 }
 
 TEST_F(MenuTest, ATapBesideTheButtonsClosesTheMenuWithoutReachingTheScreenBelow) {
-    BorderPanel* menu = showMenu(screen.get(), u"test", numbered(3, &ran));
+    showMenu(screen.get(), u"test", numbered(3, &ran));
     tap(240, 600);
-    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(screen->childCount(), 1u) << "the closed menu is gone";
     EXPECT_FALSE(touched(*below)) << "the screen below saw the closing tap";
     EXPECT_TRUE(ran.empty());
     tap(240, 600);
