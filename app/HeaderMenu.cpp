@@ -13,10 +13,14 @@ namespace {
 std::vector<MenuEntry> inputPanelEntries(platform::WindowHandle mainWindow,
                                          platform::WindowHandle window) {
     MenuEntry choose{u"choosesip", nullptr, false, {}, {}};
-    choose.children.push_back({u"nosip", std::make_unique<DisableSipAction>(window), false, {}, {}});
+    choose.children.push_back(
+        {u"nosip", std::make_unique<DisableSipAction>(window), false, {}, {}});
     for (platform::shell::InputMethod& method : platform::shell::inputMethods())
-        choose.children.push_back({u"inputmethod", std::make_unique<SwitchSipAction>(method.id),
-                                   false, {}, std::move(method.name)});
+        choose.children.push_back({u"inputmethod",
+                                   std::make_unique<SwitchSipAction>(method.id),
+                                   false,
+                                   {},
+                                   std::move(method.name)});
     std::vector<MenuEntry> entries;
     entries.push_back(std::move(choose));
     entries.push_back({u"showsip", std::make_unique<ShowSipAction>(mainWindow), false, {}, {}});

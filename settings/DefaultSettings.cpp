@@ -416,7 +416,6 @@ constexpr std::u16string_view textLines[] = {
     u"menubutton.resend.text=Resend",
     u"menubutton.setpicture.text=Set Picture...",
     u"menubutton.showsip.text=Show SIP",
-    u"menubutton.inputmethod.text=%s",
     u"menubutton.viewcontact.text=View Contact...",
     u"menubutton.about.text=About...",
     u"menubutton.togglefullscreen.text=Toggle Fullscreen",

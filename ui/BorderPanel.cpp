@@ -14,7 +14,15 @@ using platform::Rect;
 
 namespace {
 
-enum IntSlot { marginSlot, buttonWidthSlot, buttonHeightSlot, heightSlot, columnSlot, showSlot, hideSlot };
+enum IntSlot {
+    marginSlot,
+    buttonWidthSlot,
+    buttonHeightSlot,
+    heightSlot,
+    columnSlot,
+    showSlot,
+    hideSlot
+};
 enum BackgroundSlot { panelLook };
 
 // A panel this close to where it should go is put there without a slide.
@@ -55,9 +63,9 @@ void BorderPanel::setEntries(std::vector<MenuEntry> entries, ContainerPanel* con
     // go once the current input has been handled.
     for (auto& old : removeAllChildren())
         ControlHost::deleteLater(window(), std::move(old));
+    captions_.clear();
     for (MenuEntry& entry : pageMenuEntries(std::move(entries), pageCapacity())) {
         auto button = std::make_unique<RelativeButton>(window(), entry.name, this, Rect{});
-        button->setTextArgument(std::move(entry.argument));
         if (!entry.children.empty() && !entry.action)
             button->setAction(
                 std::make_unique<SubMenuAction>(this, container, std::move(entry.children)));
@@ -65,6 +73,7 @@ void BorderPanel::setEntries(std::vector<MenuEntry> entries, ContainerPanel* con
             button->setAction(
                 std::make_unique<DeleteProxyAction>(std::move(entry.action), this, container));
         addChild(std::move(button));
+        captions_.push_back(std::move(entry.caption));
     }
 }
 
@@ -86,6 +95,8 @@ void BorderPanel::layout(const Rect& reference) {
                                                margin + (i / columns) * cellHeight, cellWidth,
                                                cellHeight));
         button->layout(reference);
+        if (!captions_[i].empty())
+            button->setText(captions_[i]);
     }
 }
 

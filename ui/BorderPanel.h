@@ -21,8 +21,8 @@ struct MenuEntry {
     std::unique_ptr<Action> action;
     bool hidden = false;
     std::vector<MenuEntry> children;
-    // The value the caption is formatted with ("menubutton.inputmethod.text=%s").
-    std::u16string argument;
+    // A caption of its own instead of the setting (an input method's name).
+    std::u16string caption;
 };
 
 // The entries of one page: the shown entries up to `capacity`, and when more than one
@@ -63,6 +63,8 @@ public:
 private:
     platform::Rect reference_;
     ContainerPanel* container_ = nullptr;
+    // The entries' own captions, by button; empty where the setting names it.
+    std::vector<std::u16string> captions_;
     bool touched_ = false;
     std::unique_ptr<Action> dismiss_;
 };

@@ -22,9 +22,10 @@ struct Breaker {
     Breaker(std::u16string_view text, Breaks kind)
         : alias(false, text.data(), static_cast<int32_t>(text.size())) {
         UErrorCode status = U_ZERO_ERROR;
-        iterator.reset(kind == Breaks::character
-                           ? icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status)
-                           : icu::BreakIterator::createLineInstance(icu::Locale::getRoot(), status));
+        iterator.reset(
+            kind == Breaks::character
+                ? icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status)
+                : icu::BreakIterator::createLineInstance(icu::Locale::getRoot(), status));
         if (U_FAILURE(status))
             iterator.reset();
         else
@@ -34,8 +35,12 @@ struct Breaker {
     std::unique_ptr<icu::BreakIterator> iterator;
 };
 
-bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The character boundary after `offset` in `text` (its size at the end).
 size_t following(const Breaker& breaker, std::u16string_view text, size_t offset) {
@@ -45,7 +50,8 @@ size_t following(const Breaker& breaker, std::u16string_view text, size_t offset
         int32_t next = breaker.iterator->following(static_cast<int32_t>(offset));
         return next == icu::BreakIterator::DONE ? text.size() : static_cast<size_t>(next);
     }
-    return offset + (isHigh(text[offset]) && offset + 1 < text.size() && isLow(text[offset + 1]) ? 2 : 1);
+    return offset +
+           (isHigh(text[offset]) && offset + 1 < text.size() && isLow(text[offset + 1]) ? 2 : 1);
 }
 
 // The character boundary at or before `offset`.
@@ -244,8 +250,8 @@ void EditBuffer::moveVertically(const std::vector<Line>& lines, int delta, const
         return setCaret(0, extend);
     if (target >= static_cast<long>(lines.size()))
         return setCaret(text_.size(), extend);
-    const int x = measure(std::u16string_view(text_).substr(lines[current].start,
-                                                             caret_ - lines[current].start));
+    const int x = measure(
+        std::u16string_view(text_).substr(lines[current].start, caret_ - lines[current].start));
     const Line& line = lines[static_cast<size_t>(target)];
     // The end of a line that wraps softly is the next line's start: the caret stays on
     // this one only up to the character before.

@@ -6,7 +6,9 @@ namespace vantrel::platform {
 namespace {
 
 // Ten pixels a code unit: wide enough to see where lines break, simple to count.
-int tenEach(std::u16string_view piece) { return static_cast<int>(piece.size()) * 10; }
+int tenEach(std::u16string_view piece) {
+    return static_cast<int>(piece.size()) * 10;
+}
 
 std::vector<std::u16string> lineTexts(const EditBuffer& buffer, int width) {
     std::vector<std::u16string> out;
@@ -73,11 +75,11 @@ TEST(EditBuffer, WordsWrapWhereLineBreaksAllowAndLongWordsAreCut) {
     EditBuffer buffer;
     buffer.setText(u"one two three\n\nabcdefghij end");
     // Ten characters a line; the space after "two" hangs at the line's end.
-    EXPECT_EQ(lineTexts(buffer, 100), (std::vector<std::u16string>{u"one two ", u"three", u"",
-                                                                    u"abcdefghij ", u"end"}));
-    EXPECT_EQ(lineTexts(buffer, 40), (std::vector<std::u16string>{u"one ", u"two ", u"thre", u"e",
-                                                                   u"", u"abcd", u"efgh", u"ij ",
-                                                                   u"end"}));
+    EXPECT_EQ(lineTexts(buffer, 100),
+              (std::vector<std::u16string>{u"one two ", u"three", u"", u"abcdefghij ", u"end"}));
+    EXPECT_EQ(lineTexts(buffer, 40),
+              (std::vector<std::u16string>{u"one ", u"two ", u"thre", u"e", u"", u"abcd", u"efgh",
+                                           u"ij ", u"end"}));
     buffer.setText(u"");
     EXPECT_EQ(buffer.wrap(100, tenEach).size(), 1u) << "an empty text still has its line";
 }

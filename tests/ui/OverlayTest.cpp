@@ -31,7 +31,8 @@ std::vector<MenuEntry> numbered(int count, std::vector<std::string>* ran = nullp
         std::u16string name = u"entry" + std::u16string(1, u'0' + i);
         std::unique_ptr<Action> action;
         if (ran)
-            action = std::make_unique<Lambda>([ran, i] { ran->push_back("entry" + std::to_string(i)); });
+            action =
+                std::make_unique<Lambda>([ran, i] { ran->push_back("entry" + std::to_string(i)); });
         entries.push_back({name, std::move(action), false, {}, {}});
     }
     return entries;
@@ -71,8 +72,8 @@ TEST(MenuPaging, HiddenEntriesTakeNoPlaceAndATinyCapacityStillMakesProgress) {
     entries[1].hidden = true;
     entries[3].hidden = true;
     auto page = pageMenuEntries(std::move(entries), 5);
-    EXPECT_EQ(names(page), (std::vector<std::u16string>{u"entry0", u"entry2", u"entry4",
-                                                        u"entry5", u"entry6"}));
+    EXPECT_EQ(names(page),
+              (std::vector<std::u16string>{u"entry0", u"entry2", u"entry4", u"entry5", u"entry6"}));
     auto tiny = pageMenuEntries(numbered(4), 0);
     ASSERT_EQ(tiny.size(), 2u) << "a theme whose menu holds no entry still shows one a page";
     EXPECT_EQ(tiny[1].children.size(), 3u);
@@ -83,8 +84,8 @@ protected:
     void SetUp() override {
         Toolkit::SetUp();
         screen = std::make_unique<ContainerPanel>(window, u"panel", u"screen");
-        below = screen->addChild(std::make_unique<Probe>(window, u"below", client,
-                                                         Colour{0x0000FF}));
+        below =
+            screen->addChild(std::make_unique<Probe>(window, u"below", client, Colour{0x0000FF}));
         ControlHost::addControl(window, screen.get());
         ControlHost::layoutAll(window, client);
         repaint();
@@ -100,13 +101,18 @@ protected:
 };
 
 TEST_F(MenuTest, TheMenuSlidesDownCentredWithOneCellPerEntry) {
-    BorderPanel* menu = showMenu(screen.get(), u"test", numbered(3, &ran));
+    auto entries = numbered(3, &ran);
+    entries[0].caption = u"Keyboard";
+    BorderPanel* menu = showMenu(screen.get(), u"test", std::move(entries));
     EXPECT_TRUE(menu->isVisible());
     // 160p wide plus 2p margins, three 32p cells, at a 480-pixel screen ("p" doubles).
     EXPECT_EQ(menu->rect(), (Rect{76, 0, 404, 3 * 64 + 8}));
     EXPECT_EQ(menu->child(1)->rect(), (Rect{80, 4 + 64, 400, 4 + 128}));
     EXPECT_EQ(static_cast<Button*>(menu->child(2))->text(), u"menubutton.entry2.text")
         << "a caption without a line shows its key";
+    menu->layout(client);
+    EXPECT_EQ(static_cast<Button*>(menu->child(0))->text(), u"Keyboard")
+        << "an entry's own caption outlives a layout";
     EXPECT_EQ(screen->child(0), menu) << "the menu lies over the screen's other children";
 }
 
