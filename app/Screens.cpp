@@ -1,6 +1,7 @@
 #include "app/Screens.h"
 
 #include "app/GestureControl.h"
+#include "app/HeaderMenu.h"
 #include "contacts/ContactContainerPanel.h"
 #include "lists/LeftSearchPanel.h"
 #include "ui/ControlHost.h"
@@ -50,6 +51,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.contactList = container->list();
     theScreens.indexStrip = container->indexStrip();
     theScreens.contacts = container;
+    installHeaderMenu(mainWindow);
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
     ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));

@@ -50,6 +50,13 @@ void Button::setTextArgument(std::u16string argument) {
     invalidate(rect());
 }
 
+void Button::setText(std::u16string text) {
+    if (text == text_)
+        return;
+    text_ = std::move(text);
+    invalidate(rect());
+}
+
 const Background& Button::stateBackground() {
     if (pressed_ && hasSetting(u"background.pressed"))
         return getBackground(u"background.pressed", pressedLook);

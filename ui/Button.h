@@ -40,6 +40,9 @@ public:
     }
     // The value the caption is formatted with; reformats and repaints when it changed.
     void setTextArgument(std::u16string argument);
+    // A caption of the creator's own (a dialog's answers); the next layout reads the
+    // setting again.
+    void setText(std::u16string text);
     const std::u16string& textArgument() const { return textArgument_; }
     const std::u16string& text() const { return text_; }
     bool isPressed() const { return pressed_; }

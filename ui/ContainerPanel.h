@@ -37,6 +37,13 @@ public:
         children_.push_back(std::move(child));
         return added;
     }
+    // Puts a child before the others, so it is painted on top and sees input first (an
+    // overlay such as a menu); returns it, typed as given.
+    template <class T> T* addChildFront(std::unique_ptr<T> child) {
+        T* added = child.get();
+        children_.insert(children_.begin(), std::move(child));
+        return added;
+    }
     // Hands a child back to the caller; null when it is not a child of this container.
     std::unique_ptr<LightControl> removeChild(LightControl* child);
     // Hands every child back to the caller, emptying the container.

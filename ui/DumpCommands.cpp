@@ -26,6 +26,15 @@ void addDumpCommands(platform::ScriptRunner& runner, DumpSource dump, DumpLookup
             return "expect: " + w[0] + " is " + value->toJson() + ", not " + w[1];
         return std::string();
     });
+    runner.addCommand("expect-missing", [dump, lookUp](const std::vector<std::string>& w,
+                                                       std::string&) {
+        if (w.size() != 1)
+            return std::string("expect-missing takes a path");
+        DumpValue values = dump();
+        if (const DumpValue* value = lookUp(values, w[0]))
+            return "expect-missing: " + w[0] + " is " + value->toJson();
+        return std::string();
+    });
     runner.addCommand("expect-soon", [&runner, dump, lookUp](const std::vector<std::string>& w,
                                                               std::string&) {
         uint32_t timeout = 5000;

@@ -61,6 +61,25 @@ TEST_F(MainWindow, StartsOnTheContactScreenWithTheOthersHiddenBehindTheGestureLa
     }
 }
 
+TEST_F(MainWindow, TheHeaderMenuOpensPagesIntoItsSubmenuAndClosesOnATapBesideIt) {
+    // Entries are 64 pixels high from y 4 on a 480 x 800 screen.
+    auto result = run("tap 240 20\n"
+                      "expect contactcontainer/menupanel.visible true\n"
+                      "expect contactcontainer/menupanel/choosesip.texts \"[\\\"Choose SIP\\\"]\"\n"
+                      "expect contactcontainer/menupanel/cancel.rect \"[80, 132, 400, 196]\"\n"
+                      "tap 240 700\n"
+                      "expect-missing contactcontainer/menupanel\n"
+                      "tap 240 20\n"
+                      "tap 240 36\n"
+                      "expect contactcontainer/menupanel/nosip.texts \"[\\\"No sip\\\"]\"\n"
+                      "expect-missing contactcontainer/menupanel/showsip\n"
+                      "tap 240 700\n"
+                      "tap 240 20\n"
+                      "tap 240 164\n"
+                      "expect-missing contactcontainer/menupanel\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
 TEST_F(MainWindow, RotatingLaysTheScreensOutAgain) {
     auto result = run("size 800x480\n"
                       "expect window.rect \"[0, 0, 800, 480]\"\n"
