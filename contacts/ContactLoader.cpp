@@ -26,7 +26,6 @@ void ContactLoader::start() {
     if (thread_.joinable())
         return;
     stop_ = false;
-    running_ = true;
     thread_ = std::thread([this] { run(); });
 }
 
@@ -88,7 +87,6 @@ void ContactLoader::run() {
     if (!stop_ && store_)
         readPictures();
     flush(LoaderBatch::Kind::finished);
-    running_ = false;
 }
 
 void ContactLoader::readCache() {

@@ -75,7 +75,6 @@ public:
 
     void start();
     void stop();
-    bool isRunning() const { return running_.load(); }
     // Everything queued so far, oldest first; the next push posts a new wake-up.
     std::deque<LoaderBatch> take();
 
@@ -108,7 +107,6 @@ private:
     bool wakePosted_ = false;
 
     std::atomic<bool> stop_{false};
-    std::atomic<bool> running_{false};
     std::thread thread_;
 };
 

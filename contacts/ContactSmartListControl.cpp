@@ -515,7 +515,6 @@ void ContactSmartListControl::setFilter(std::unique_ptr<ISmartListFilter> filter
     SmartListControl::setFilter(std::move(filter));
     placeNumberEntries();
     resetContentHeight();
-    lastTyped_ = 0xFFFF;
 }
 
 void ContactSmartListControl::placeNumberEntries() {
@@ -549,8 +548,6 @@ Rect ContactSmartListControl::onKey(int virtualKey, char16_t character) {
     else if (backspace && !typed_.empty())
         typed_.pop_back();
     onTyped();
-    if (printable)
-        lastTyped_ = character;
     return rect();
 }
 

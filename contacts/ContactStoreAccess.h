@@ -63,7 +63,6 @@ public:
     explicit ContactStoreAccess(std::shared_ptr<platform::pim::PimApp> app);
 
     platform::pim::PimApp* app() const { return app_.get(); }
-    std::shared_ptr<platform::pim::PimApp> shared() const { return app_; }
     // The id of the named boolean "is_favorite2", created in the store when missing.
     uint32_t favoriteId();
 
