@@ -40,11 +40,11 @@ struct LoadedPicture {
 // One step of the load, in the order the steps happened.
 struct LoaderBatch {
     enum class Kind {
-        cached,     // records from the cache file, unconfirmed
-        cacheDone,  // the cache is all there: sort, filter and show
-        stored,     // records confirmed or added by the store pass
-        storeDone,  // the store pass ended: what stayed unconfirmed is gone
-        pictures,   // pictures, already scaled to the list's picture box
+        cached,    // records from the cache file, unconfirmed
+        cacheDone, // the cache is all there: sort, filter and show
+        stored,    // records confirmed or added by the store pass
+        storeDone, // the store pass ended: what stayed unconfirmed is gone
+        pictures,  // pictures, already scaled to the list's picture box
         finished,
     };
     Kind kind;
