@@ -134,7 +134,9 @@ int openPrivate(const fs::path& file, size_t& size) {
 
 } // namespace
 
-fs::path ContactCache::defaultPath() { return platform::resolveProgramPath(fileName); }
+fs::path ContactCache::defaultPath() {
+    return platform::resolveProgramPath(fileName);
+}
 
 std::vector<ContactRecord> ContactCache::read(const fs::path& file) {
     size_t size = 0;

@@ -43,7 +43,8 @@ public:
 
     // Writes the records through the temporary file and a rename; false when the new
     // cache could not be written (the old one then stays).
-    static bool write(const std::filesystem::path& file, const std::vector<const ContactRecord*>& records);
+    static bool write(const std::filesystem::path& file,
+                      const std::vector<const ContactRecord*>& records);
     // The file's bytes for the records.
     static std::string format(const std::vector<const ContactRecord*>& records);
 };

@@ -60,10 +60,10 @@ void ContactContainerPanel::reorder() {
     };
     // Children paint from the last to the first: the filter label goes before the
     // header so it is drawn over the header's strip, where it sits; it takes no input.
-    for (LightControl* wanted : {static_cast<LightControl*>(filterLabel_),
-                                 static_cast<LightControl*>(header()), phonePad_, iconBar_,
-                                 static_cast<LightControl*>(strip_),
-                                 static_cast<LightControl*>(list_), filterMenu_})
+    for (LightControl* wanted :
+         {static_cast<LightControl*>(filterLabel_), static_cast<LightControl*>(header()), phonePad_,
+          iconBar_, static_cast<LightControl*>(strip_), static_cast<LightControl*>(list_),
+          filterMenu_})
         if (wanted)
             addChild(take(wanted));
 }

@@ -8,7 +8,9 @@ namespace vantrel {
 
 namespace {
 
-const ContactListItem* contactOf(const IListItem& item) { return asContact(&item); }
+const ContactListItem* contactOf(const IListItem& item) {
+    return asContact(&item);
+}
 
 } // namespace
 
@@ -72,7 +74,8 @@ bool LettersFilterItem::padMatch(std::u16string_view name) const {
     if (!first)
         return false;
     for (size_t i = 0; i < name.size(); ++i) {
-        bool wordStart = i == 0 || name[i - 1] == u' ' || name[i - 1] == u'-' || name[i - 1] == u'\'';
+        bool wordStart =
+            i == 0 || name[i - 1] == u' ' || name[i - 1] == u'-' || name[i - 1] == u'\'';
         if (!wordStart || first->find(name[i]) == std::u16string::npos)
             continue;
         bool all = true;

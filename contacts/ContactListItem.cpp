@@ -75,7 +75,9 @@ void ContactListItem::setRecord(ContactRecord record, SearchKeys keys) {
     keys_ = std::move(keys);
 }
 
-void ContactListItem::setPicture(std::unique_ptr<Image> picture) { picture_ = std::move(picture); }
+void ContactListItem::setPicture(std::unique_ptr<Image> picture) {
+    picture_ = std::move(picture);
+}
 
 char16_t ContactListItem::indexLetter() const {
     if (record_.sortKey.empty())
@@ -112,7 +114,8 @@ int ContactListItem::paint(PaintContext& context, const Rect& rect, const Rect& 
     (highlighted ? look.firstLineHighlightedFont : look.firstLineFont)
         ->drawText(context.surface, record_.firstLine, look.firstLineBox->rectangle(rect),
                    lineFormat, clip);
-    const std::u16string& second = counters_.unread == 0 ? record_.secondLine : counters_.lastMessage;
+    const std::u16string& second =
+        counters_.unread == 0 ? record_.secondLine : counters_.lastMessage;
     (highlighted ? look.secondLineHighlightedFont : look.secondLineFont)
         ->drawText(context.surface, second, look.secondLineBox->rectangle(rect), lineFormat, clip);
 
@@ -133,10 +136,10 @@ int ContactListItem::paint(PaintContext& context, const Rect& rect, const Rect& 
         drawBackground(context, *look.lastSmsBackground, look.lastSmsBox->rectangle(counterArea),
                        clip);
     if (options.messageCount) {
-        std::u16string text =
-            counters_.unread == 0
-                ? formatText(u"(%i/%i)", {counters_.messages, counters_.calls})
-                : formatText(u"(%i/%i/%i)", {counters_.unread, counters_.messages, counters_.calls});
+        std::u16string text = counters_.unread == 0
+                                  ? formatText(u"(%i/%i)", {counters_.messages, counters_.calls})
+                                  : formatText(u"(%i/%i/%i)", {counters_.unread, counters_.messages,
+                                                               counters_.calls});
         look.smsCountFont->drawText(context.surface, text, counterArea,
                                     platform::TextFormat::NoPrefix, clip);
     }
@@ -145,9 +148,12 @@ int ContactListItem::paint(PaintContext& context, const Rect& rect, const Rect& 
 
 const char* ContactListItem::kindName() const {
     switch (kind()) {
-    case Kind::newContact: return "newcontact";
-    case Kind::sms: return "sms";
-    default: return "contact";
+    case Kind::newContact:
+        return "newcontact";
+    case Kind::sms:
+        return "sms";
+    default:
+        return "contact";
     }
 }
 

@@ -20,13 +20,14 @@ ContactLoader::ContactLoader(platform::WindowHandle window, uint32_t wakeMessage
     : window_(window), wakeMessage_(wakeMessage), settings_(std::move(settings)),
       store_(std::move(store)) {}
 
-ContactLoader::~ContactLoader() { stop(); }
+ContactLoader::~ContactLoader() {
+    stop();
+}
 
 void ContactLoader::start() {
     if (thread_.joinable())
         return;
     stop_ = false;
-    running_ = true;
     thread_ = std::thread([this] { run(); });
 }
 
@@ -88,7 +89,6 @@ void ContactLoader::run() {
     if (!stop_ && store_)
         readPictures();
     flush(LoaderBatch::Kind::finished);
-    running_ = false;
 }
 
 void ContactLoader::readCache() {
@@ -109,7 +109,8 @@ void ContactLoader::readStore() {
     auto collection = folder ? folder->getItems() : nullptr;
     if (!collection)
         return;
-    ContactPropertyTable table = ContactPropertyTable::build(settings_.templates, store_->favoriteId());
+    ContactPropertyTable table =
+        ContactPropertyTable::build(settings_.templates, store_->favoriteId());
     const uint32_t count = collection->count();
     std::vector<std::string> keys;
     for (uint32_t index = 1; index <= count; ++index) {
@@ -146,9 +147,9 @@ void ContactLoader::readPictures() {
     for (const ContactRecord& record : stored_) {
         if (stop_)
             return;
-        LoadedPicture picture{record.objectId,
-                              store_->loadPicture(record.objectId, settings_.pictureWidth,
-                                                  settings_.pictureHeight)};
+        LoadedPicture picture{
+            record.objectId,
+            store_->loadPicture(record.objectId, settings_.pictureWidth, settings_.pictureHeight)};
         if (!picture.picture.isEmpty())
             add(LoaderBatch::Kind::pictures, nullptr, &picture);
     }

@@ -40,11 +40,11 @@ struct LoadedPicture {
 // One step of the load, in the order the steps happened.
 struct LoaderBatch {
     enum class Kind {
-        cached,     // records from the cache file, unconfirmed
-        cacheDone,  // the cache is all there: sort, filter and show
-        stored,     // records confirmed or added by the store pass
-        storeDone,  // the store pass ended: what stayed unconfirmed is gone
-        pictures,   // pictures, already scaled to the list's picture box
+        cached,    // records from the cache file, unconfirmed
+        cacheDone, // the cache is all there: sort, filter and show
+        stored,    // records confirmed or added by the store pass
+        storeDone, // the store pass ended: what stayed unconfirmed is gone
+        pictures,  // pictures, already scaled to the list's picture box
         finished,
     };
     Kind kind;
@@ -75,7 +75,6 @@ public:
 
     void start();
     void stop();
-    bool isRunning() const { return running_.load(); }
     // Everything queued so far, oldest first; the next push posts a new wake-up.
     std::deque<LoaderBatch> take();
 
@@ -108,7 +107,6 @@ private:
     bool wakePosted_ = false;
 
     std::atomic<bool> stop_{false};
-    std::atomic<bool> running_{false};
     std::thread thread_;
 };
 

@@ -49,10 +49,9 @@ struct PhoneEntry {
 // The telephone properties a record takes, in the order they are taken; each present
 // one goes to the front of the phone list, so the last entry is the preferred number.
 // Faxes are never taken.
-inline constexpr uint32_t phoneProperties[] = {prop::mobile, prop::business, prop::business2,
-                                               prop::home,   prop::home2,    prop::pager,
-                                               prop::car,    prop::radio,    prop::companyPhone,
-                                               prop::assistant};
+inline constexpr uint32_t phoneProperties[] = {
+    prop::mobile, prop::business, prop::business2, prop::home,         prop::home2,
+    prop::pager,  prop::car,      prop::radio,     prop::companyPhone, prop::assistant};
 
 // The short type name of a telephone property ("mobile", "home1"), or "%s" for others.
 std::u16string_view phoneTypeName(uint32_t propertyId);

@@ -11,9 +11,9 @@
 namespace vantrel {
 
 struct SearchKeys {
-    std::string collation;          // compare bytewise
-    std::u16string lowerFirstLine;  // for typed letters
-    std::u16string phoneDigits;     // each number's digits and "+", separated by spaces
+    std::string collation;         // compare bytewise
+    std::u16string lowerFirstLine; // for typed letters
+    std::u16string phoneDigits;    // each number's digits and "+", separated by spaces
 };
 
 SearchKeys makeSearchKeys(const ContactRecord& record);

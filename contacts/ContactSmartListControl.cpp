@@ -3,6 +3,7 @@
 #include "contacts/ContactCache.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactStoreAccess.h"
+#include "graphics/Image.h"
 #include "lists/Animation.h"
 #include "lists/ControlItem.h"
 #include "platform/core/Backend.h"
@@ -12,11 +13,10 @@
 #include "settings/SettingStore.h"
 #include "ui/Button.h"
 #include "ui/ControlDump.h"
-#include "graphics/Image.h"
 
 #include <algorithm>
-#include <typeinfo>
 #include <iterator>
+#include <typeinfo>
 
 namespace vantrel {
 
@@ -118,7 +118,9 @@ ContactSmartListControl::ContactSmartListControl(platform::WindowHandle window, 
     }
 }
 
-ContactSmartListControl::~ContactSmartListControl() { stopLoading(); }
+ContactSmartListControl::~ContactSmartListControl() {
+    stopLoading();
+}
 
 ContactItemLook& ContactSmartListControl::itemLookOf(SmartListControl& list) {
     if (auto* contacts = dynamic_cast<ContactSmartListControl*>(&list))
@@ -174,8 +176,10 @@ void ContactSmartListControl::onLoaderMessage() {
         while (i + 1 < batches.size() && batches[i + 1].kind == batch.kind &&
                (!batch.contacts.empty() || !batch.pictures.empty())) {
             LoaderBatch& next = batches[++i];
-            std::move(next.contacts.begin(), next.contacts.end(), std::back_inserter(batch.contacts));
-            std::move(next.pictures.begin(), next.pictures.end(), std::back_inserter(batch.pictures));
+            std::move(next.contacts.begin(), next.contacts.end(),
+                      std::back_inserter(batch.contacts));
+            std::move(next.pictures.begin(), next.pictures.end(),
+                      std::back_inserter(batch.pictures));
         }
         apply(batch);
     }
@@ -195,7 +199,8 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
             if (byObjectId_.count(loaded.record.objectId))
                 continue; // a damaged cache listing a contact twice
             loaded.record.valid = false;
-            ItemRef item = makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
+            ItemRef item =
+                makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
             auto* contact = static_cast<ContactListItem*>(item.get());
             remember(contact);
             addSeparatorFor(*contact, added);
@@ -216,7 +221,8 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
                 existing->setRecord(std::move(loaded.record), std::move(loaded.keys));
                 continue;
             }
-            ItemRef item = makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
+            ItemRef item =
+                makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
             auto* contact = static_cast<ContactListItem*>(item.get());
             remember(contact);
             addSeparatorFor(*contact, added);
@@ -344,7 +350,8 @@ void ContactSmartListControl::dropEmptySeparators() {
     kept.reserve(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
         if (auto* separator = dynamic_cast<ContactSeparatorItem*>(all[i].get())) {
-            auto* next = i + 1 < all.size() ? dynamic_cast<ContactListItem*>(all[i + 1].get()) : nullptr;
+            auto* next =
+                i + 1 < all.size() ? dynamic_cast<ContactListItem*>(all[i + 1].get()) : nullptr;
             if (!next || next->indexLetter() != separator->indexLetter()) {
                 // A later contact of this letter brings its header back.
                 separatorLetters_.erase(separator->indexLetter());
@@ -374,8 +381,8 @@ ContactListItem* ContactSmartListControl::findByNumber(std::u16string_view numbe
 
 ContactListItem* ContactSmartListControl::addSmsContact(std::u16string_view sender,
                                                         std::u16string_view number, bool unread) {
-    ItemRef item = makeItem<SmsContactListItem>(sender, number, unread,
-                                                interfaceText(u"servicemessage.text"));
+    ItemRef item =
+        makeItem<SmsContactListItem>(sender, number, unread, interfaceText(u"servicemessage.text"));
     auto* contact = static_cast<ContactListItem*>(item.get());
     remember(contact);
     std::vector<ItemRef> added;
@@ -389,7 +396,8 @@ void ContactSmartListControl::mergeSmsRowsInto(ContactListItem& contact) {
     for (const PhoneEntry& phone : contact.record().phones) {
         for (const ItemRef& ref : allItems()) {
             auto* sms = dynamic_cast<ContactListItem*>(ref.get());
-            if (!sms || sms->kind() != ContactListItem::Kind::sms || !sms->matchesNumber(phone.number) ||
+            if (!sms || sms->kind() != ContactListItem::Kind::sms ||
+                !sms->matchesNumber(phone.number) ||
                 std::find(merged.begin(), merged.end(), sms) != merged.end())
                 continue;
             ContactCounters& to = contact.counters();
@@ -515,7 +523,6 @@ void ContactSmartListControl::setFilter(std::unique_ptr<ISmartListFilter> filter
     SmartListControl::setFilter(std::move(filter));
     placeNumberEntries();
     resetContentHeight();
-    lastTyped_ = 0xFFFF;
 }
 
 void ContactSmartListControl::placeNumberEntries() {
@@ -536,7 +543,8 @@ void ContactSmartListControl::placeNumberEntries() {
 
 Rect ContactSmartListControl::onKey(int virtualKey, char16_t character) {
     const bool printable = virtualKey == 0 && character >= 0x20 && character != 0x7F;
-    const bool backspace = virtualKey == int(platform::key::back) || (virtualKey == 0 && character == 8);
+    const bool backspace =
+        virtualKey == int(platform::key::back) || (virtualKey == 0 && character == 8);
     const bool special = virtualKey == padKeyOther;
     if (!printable && !backspace && !special)
         return SmartListControl::onKey(virtualKey, character);
@@ -549,8 +557,6 @@ Rect ContactSmartListControl::onKey(int virtualKey, char16_t character) {
     else if (backspace && !typed_.empty())
         typed_.pop_back();
     onTyped();
-    if (printable)
-        lastTyped_ = character;
     return rect();
 }
 
@@ -576,7 +582,9 @@ bool ContactSmartListControl::reachesLetter(const IListItem& item, char16_t lett
 
 // ---- clicks ----
 
-void ContactSmartListControl::route(std::u16string text) { lastRoute_ = std::move(text); }
+void ContactSmartListControl::route(std::u16string text) {
+    lastRoute_ = std::move(text);
+}
 
 std::u16string ContactSmartListControl::messageNumber(const ContactListItem& item) const {
     const std::vector<PhoneEntry>& phones = item.record().phones;

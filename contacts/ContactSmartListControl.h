@@ -45,8 +45,8 @@ public:
     static constexpr uint32_t loaderMessage = 0x0400 + 1001;
     // A typed key after this long starts a new search.
     static constexpr uint32_t typingRestartMs = 4000;
-    // The phone pad's special keys; they add nothing to the typed text.
-    static constexpr int padKeyClear = -2;
+    // The phone pad's special key; it adds nothing to the typed text. (The pad's other
+    // special code, -2, is the index strip's letter key and jumps to the letter.)
     static constexpr int padKeyOther = -3;
 
     ContactSmartListControl(platform::WindowHandle window, std::u16string name = u"contactlist");
@@ -89,7 +89,7 @@ public:
     void refilter();
     // An AllContactsFilterItem; the selection goes.
     void resetFilter();
-    // The base behaviour, then the last typed character is forgotten.
+    // The base behaviour, then the number entries go on top while a number is typed.
     void setFilter(std::unique_ptr<ISmartListFilter> filter) override;
 
     // ---- typing ----
@@ -153,7 +153,6 @@ private:
     std::unordered_set<char16_t> separatorLetters_;
 
     std::u16string typed_;
-    char16_t lastTyped_ = 0xFFFF;
     uint32_t lastKeyTick_ = 0;
     ItemRef numberEntries_[3];
 };

@@ -69,11 +69,10 @@ ContactTemplates ContactTemplates::fromSettings(const LightControl& list) {
 ContactPropertyTable ContactPropertyTable::build(const ContactTemplates& templates,
                                                  uint32_t favoriteId) {
     ContactPropertyTable table;
-    table.ids = {prop::objectId, prop::fileAs,       prop::mobile,   prop::business,
-                 prop::business2, prop::home,        prop::home2,    prop::businessFax,
-                 prop::homeFax,  prop::pager,        prop::car,      prop::radio,
-                 prop::companyPhone, prop::assistant, prop::email1,  prop::email2,
-                 prop::email3};
+    table.ids = {prop::objectId, prop::fileAs, prop::mobile,       prop::business,  prop::business2,
+                 prop::home,     prop::home2,  prop::businessFax,  prop::homeFax,   prop::pager,
+                 prop::car,      prop::radio,  prop::companyPhone, prop::assistant, prop::email1,
+                 prop::email2,   prop::email3};
     table.favoriteIndex = table.ids.size();
     table.ids.push_back(favoriteId);
     for (const std::u16string* format :
@@ -220,7 +219,8 @@ platform::ArgbImage ContactStoreAccess::loadPicture(uint32_t objectId, int width
     return platform::scaleArgb(decoded.image, width, height);
 }
 
-bool ContactStoreAccess::setPicture(const ContactRecord& record, const std::filesystem::path& file) {
+bool ContactStoreAccess::setPicture(const ContactRecord& record,
+                                    const std::filesystem::path& file) {
     std::error_code error;
     auto size = std::filesystem::file_size(file, error);
     if (error || size == 0 || size > maxPictureBytes)

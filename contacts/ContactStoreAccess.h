@@ -29,11 +29,11 @@ class LightControl;
 // The templates a record's texts come from, read from the settings on the
 // user-interface thread and handed to whoever fills records.
 struct ContactTemplates {
-    std::u16string firstLine;   // the list's "item.firstline.format"
-    std::u16string secondLine;  // the list's "item.secondline.format"
-    std::u16string sortOrder;   // the list's "item.sortorder.format"
-    std::u16string header;      // "header.contactdetail.format"
-    std::u16string detailLines; // "label.contactdetail.detaillines.format"
+    std::u16string firstLine;    // the list's "item.firstline.format"
+    std::u16string secondLine;   // the list's "item.secondline.format"
+    std::u16string sortOrder;    // the list's "item.sortorder.format"
+    std::u16string header;       // "header.contactdetail.format"
+    std::u16string detailLines;  // "label.contactdetail.detaillines.format"
     bool showAllContact = false; // the option: contacts without a phone are kept
     bool phoneRequired = true;   // the list's "item.phone.required"
 
@@ -63,7 +63,6 @@ public:
     explicit ContactStoreAccess(std::shared_ptr<platform::pim::PimApp> app);
 
     platform::pim::PimApp* app() const { return app_.get(); }
-    std::shared_ptr<platform::pim::PimApp> shared() const { return app_; }
     // The id of the named boolean "is_favorite2", created in the store when missing.
     uint32_t favoriteId();
 

@@ -86,9 +86,9 @@ constexpr Placeholder placeholders[] = {
 
 // The preferred-address placeholders, each with the part of an address it reads:
 // street, city, state, postal code, country, then the full address.
-constexpr std::u16string_view addressPlaceholders[] = {
-    u"%addressstreet",     u"%addresscity",    u"%addressstate",
-    u"%addresspostalcode", u"%addresscountry", u"%address"};
+constexpr std::u16string_view addressPlaceholders[] = {u"%addressstreet",  u"%addresscity",
+                                                       u"%addressstate",   u"%addresspostalcode",
+                                                       u"%addresscountry", u"%address"};
 
 // Business, home and other address: street, city, state, postal code, country, full.
 constexpr uint32_t addressIds[3][6] = {
@@ -176,7 +176,8 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
             }
         }
         replaceAll(text, u"%phone",
-                   phones.empty() ? std::u16string_view() : std::u16string_view(phones.back().number));
+                   phones.empty() ? std::u16string_view()
+                                  : std::u16string_view(phones.back().number));
     }
     return cleanUpExpansion(std::move(text));
 }
@@ -186,7 +187,7 @@ std::u16string cleanUpExpansion(std::u16string text) {
         trimAll(text, characters);
     trimAll(text, u" \t\r\n\v\f");
     static constexpr std::pair<std::u16string_view, std::u16string_view> replacements[] = {
-        {u",\n", u"\n"}, {u"-\n", u"\n"}, {u"/\n", u"\n"}, {u"[]", u""},   {u"()", u""},
+        {u",\n", u"\n"}, {u"-\n", u"\n"}, {u"/\n", u"\n"},  {u"[]", u""},   {u"()", u""},
         {u"  ", u" "},   {u"\\n", u"\n"}, {u"\n\n", u"\n"}, {u"\n ", u"\n"}};
     for (const auto& [what, with] : replacements) {
         replaceAll(text, what, with);

@@ -37,7 +37,8 @@ constexpr int width = 480;
 constexpr int height = 800;
 
 ContactRecord demoRecord(int i) {
-    static const char16_t* first[] = {u"Anna", u"Jörg", u"Émile", u"Maël", u"Otto", u"Zoë", u"Björn"};
+    static const char16_t* first[] = {u"Anna", u"Jörg", u"Émile", u"Maël",
+                                      u"Otto", u"Zoë",  u"Björn"};
     static const char16_t* last[] = {u"Berg", u"Čapek", u"Müller", u"Álvarez", u"Smith", u"Zeller"};
     ContactRecord record;
     record.objectId = static_cast<uint32_t>(i + 1);
@@ -124,8 +125,9 @@ void BM_StorePass(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     fs::path device = "/tmp/vantrel-bench-device-" + std::to_string(count);
     if (!fs::exists(device / "contacts.db")) {
-        std::string command = "VANTREL_DEVICE=" + device.string() + " " VANTREL_DEVICE_TOOL
-                              " seed-demo --contacts " + std::to_string(count) + " >/dev/null";
+        std::string command = "VANTREL_DEVICE=" + device.string() +
+                              " " VANTREL_DEVICE_TOOL " seed-demo --contacts " +
+                              std::to_string(count) + " >/dev/null";
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("seed-demo failed");
             return;
@@ -159,9 +161,9 @@ void BM_TypedLetter(benchmark::State& state) {
         list->paint(context, list->rect());
         benchmark::ClobberMemory();
     }
-    state.counters["keys"] = benchmark::Counter(2.0 * static_cast<double>(state.iterations()),
-                                                benchmark::Counter::kIsRate |
-                                                    benchmark::Counter::kInvert);
+    state.counters["keys"] =
+        benchmark::Counter(2.0 * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TypedLetter)->Arg(100000)->Unit(benchmark::kMillisecond);
 

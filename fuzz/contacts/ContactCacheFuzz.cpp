@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Line breaks come back as LF and a value that held a lone CR before an "n" cannot
     // tell its two characters apart; everything else is as written.
     for (size_t i = 0; i < records.size(); ++i)
-        if (again[i].objectId != records[i].objectId || again[i].phones.size() != records[i].phones.size())
+        if (again[i].objectId != records[i].objectId ||
+            again[i].phones.size() != records[i].phones.size())
             std::abort();
     return 0;
 }

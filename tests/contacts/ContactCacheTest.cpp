@@ -91,7 +91,8 @@ TEST(ContactCache, WritingReplacesTheFileWholeAndPrivately) {
     second.objectId = 7;
     ASSERT_TRUE(ContactCache::write(file, {&second, &first}));
     EXPECT_FALSE(fs::exists(file.parent_path() / "contact.cache.tmp.txt"));
-    EXPECT_EQ((fs::status(file).permissions() & fs::perms::all), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ((fs::status(file).permissions() & fs::perms::all),
+              fs::perms::owner_read | fs::perms::owner_write);
     std::vector<ContactRecord> read = ContactCache::read(file);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].objectId, 7u);

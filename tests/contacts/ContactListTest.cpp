@@ -72,8 +72,8 @@ TEST_F(ContactList, TheCacheShowsFirstThenTheStoreDecidesAndTheCacheIsRewritten)
     // with its letter, and the contact without a phone stays out.
     list->setStore(store);
     load();
-    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<New Contact>", u"[B]", u"Berg, Anna",
-                                                    u"[Z]", u"Zeller, Otto"}));
+    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<New Contact>", u"[B]", u"Berg, Anna", u"[Z]",
+                                                    u"Zeller, Otto"}));
     EXPECT_TRUE(named(u"Berg, Anna")->isValid());
     EXPECT_EQ(named(u"Berg, Anna")->record().secondLine, u"+41 79 555 01 01");
     std::vector<ContactRecord> cache = ContactCache::read(ContactCache::defaultPath());
@@ -132,9 +132,9 @@ TEST_F(ContactList, SeparatorsMarkTheIndexLettersInCollationOrder) {
     load();
     // No header for letters outside the index letters (the digits' "#", an accented
     // capital); the user's collation puts "É" among the E's, not after Z.
-    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<New Contact>", u"2Cellos", u"[A]",
-                                                    u"anna berg", u"[B]", u"Ben Kurz",
-                                                    u"Bert Meier", u"Émile Zola"}));
+    EXPECT_EQ(shown(),
+              (std::vector<std::u16string>{u"<New Contact>", u"2Cellos", u"[A]", u"anna berg",
+                                           u"[B]", u"Ben Kurz", u"Bert Meier", u"Émile Zola"}));
     // A theme that indexes "#" gets its header before the digits.
     SettingStore::instance().addLine(u"searchindex.*.indexletter=#ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     load();
@@ -175,19 +175,23 @@ TEST_F(ContactList, TypingFiltersAndStartsAgainAfterFourSeconds) {
     // on the phone pad's letters 2-3 also find a word starting with a, b, c then d, e, f.
     advance(4001);
     type(u"0795");
-    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<entry>", u"<entry>", u"<entry>", u"Anna Berg"}));
+    EXPECT_EQ(shown(),
+              (std::vector<std::u16string>{u"<entry>", u"<entry>", u"<entry>", u"Anna Berg"}));
     advance(4001);
     type(u"23");
-    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<entry>", u"<entry>", u"<entry>", u"Anna Berg",
-                                                    u"Ben Kurz",
-                                                    u"Bert Meier"}));
+    EXPECT_EQ(shown(), (std::vector<std::u16string>{u"<entry>", u"<entry>", u"<entry>",
+                                                    u"Anna Berg", u"Ben Kurz", u"Bert Meier"}));
 }
 
 TEST_F(ContactList, TapsOpenTheContactItsConversationOrANewContact) {
     std::vector<std::u16string> routes;
     ContactRoutes to;
-    to.openDetail = [&](ContactListItem& c) { routes.push_back(u"detail " + c.record().firstLine); };
-    to.openConversation = [&](ContactListItem&, const std::u16string& n) { routes.push_back(u"sms " + n); };
+    to.openDetail = [&](ContactListItem& c) {
+        routes.push_back(u"detail " + c.record().firstLine);
+    };
+    to.openConversation = [&](ContactListItem&, const std::u16string& n) {
+        routes.push_back(u"sms " + n);
+    };
     to.newContact = [&](ContactListItem*) { routes.push_back(u"new"); };
     to.call = [&](const std::u16string& n) { routes.push_back(u"call " + n); };
     list->setRoutes(to);
@@ -215,7 +219,7 @@ TEST_F(ContactList, TapsOpenTheContactItsConversationOrANewContact) {
     type(u"0311");
     repaint();
     tap(100, list->rect().top + 10); // the "Call 0311" entry on top
-    EXPECT_EQ(routes, (std::vector<std::u16string>{u"new", u"detail Anna Berg", u"sms 079 555 01 01",
-                                                   u"sms 031 555 01 02", u"sms 044 555 01 02",
-                                                   u"call 0311"}));
+    EXPECT_EQ(routes, (std::vector<std::u16string>{u"new", u"detail Anna Berg",
+                                                   u"sms 079 555 01 01", u"sms 031 555 01 02",
+                                                   u"sms 044 555 01 02", u"call 0311"}));
 }

@@ -20,7 +20,8 @@ protected:
         ContactListTest::SetUp();
         for (int i = 0; i < contacts; ++i) {
             std::string name = "Person " + std::to_string((i * 7919) % 1000);
-            ids.push_back(add(platform::toUtf16(name), {{prop::mobile, u"079 " + platform::toUtf16(std::to_string(i))}}));
+            ids.push_back(add(platform::toUtf16(name),
+                              {{prop::mobile, u"079 " + platform::toUtf16(std::to_string(i))}}));
         }
     }
 
@@ -32,12 +33,24 @@ protected:
             platform::pumpMessages();
             list->onLoaderMessage();
             switch (step++ % 6) {
-            case 0: list->onKey(0, u'p'); break;
-            case 1: list->onKey(int(platform::key::back), 0); break;
-            case 2: list->setScrollOffset(list->scrollOffset() + 37); break;
-            case 3: tap(200, list->rect().top + 100); break;
-            case 4: list->contactChanged(ids[static_cast<size_t>(step) % ids.size()]); break;
-            case 5: repaint(); break;
+            case 0:
+                list->onKey(0, u'p');
+                break;
+            case 1:
+                list->onKey(int(platform::key::back), 0);
+                break;
+            case 2:
+                list->setScrollOffset(list->scrollOffset() + 37);
+                break;
+            case 3:
+                tap(200, list->rect().top + 100);
+                break;
+            case 4:
+                list->contactChanged(ids[static_cast<size_t>(step) % ids.size()]);
+                break;
+            case 5:
+                repaint();
+                break;
             }
             if (restartOnce && step == 20) {
                 restartOnce = false;

@@ -2,8 +2,8 @@
 // order that keeps "%email" out of "%email2", the preferred address and number, and
 // the clean-up of what empty values leave behind.
 
-#include "contacts/ContactStoreAccess.h"
 #include "contacts/ContactTemplate.h"
+#include "contacts/ContactStoreAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,8 @@ constexpr uint32_t homeStreet = 0x00D1001F, homeCity = 0x00D2001F, homePostal = 
 
 TEST(ContactTemplate, PhoneAndEmptyCompanyLeaveNoBracketsBehind) {
     const std::u16string format = u"%phone (%company)";
-    std::vector<PhoneEntry> phones{{u"022 555 01 01", prop::home}, {u"+41 79 555 01 01", prop::mobile}};
+    std::vector<PhoneEntry> phones{{u"022 555 01 01", prop::home},
+                                   {u"+41 79 555 01 01", prop::mobile}};
     Values none(idsOf(format), {});
     EXPECT_EQ(expandTemplate(format, none.get(), phones), u"+41 79 555 01 01");
     EXPECT_EQ(expandTemplate(format, none.get(), {}), u"");
@@ -73,7 +74,8 @@ TEST(ContactTemplate, TheAddressPlaceholdersReadThePreferredAddress) {
     Values home(idsOf(format), {{homeCity, u"Bern"}, {homePostal, u"3000"}});
     EXPECT_EQ(expandTemplate(format, home.get(), {}), u"Bern 3000");
     // A business street wins over a home city, even without a business city.
-    Values both(idsOf(format), {{businessStreet, u"Hauptstr. 1"}, {homeCity, u"Bern"}, {homeStreet, u"Gasse 2"}});
+    Values both(idsOf(format),
+                {{businessStreet, u"Hauptstr. 1"}, {homeCity, u"Bern"}, {homeStreet, u"Gasse 2"}});
     EXPECT_EQ(expandTemplate(format, both.get(), {}), u"Hauptstr. 1,");
     EXPECT_EQ(expandTemplate(u"%addresscity", both.get(), {}), u"");
     // Business, home and other addresses are all fetched for a derived placeholder.
@@ -81,7 +83,8 @@ TEST(ContactTemplate, TheAddressPlaceholdersReadThePreferredAddress) {
 }
 
 TEST(ContactTemplate, LineBreaksComeFromBackslashNAndCollapse) {
-    const std::u16string format = u"%categories\\n\\n%addressstreet\\n%addresscity %addresspostalcode";
+    const std::u16string format =
+        u"%categories\\n\\n%addressstreet\\n%addresscity %addresspostalcode";
     Values values(idsOf(format), {{homeCity, u"Bern"}, {homePostal, u"3000"}});
     // Empty categories and street: the three breaks before the city become one.
     EXPECT_EQ(expandTemplate(format, values.get(), {}), u"Bern 3000");
@@ -116,7 +119,8 @@ TEST(ContactTemplate, ARecordTakesPhonesInOrderAndFallsBackToTheFileAsName) {
     EXPECT_EQ(record.sortKey, u"MÜLLER, ANNA");
     // Each number goes to the front: the mobile, taken first, ends last and is preferred;
     // faxes are never taken.
-    EXPECT_EQ(record.phones, (std::vector<PhoneEntry>{{u"031 2", prop::home}, {u"079 1", prop::mobile}}));
+    EXPECT_EQ(record.phones,
+              (std::vector<PhoneEntry>{{u"031 2", prop::home}, {u"079 1", prop::mobile}}));
     EXPECT_EQ(record.secondLine, u"079 1");
     EXPECT_TRUE(record.favorite);
 

@@ -51,7 +51,8 @@ TEST_F(ContactScreen, ShowsTheDemoContactsByNameUnderTheirLetters) {
                 "expect contactcontainer/contactlist.items#0.first \"<New Contact>\"\n"
                 "expect contactcontainer/contactlist.items#1.text A\n"
                 "expect contactcontainer/contactlist.items#2.first \"Abächerli, Jörg\"\n"
-                "expect contactcontainer/contactlist.items#2.second \"+41 79 568 53 46 (Münchner Brauhaus)\"\n"
+                "expect contactcontainer/contactlist.items#2.second \"+41 79 568 53 46 (Münchner "
+                "Brauhaus)\"\n"
                 "expect contactcontainer/contactlist.items#6.first \"Álvarez, Álvaro\"\n"
                 "expect contactcontainer/contactlist.items#7.text B\n"
                 "expect contactcontainer/contactlist.filter \"All Contacts\"\n"
@@ -71,7 +72,8 @@ TEST_F(ContactScreen, TheStripJumpsToALetterAndTypingFilters) {
                 "wait 1000\n"
                 "expect contactcontainer/contactlist.top C\n"
                 "text \"bbo\"\n"
-                "expect contactcontainer/contactlist.names \"[\\\"Abbott, Emma\\\", \\\"Abbott, Grace\\\"]\"\n"
+                "expect contactcontainer/contactlist.names \"[\\\"Abbott, Emma\\\", \\\"Abbott, "
+                "Grace\\\"]\"\n"
                 "expect contactcontainer/filterlabel.texts \"[\\\"> bbo\\\"]\"\n"
                 "expect contactcontainer/contactlist.hiddenCount 95\n"
                 // Four seconds later a key starts a new search.
@@ -98,7 +100,8 @@ TEST_F(ContactScreen, AContactAddedOrDeletedElsewhereAppearsAndGoesWithoutAResta
                 "expect-soon contactcontainer/contactlist.items#2.first \"Abächerli, Jörg\" 10000\n"
                 "quit\n")});
     ASSERT_TRUE(app.waitForLine("ready", 20s)) << app.errors();
-    auto added = device({"contacts", "add", "--fileas", "Aalto, Aino", "--mobile", "+358 40 123 4567"});
+    auto added =
+        device({"contacts", "add", "--fileas", "Aalto, Aino", "--mobile", "+358 40 123 4567"});
     ASSERT_EQ(added.exitCode, 0) << added.err;
     ASSERT_TRUE(app.waitForLine("added", 20s)) << app.output() << app.errors();
     std::string id = added.out.substr(0, added.out.find('\n'));
