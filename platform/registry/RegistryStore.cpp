@@ -1,6 +1,7 @@
 #include "platform/registry/RegistryStore.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
 
 #include <sqlite3.h>
@@ -184,10 +185,17 @@ bool RegistryStore::ensureOpen() {
 }
 
 RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
-    if (!ensureFolder(path.parent_path())) {
-        lastError_ = "cannot create the folder";
+    // The folder and the file are private to this user before SQLite sees them; SQLite
+    // gives the journal and the shared index the database file's mode. Left-overs of a
+    // device made before that rule are tightened too.
+    fs::path journal = path, index = path;
+    journal += "-wal";
+    index += "-shm";
+    if (!makePrivateFolder(path.parent_path(), &lastError_) ||
+        !makePrivateFile(path, &lastError_) || !checkPrivateFileIfPresent(journal, &lastError_) ||
+        !checkPrivateFileIfPresent(index, &lastError_) ||
+        !checkPrivateFileIfPresent(changeSignalPath(path.parent_path()), &lastError_))
         return Outcome::failed;
-    }
     int code =
         sqlite3_open_v2(path.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -204,7 +212,7 @@ RegistryStore::Outcome RegistryStore::open(const fs::path& path) {
     device_ = status.st_dev;
     inode_ = status.st_ino;
     changeSignal_ =
-        ::open(changeSignalPath(path.parent_path()).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ::open(changeSignalPath(path.parent_path()).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     sqlite3_busy_timeout(db_, busyTimeoutMs);
     sqlite3_extended_result_codes(db_, 1);
     // The file is outside data: whatever it holds must not run code of its own choosing
@@ -234,6 +242,12 @@ RegistryStore::Outcome RegistryStore::configure() {
         lastError_ = "integrity check failed: " + firstFinding(answer);
         return Outcome::corrupt;
     }
+
+    // A file the system does not let this process write (a read-only copy, a folder
+    // without write access) is read as it is, in whatever journal mode it was left;
+    // switching it would fail, and the file is not broken for that.
+    if (::access(path_.c_str(), W_OK) != 0 || ::access(path_.parent_path().c_str(), W_OK) != 0)
+        return checkSchema();
 
     // WAL lets readers of every process go on while one writes. NORMAL synchronisation
     // in WAL mode never corrupts the file; a power cut may lose the last write only.
@@ -294,7 +308,7 @@ void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
     // sees that the name now holds another file and leaves it alone.
     fs::path lockPath = path;
     lockPath += ".lock";
-    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock >= 0)
         ::flock(lock, LOCK_EX);
 
@@ -326,7 +340,7 @@ void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
             ::unlink(index.c_str());
             // Every value is gone for the watchers of every process.
             int signal = ::open(changeSignalPath(path.parent_path()).c_str(),
-                                O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+                                O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
             if (signal >= 0) {
                 [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
                 ::close(signal);

@@ -194,7 +194,8 @@ std::vector<Line> layoutLines(const FontFace& font, std::u16string_view text, un
         }
     }
     for (Line& line : lines)
-        line.width = font.shape(text.substr(line.start, line.end - line.start)).pixelWidth();
+        line.width = limitedForDrawing(
+            font.shape(text.substr(line.start, line.end - line.start)).pixelWidth());
     return lines;
 }
 
@@ -236,15 +237,18 @@ void drawRun(Surface& surface, const Rect& clip, Point origin, const FontFace& f
     drawShaped(surface, area, origin.x, origin.y + font.ascent(), font.shape(text), colour);
 }
 
-Rect drawFormatted(Surface* surface, const Rect& rect, const Rect& clip, const FontFace& font,
+Rect drawFormatted(Surface* surface, const Rect& given, const Rect& clip, const FontFace& font,
                    std::u16string_view text, Colour colour, unsigned flags) {
+    // Placing lines adds and halves widths and heights: within the drawing limit that
+    // cannot overflow, whatever rectangle a setting produced.
+    const Rect rect = given.limitedForDrawing();
     TextLock lock;
     font.trimCaches();
     const PreparedText prepared = prepare(text, flags);
     const std::vector<Line> lines = layoutLines(font, prepared.text, flags, rect.width());
 
     const int lineHeight = font.lineHeight();
-    const int blockHeight = static_cast<int>(lines.size()) * lineHeight;
+    const int blockHeight = limitedForDrawing(static_cast<int64_t>(lines.size()) * lineHeight);
     int blockWidth = 0;
     for (const Line& line : lines)
         blockWidth = std::max(blockWidth, line.width);
