@@ -141,7 +141,8 @@ int32_t runWidth(const FontFace& font, std::u16string_view text, size_t start, s
 void wrapParagraph(const FontFace& font, std::u16string_view text, size_t start, size_t end,
                    int maxWidth, std::vector<Line>& lines) {
     const std::u16string_view paragraph = text.substr(start, end - start);
-    const int32_t limit = maxWidth * 64;
+    // In 26.6 units; a rectangle as wide as the drawing limit would not fit in 32 bits.
+    const int32_t limit = static_cast<int32_t>(std::min<int64_t>(int64_t{maxWidth} * 64, INT32_MAX));
     size_t lineStart = start;
     int32_t lineWidth = 0;
     size_t segmentStart = start;
