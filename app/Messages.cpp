@@ -21,7 +21,7 @@ const RegisteredMessages& registeredMessages() {
     static const RegisteredMessages ids = [] {
         std::array<uint32_t, names.size()> id{};
         for (size_t i = 0; i < names.size(); ++i)
-            id[i] = platform::registerWindowMessage(names[i]);
+            id[i] = platform::registerOwnWindowMessage(names[i]);
         return RegisteredMessages{id[0], id[1], id[2], id[3], id[4], id[5], id[6], id[7], id[8]};
     }();
     return ids;

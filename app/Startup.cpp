@@ -22,6 +22,8 @@
 #include "settings/ThemeManager.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace vantrel {
@@ -40,8 +42,28 @@ constexpr std::u16string_view unreadSmsKey = u"System\\State\\Messages\\SMS\\Unr
 constexpr std::u16string_view phoneStateKey = u"System\\State\\Phone";
 constexpr std::u16string_view batteryKey = u"System\\State\\Battery";
 
-// "SmsBuffer" holds one incoming message for the main window: 1024 bytes.
+// "SmsBuffer" holds one incoming message for the main window: 1024 bytes. It lives as
+// long as the main window's loop runs and its name goes with it.
 constexpr size_t smsBufferSize = 1024;
+constexpr std::u16string_view smsBufferName = u"SmsBuffer";
+std::unique_ptr<ipc::SharedMemory> smsBuffer;
+
+void createSmsBuffer() {
+    std::string error;
+    smsBuffer = ipc::SharedMemory::create(smsBufferName, smsBufferSize, &error);
+    if (!smsBuffer) {
+        std::fprintf(stderr, "vantrel: incoming messages cannot be shown: %s\n", error.c_str());
+        return;
+    }
+    std::fill_n(static_cast<char*>(smsBuffer->data()), smsBuffer->size(), 0);
+}
+
+void removeSmsBuffer() {
+    if (!smsBuffer)
+        return;
+    smsBuffer.reset();
+    ipc::SharedMemory::remove(smsBufferName);
+}
 
 std::vector<std::u16string> splitAtOptions(std::u16string_view line) {
     std::vector<std::u16string> pieces;
@@ -132,7 +154,9 @@ bool initInstance(Show show, const std::u16string& commandLine, const DisplayOpe
 int vantrelMain(const std::u16string& commandLine, Show show, const DisplayOpener& openDisplay) {
     if (!initInstance(show, commandLine, openDisplay))
         return 0;
-    return runMessageLoop();
+    int code = runMessageLoop();
+    removeSmsBuffer();
+    return code;
 }
 
 bool initialiseOnce(WindowHandle window) {
@@ -170,9 +194,7 @@ bool initialiseOnce(WindowHandle window) {
 
     registerSmsInterceptorIfNeeded();
 
-    static auto smsBuffer = ipc::SharedMemory::create(u"SmsBuffer", smsBufferSize);
-    if (smsBuffer)
-        std::fill_n(static_cast<char*>(smsBuffer->data()), smsBuffer->size(), 0);
+    createSmsBuffer();
 
     subscribeToSystemState(window);
     postMessage(window, registeredMessages().doFullScreen);

@@ -39,10 +39,12 @@ int main(int argc, char** argv) {
 
     // Opened only when this process is the one that owns the main window.
     DisplaySession session;
+    bool displayFailed = false;
     auto openDisplay = [&]() -> bool {
         std::string error;
         if (!session.open(display, error)) {
             std::fprintf(stderr, "vantrel: %s (see scripts/run-demo)\n", error.c_str());
+            displayFailed = true;
             return false;
         }
         if (session.runner())
@@ -51,5 +53,9 @@ int main(int argc, char** argv) {
     };
 
     int code = vantrelMain(toUtf16(commandLine), Show::normal, openDisplay);
+    // A second start that handed its option over ends with 0; one that could not show
+    // anything (no script to drive the headless screen, a script it cannot read) failed.
+    if (displayFailed)
+        return 1;
     return session.scriptFailure() ? session.scriptFailure() : code;
 }

@@ -68,7 +68,8 @@ void tileAlong(platform::Surface& surface, Image& image, bool horizontal, int fi
 
 BorderStyle parseBorder(std::u16string_view argument) {
     auto pieces = splitAtComma(argument);
-    return {parseColour(pieces[0]), pieces.size() > 1 ? readNumber(pieces[1]) : 1};
+    return {parseColour(pieces[0]),
+            pieces.size() > 1 ? platform::limitedForDrawing(readNumber(pieces[1])) : 1};
 }
 
 // Side and corner images take only the name; anything after a comma is ignored.
@@ -86,7 +87,7 @@ void parseEdge(std::u16string_view text, std::u16string_view plainName,
 
 void parseInsets(std::u16string_view text, std::u16string_view name, Insets& insets) {
     if (auto argument = findCall(text, name)) {
-        int all = readNumber(*argument);
+        int all = platform::limitedForDrawing(readNumber(*argument));
         insets = {all, all, all, all};
     }
     std::u16string sideName(name);
@@ -95,7 +96,7 @@ void parseInsets(std::u16string_view text, std::u16string_view name, Insets& ins
         sideName.resize(baseLength);
         sideName += suffix;
         if (auto argument = findCall(text, sideName))
-            field = readNumber(*argument);
+            field = platform::limitedForDrawing(readNumber(*argument));
     };
     side(u"top", insets.top);
     side(u"bottom", insets.bottom);
@@ -206,9 +207,11 @@ void Background::preload() const {
 // and left ones in its upper half and the bottom and right ones in its lower half when
 // there is a bottom image; the corner images last, so they cover the tiles' ends.
 
-void Background::draw(platform::Surface& surface, const Rect& rect, const Rect& clip) const {
+void Background::draw(platform::Surface& surface, const Rect& area, const Rect& clip) const {
     if (none)
         return;
+    // Insets and widths are within the drawing limit already; so is the rectangle now.
+    const Rect rect = area.limitedForDrawing();
     const Rect paddingRect = inset(rect, padding);
     const Rect visible = clip.intersected(surface.bounds());
     if (paddingRect.intersected(visible).isEmpty())

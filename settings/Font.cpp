@@ -72,7 +72,7 @@ Font::Font(std::u16string_view text) {
             alignment_ = right;
     }
     if (pieces.size() > 5)
-        indent_ = readNumber(pieces[5]);
+        indent_ = platform::limitedForDrawing(readNumber(pieces[5]));
     int64_t size = readNumber(pieces[0]);
     if (hasUnit(pieces[0], u'p') && ScreenMetrics::isHighResolution())
         size *= 2;
@@ -102,7 +102,8 @@ platform::Rect Font::drawText(platform::Surface& surface, std::u16string_view te
     // Without a colour of its own the text keeps the device's, which is black.
     const platform::Colour colour = colour_ == noColour ? 0 : colour_;
     const unsigned format = static_cast<unsigned>(alignment_) | flags;
-    platform::Rect area = rect;
+    // The indent is within the drawing limit; so is the rectangle now.
+    platform::Rect area = rect.limitedForDrawing();
     if (format & Right)
         area.right -= indent_;
     else
@@ -126,7 +127,7 @@ platform::Rect Font::measureText(std::u16string_view text, const platform::Rect&
     platform::FontHandle font = face();
     if (!font)
         return rect;
-    platform::Rect area = rect;
+    platform::Rect area = rect.limitedForDrawing();
     area.right -= indent_;
     return platform::drawFormatted(nullptr, area, area, *font, text, 0,
                                    flags | CalculateRect | WordBreak | NoPrefix | NoClip);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vantrel {
 
@@ -29,17 +30,28 @@ public:
     // The name, with "_m" appended for the mirrored copy.
     static std::u16string keyFor(std::u16string_view name, bool mirror);
 
-    // The cached image, loading it on a miss. A failed load caches nothing, so the
-    // next use tries again.
+    // NOTE: what all cached images may cost together, counted as 32-bit pixels. A
+    // theme's images for a 480 x 800 screen take a few MiB; hostile lines that preload
+    // one 4096 x 4096 picture under a hundred names would take gigabytes.
+    static constexpr size_t budgetBytes = 96u << 20;
+
+    // The cached image, loading it on a miss. A failed load is remembered until the
+    // next clear, so a bad image named by many lines is decoded once. Once the images
+    // would exceed the budget, no more are loaded until the next clear (the theme gets
+    // the built-in look for them) and one line on standard error says so.
     Image* get(const std::u16string& name, bool mirror);
     bool contains(const std::u16string& key) const { return images_.count(key) != 0; }
     size_t size() const { return images_.size(); }
-    // Deletes every cached image.
-    void clear() { images_.clear(); }
+    size_t bytesUsed() const { return bytesUsed_; }
+    // Deletes every cached image, forgets the failures and restores the budget.
+    void clear();
 
 private:
     Loader loader_;
     std::unordered_map<std::u16string, std::shared_ptr<Image>> images_;
+    std::unordered_set<std::u16string> failed_;
+    size_t bytesUsed_ = 0;
+    bool overBudget_ = false;
 };
 
 class ImageHolder : public SettingValue {

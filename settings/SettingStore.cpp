@@ -79,16 +79,7 @@ void SettingStore::addLine(std::u16string_view line) {
     std::u16string_view rawValue = line.substr(equals + 1);
 
     if (key.front() == u'$') {
-        auto found = std::find_if(variables_.begin(), variables_.end(),
-                                  [&](const auto& variable) { return variable.first == key; });
-        if (found != variables_.end()) {
-            found->second = rawValue;
-            return;
-        }
-        variables_.emplace_back(key, rawValue);
-        std::stable_sort(variables_.begin(), variables_.end(), [](const auto& a, const auto& b) {
-            return a.first.size() > b.first.size();
-        });
+        variables_.define(key, rawValue);
         return;
     }
 
@@ -98,7 +89,7 @@ void SettingStore::addLine(std::u16string_view line) {
     else if (key.find(u"label.option.www.text") != std::u16string_view::npos)
         value = webAddressText;
     else
-        value = substituteVariables(rawValue);
+        value = variables_.expand(rawValue);
 
     if (key.starts_with(landscapePrefix)) {
         landscapeLines_.insert_or_assign(std::u16string(key.substr(landscapePrefix.size())), value);
@@ -113,22 +104,6 @@ void SettingStore::addLine(std::u16string_view line) {
     // than on first paint.
     if (value.find(u",preload", 1) != std::u16string::npos)
         Background(value).preload();
-}
-
-std::u16string SettingStore::substituteVariables(std::u16string_view value) const {
-    std::u16string result(value);
-    if (variables_.empty() || result.find(u'$') == std::u16string::npos)
-        return result;
-    for (const auto& [name, replacement] : variables_) {
-        // Replaced text is never searched again, so a variable whose value holds its
-        // own name cannot loop.
-        size_t at = 0;
-        while ((at = result.find(name, at)) != std::u16string::npos) {
-            result.replace(at, name.size(), replacement);
-            at += replacement.size();
-        }
-    }
-    return result;
 }
 
 void SettingStore::loadDefaults() {

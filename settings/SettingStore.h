@@ -11,6 +11,7 @@
 #include "settings/Background.h"
 #include "settings/Box.h"
 #include "settings/Font.h"
+#include "settings/SettingVariables.h"
 
 #include <functional>
 #include <memory>
@@ -143,7 +144,6 @@ private:
     template <class T>
     const T& cachedValue(std::u16string_view type, std::u16string_view instance,
                          std::u16string_view property, T& fallback);
-    std::u16string substituteVariables(std::u16string_view value) const;
     LineMap& currentLines() { return landscape_ ? landscapeLines_ : portraitLines_; }
     const LineMap& currentLines() const { return landscape_ ? landscapeLines_ : portraitLines_; }
 
@@ -158,8 +158,7 @@ private:
     std::vector<std::unique_ptr<SettingValue>> ownedValues_;
     LineMap portraitLines_;
     LineMap landscapeLines_;
-    // Kept longest name first, so "$red" never eats the start of "$reddish".
-    std::vector<std::pair<std::u16string, std::u16string>> variables_;
+    SettingVariables variables_;
     int rehashSuspension_ = 0;
     // A clear happened while bulk loading; the listener runs when the loading ends.
     bool clearPending_ = false;

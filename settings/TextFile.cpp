@@ -8,7 +8,9 @@
 #include <unicode/ustring.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace vantrel {
@@ -154,9 +156,14 @@ void decodeTextLines(std::string_view bytes, const LineHandler& onLine) {
 }
 
 bool readTextFileLines(std::u16string_view path, const LineHandler& onLine) {
-    std::string bytes;
-    if (!platform::readWholeFile(platform::resolveProgramPath(path), bytes))
+    std::string bytes, error;
+    const std::filesystem::path file = platform::resolveProgramPath(path);
+    if (!platform::readWholeFile(file, bytes, platform::kMaxWholeFileSize, &error)) {
+        // A missing file is the usual case (no user settings yet) and says nothing.
+        if (std::error_code ec; std::filesystem::exists(file, ec))
+            std::fprintf(stderr, "settings: cannot read %s: %s\n", file.c_str(), error.c_str());
         return false;
+    }
     decodeTextLines(bytes, onLine);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -127,5 +128,27 @@ void BM_ResolveEveryKeyCached(benchmark::State& state) {
 BENCHMARK(BM_ResolveEveryKeyCached)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// A hostile theme's worst: variables that double at every level, used on line after
+// line, then tens of thousands of variables. Loading must stay far below a second.
+void BM_LoadHostileVariables(benchmark::State& state) {
+    std::vector<std::u16string> lines;
+    auto name = [](int level) { return u"$v" + platform::toUtf16(std::to_string(100 + level)); };
+    for (int level = 0; level < 40; ++level)
+        lines.push_back(name(level) + u"=" + name(level + 1) + name(level + 1));
+    lines.push_back(name(40) + u"=x");
+    for (int i = 0; i < 2000; ++i)
+        lines.push_back(u"a.b.c" + platform::toUtf16(std::to_string(i)) + u"=" + name(20));
+    for (int i = 0; i < 40000; ++i)
+        lines.push_back(u"$w" + platform::toUtf16(std::to_string(i)) + u"=$w" +
+                        platform::toUtf16(std::to_string(i + 1)));
+    for (auto _ : state) {
+        SettingStore store;
+        for (const auto& line : lines)
+            store.addLine(line);
+        benchmark::DoNotOptimize(store.lines(false).size());
+    }
+}
+BENCHMARK(BM_LoadHostileVariables)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

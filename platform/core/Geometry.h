@@ -3,8 +3,21 @@
 // edges and excludes its right and bottom ones, so width = right - left.
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vantrel::platform {
+
+// Settings and scripts may hold any 32-bit number. The drawing code keeps coordinates
+// within +-drawingLimit, far beyond any screen, so the few sums and differences it takes
+// of them never overflow; the rectangle arithmetic below saturates for the same reason.
+constexpr int drawingLimit = 1 << 24;
+
+constexpr int saturated(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+constexpr int limitedForDrawing(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, -drawingLimit, drawingLimit));
+}
 
 struct Point {
     int x = 0;
@@ -24,16 +37,24 @@ struct Rect {
     int right = 0;
     int bottom = 0;
 
-    static constexpr Rect fromSize(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+    static constexpr Rect fromSize(int x, int y, int w, int h) {
+        return {x, y, saturated(int64_t(x) + w), saturated(int64_t(y) + h)};
+    }
 
-    constexpr int width() const { return right - left; }
-    constexpr int height() const { return bottom - top; }
+    constexpr int width() const { return saturated(int64_t(right) - left); }
+    constexpr int height() const { return saturated(int64_t(bottom) - top); }
     constexpr bool isEmpty() const { return right <= left || bottom <= top; }
     constexpr bool contains(Point p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
     }
     constexpr Rect offsetBy(int dx, int dy) const {
-        return {left + dx, top + dy, right + dx, bottom + dy};
+        return {saturated(int64_t(left) + dx), saturated(int64_t(top) + dy),
+                saturated(int64_t(right) + dx), saturated(int64_t(bottom) + dy)};
+    }
+    // Every edge brought within +-drawingLimit.
+    constexpr Rect limitedForDrawing() const {
+        return {platform::limitedForDrawing(left), platform::limitedForDrawing(top),
+                platform::limitedForDrawing(right), platform::limitedForDrawing(bottom)};
     }
     // The common part; empty (all zero) when the two do not overlap.
     constexpr Rect intersected(const Rect& o) const {

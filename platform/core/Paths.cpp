@@ -2,10 +2,11 @@
 
 #include "platform/core/Utf.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantrel::platform {
@@ -54,16 +55,50 @@ bool ensureFolder(const fs::path& folder) {
     return fs::is_directory(folder, ec);
 }
 
-bool readWholeFile(const fs::path& file, std::string& out) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+bool readWholeFile(const fs::path& file, std::string& out, size_t maxBytes, std::string* error) {
+    auto fail = [&](std::string reason) {
+        if (error)
+            *error = std::move(reason);
         return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return false;
-    out = std::move(buffer).str();
-    return true;
+    };
+    // Non-blocking, so opening a FIFO with no writer returns at once; the check below
+    // then refuses it.
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail("not a regular file");
+    }
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return fail("larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    // The size may change while reading; one byte more than allowed tells it grew.
+    std::string bytes(static_cast<size_t>(info.st_size) + 1, '\0');
+    size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (bytes.size() > maxBytes)
+                break;
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        }
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            if (n < 0)
+                return fail(std::strerror(errno));
+            bytes.resize(done);
+            out = std::move(bytes);
+            return true;
+        }
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return fail("larger than " + std::to_string(maxBytes) + " bytes");
 }
 
 bool writeFileAtomically(const fs::path& file, std::string_view content) {

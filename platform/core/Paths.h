@@ -19,8 +19,15 @@ std::filesystem::path resolveProgramPath(std::u16string_view name);
 // Creates the folder (and its parents) when missing; false when that is impossible.
 bool ensureFolder(const std::filesystem::path& folder);
 
-// Reads a whole file; false when it cannot be opened or read.
-bool readWholeFile(const std::filesystem::path& file, std::string& out);
+// The most readWholeFile takes unless told otherwise: far above any settings file,
+// language, script or picture, and well below what would hurt the machine.
+inline constexpr size_t kMaxWholeFileSize = 32u << 20;
+
+// Reads a whole regular file of at most maxBytes; false when it cannot be opened or
+// read, is not a regular file (a FIFO or a device such as /dev/zero would never end) or
+// is larger. `error`, when given, says which.
+bool readWholeFile(const std::filesystem::path& file, std::string& out,
+                   size_t maxBytes = kMaxWholeFileSize, std::string* error = nullptr);
 
 // Writes a whole file through a temporary sibling and a rename, so readers see the old
 // or the new content, never half of it.

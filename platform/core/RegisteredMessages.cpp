@@ -4,9 +4,11 @@
 // exclusive lock, so two processes registering at once cannot both take one line.
 
 #include "platform/core/Paths.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
 #include "platform/core/Window.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -38,7 +40,9 @@ std::string readAll(int fd) {
 
 } // namespace
 
-uint32_t registerWindowMessage(std::u16string_view name) {
+namespace {
+
+uint32_t registerName(std::u16string_view name, bool own) {
     if (name.empty())
         return 0;
     std::string key = toUtf8(asciiLower(name));
@@ -49,7 +53,7 @@ uint32_t registerWindowMessage(std::u16string_view name) {
         return it->second;
 
     std::filesystem::path folder = deviceFolder();
-    if (!ensureFolder(folder))
+    if (!makePrivateFolder(folder))
         return 0;
     std::string file = (folder / "messages.txt").string();
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -71,7 +75,12 @@ uint32_t registerWindowMessage(std::u16string_view name) {
         ++index;
         start = end + 1;
     }
-    if (id == 0 && msg::firstRegistered + index <= lastRegistered) {
+    if (id == 0 && !own && index >= maxRegisteredMessages) {
+        std::fprintf(stderr,
+                     "vantrel: the device's table of message names is full (%u names); '%s' "
+                     "is refused\n",
+                     maxRegisteredMessages, key.c_str());
+    } else if (id == 0 && msg::firstRegistered + index <= lastRegistered) {
         std::string line = key + "\n";
         if (pwrite(fd, line.data(), line.size(), static_cast<off_t>(start)) ==
             static_cast<ssize_t>(line.size())) {
@@ -84,5 +93,11 @@ uint32_t registerWindowMessage(std::u16string_view name) {
     ::close(fd);
     return id;
 }
+
+} // namespace
+
+uint32_t registerWindowMessage(std::u16string_view name) { return registerName(name, false); }
+
+uint32_t registerOwnWindowMessage(std::u16string_view name) { return registerName(name, true); }
 
 } // namespace vantrel::platform

@@ -147,8 +147,15 @@ bool postMessage(WindowHandle window, uint32_t id, uintptr_t wParam = 0, intptr_
 intptr_t sendMessage(WindowHandle window, uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0);
 void postQuitMessage(int exitCode);
 
-// The same name yields the same id in every process of the device. 0 on failure.
+// The same name yields the same id in every process of the device. 0 on failure. The
+// device's table of names is shared by every client and kept for good, so it takes at
+// most maxRegisteredMessages names; a new name beyond that is refused (0 and a line on
+// standard error).
+inline constexpr uint32_t maxRegisteredMessages = 256;
 uint32_t registerWindowMessage(std::u16string_view name);
+// The same for a name the program itself needs: it is written even when clients have
+// filled the table, so the product's own messages always work.
+uint32_t registerOwnWindowMessage(std::u16string_view name);
 
 // Waits for the next message of the calling thread (timers and paints included);
 // false once the quit message arrives, whose exit code is then in message.wParam.

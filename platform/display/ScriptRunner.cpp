@@ -1,6 +1,8 @@
 #include "platform/display/ScriptRunner.h"
 
+#include "platform/core/Backend.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
 #include "platform/imaging/PngWriter.h"
 
@@ -8,7 +10,7 @@
 #include <cctype>
 #include <map>
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <optional>
 
 namespace vantrel::platform {
@@ -72,11 +74,15 @@ ScriptRunner::ScriptRunner(Display& inner, std::vector<std::string> lines)
 
 bool ScriptRunner::readScript(const std::string& file, std::vector<std::string>& lines,
                               std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = "cannot read the script " + file;
+    // A script is a few hundred lines; the cap keeps a FIFO, a device or a huge file
+    // from holding the start-up.
+    constexpr size_t maxScriptSize = 4u << 20;
+    std::string bytes, reason;
+    if (!readWholeFile(file, bytes, maxScriptSize, &reason)) {
+        error = "cannot read the script " + file + ": " + reason;
         return false;
     }
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -147,7 +153,7 @@ void ScriptRunner::addBuiltins() {
         std::vector<long> n;
         if (!numbers(w, first, 2, n))
             return false;
-        p = {static_cast<int>(n[0]), static_cast<int>(n[1])};
+        p = {saturated(n[0]), saturated(n[1])};
         return true;
     };
     addCommand("size", [this](const std::vector<std::string>& w, std::string&) -> std::string {
@@ -196,15 +202,20 @@ void ScriptRunner::addBuiltins() {
         if ((w.size() != 4 && w.size() != 5) || !numbers(w, 0, w.size(), n) ||
             (w.size() == 5 && n[4] < 0))
             return "drag takes X1 Y1 X2 Y2 [DURATION_MS]";
-        long duration = w.size() == 5 ? n[4] : 300;
-        int steps = std::max<long>(1, duration / 10);
-        stylus(StylusAction::down, {int(n[0]), int(n[1])});
-        for (int i = 1; i <= steps; ++i) {
+        // Coordinates saturate to the screen's int range; a stroke takes at most
+        // maxDragSteps steps however long it lasts.
+        constexpr int64_t maxDragSteps = 100000;
+        int64_t duration = w.size() == 5 ? std::min<int64_t>(n[4], UINT32_MAX) : 300;
+        int64_t steps = std::clamp<int64_t>(duration / 10, 1, maxDragSteps);
+        const Point from{saturated(n[0]), saturated(n[1])}, to{saturated(n[2]), saturated(n[3])};
+        stylus(StylusAction::down, from);
+        for (int64_t i = 1; i <= steps; ++i) {
             pause(static_cast<uint32_t>(duration / steps));
-            stylus(StylusAction::move, {int(n[0] + (n[2] - n[0]) * i / steps),
-                                        int(n[1] + (n[3] - n[1]) * i / steps)});
+            stylus(StylusAction::move,
+                   {static_cast<int>(from.x + (int64_t{to.x} - from.x) * i / steps),
+                    static_cast<int>(from.y + (int64_t{to.y} - from.y) * i / steps)});
         }
-        stylus(StylusAction::up, {int(n[2]), int(n[3])});
+        stylus(StylusAction::up, to);
         return {};
     };
     addCommand("drag", drag);
@@ -244,7 +255,12 @@ void ScriptRunner::addBuiltins() {
             return "cannot register the message '" + w[0] + "'";
         uintptr_t wParam = params.size() > 0 ? static_cast<uintptr_t>(params[0]) : 0;
         intptr_t lParam = params.size() > 1 ? static_cast<intptr_t>(params[1]) : 0;
-        steps_.push_back({[this, id, wParam, lParam] { postMessage(target(), id, wParam, lParam); }, 0});
+        // A script speaks for an outside poster: its numbers are numbers, never the
+        // addresses a poster of this process may hand over.
+        steps_.push_back({[this, id, wParam, lParam] {
+                              postMessageFromOtherProcess(target(), id, wParam, lParam);
+                          },
+                          0});
         return {};
     });
     addCommand("screenshot", [this](const std::vector<std::string>& w, std::string& out) -> std::string {

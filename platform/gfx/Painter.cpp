@@ -179,7 +179,8 @@ void Painter::drawOutline(const Rect& rect, const Pen& pen) {
     const int w = pen.width;
     if (w <= 0 || rect.isEmpty())
         return;
-    if (2 * w >= rect.width() || 2 * w >= rect.height()) {
+    // Past this test w is under half the rectangle, so the edges below stay inside it.
+    if (int64_t{2} * w >= rect.width() || int64_t{2} * w >= rect.height()) {
         fillSolid(rect, pen.colour);
         return;
     }
@@ -194,17 +195,21 @@ void Painter::drawLine(Point from, Point to, const Pen& pen) {
     if (w <= 0 || from == to)
         return;
     const int half = w / 2;
-    // Straight lines are one rectangle; the end point is left out.
+    // Straight lines are one rectangle; the end point is left out. The edges saturate:
+    // a line at the end of the int range only has to touch nothing.
+    auto edge = [](int64_t value) { return saturated(value); };
     if (from.y == to.y) {
-        int left = from.x < to.x ? from.x : to.x + 1;
-        int right = from.x < to.x ? to.x : from.x + 1;
-        fillSolid({left, from.y - half, right, from.y - half + w}, pen.colour);
+        int left = from.x < to.x ? from.x : edge(int64_t{to.x} + 1);
+        int right = from.x < to.x ? to.x : edge(int64_t{from.x} + 1);
+        fillSolid({left, edge(int64_t{from.y} - half), right, edge(int64_t{from.y} - half + w)},
+                  pen.colour);
         return;
     }
     if (from.x == to.x) {
-        int top = from.y < to.y ? from.y : to.y + 1;
-        int bottom = from.y < to.y ? to.y : from.y + 1;
-        fillSolid({from.x - half, top, from.x - half + w, bottom}, pen.colour);
+        int top = from.y < to.y ? from.y : edge(int64_t{to.y} + 1);
+        int bottom = from.y < to.y ? to.y : edge(int64_t{from.y} + 1);
+        fillSolid({edge(int64_t{from.x} - half), top, edge(int64_t{from.x} - half + w), bottom},
+                  pen.colour);
         return;
     }
     // Other lines step one pixel at a time along their longer axis, the other coordinate
@@ -228,7 +233,8 @@ void Painter::drawLine(Point from, Point to, const Pen& pen) {
         const auto n =
             static_cast<int>(minor + std::llround(static_cast<long double>(minorSpan) * k / steps));
         const Point p = alongX ? Point{m, n} : Point{n, m};
-        fillSolid(Rect::fromSize(p.x - half, p.y - half, w, w), pen.colour);
+        fillSolid(Rect::fromSize(saturated(int64_t{p.x} - half), saturated(int64_t{p.y} - half), w, w),
+                  pen.colour);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
-#include "platform/ipc/PrivateObject.h"
+#include "platform/ipc/PrivateSharedObject.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,15 +38,6 @@ std::map<std::string, MappedBlock>& mappedBlocks() {
 
 std::string describe(const std::string& object, const std::string& reason) {
     return "shared object " + object + " refused: " + reason;
-}
-
-// Waits until the creator has sized the block; the size check then tells the rest.
-void waitForSize(int fd) {
-    auto deadline = std::chrono::steady_clock::now() + creatorPatience;
-    struct stat info {};
-    while (::fstat(fd, &info) == 0 && info.st_size == 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
 }
 
 } // namespace
@@ -85,32 +76,17 @@ void* openNamedBlock(std::u16string_view name, uint32_t kind, size_t size,
     std::string object = deviceObjectName(name);
     std::lock_guard lock(tableMutex);
 
-    // Another process may remove the name between a failed exclusive create and the open;
-    // then creating again is right.
+    // Another process may remove the name while it is being opened; trying again then
+    // creates it anew.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        bool created = true;
-        int fd = ::shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST) {
-            created = false;
-            fd = ::shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
-            if (fd < 0 && errno == ENOENT)
+        PrivateSharedObject opened = openPrivateSharedObject(object, size, true);
+        if (opened.fd < 0) {
+            if (errno == ENOENT)
                 continue;
+            return fail(opened.error);
         }
-        if (fd < 0)
-            return fail("cannot open shared object " + object + ": " + std::strerror(errno));
-        // The umask may have taken bits off the creation mode.
-        if (created && (::fchmod(fd, 0600) != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
-            std::string reason = std::strerror(errno);
-            ::close(fd);
-            ::shm_unlink(object.c_str());
-            return fail("cannot make shared object " + object + ": " + reason);
-        }
-        if (!created)
-            waitForSize(fd);
-        if (std::string problem = privateObjectProblem(fd, size); !problem.empty()) {
-            ::close(fd);
-            return fail(describe(object, problem));
-        }
+        int fd = opened.fd;
+        bool created = opened.created;
         // The name may have been removed and made again since this process mapped it.
         struct stat info {};
         ::fstat(fd, &info);

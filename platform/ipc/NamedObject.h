@@ -1,6 +1,6 @@
 #pragma once
 // What the named mutexes and events of the device have in common: a small block of POSIX
-// shared memory under a name of the device, made private (PrivateObject.h), and the
+// shared memory under a name of the device, made private (PrivateSharedObject.h), and the
 // results of waiting on it, after the old platform's wait results.
 //
 // The old platform's named objects died with their last handle; these outlive it until

@@ -1,6 +1,8 @@
 #pragma once
 // Named shared memory within one device: the same name opens the same bytes in every
 // process of the device, and nothing of another device (another VANTREL_DEVICE folder).
+// Blocks are private to this user (see PrivateSharedObject.h): a block of the name
+// made by anyone else, or with another mode or size, is refused.
 
 #include <cstddef>
 #include <memory>
@@ -11,13 +13,18 @@ namespace vantrel::platform::ipc {
 
 class SharedMemory {
 public:
-    // Creates the block, or opens it when it exists, with at least `size` bytes. New
-    // blocks are zero-filled. nullptr on failure.
-    static std::unique_ptr<SharedMemory> create(std::u16string_view name, size_t size);
-    // Opens an existing block; nullptr when there is none.
-    static std::unique_ptr<SharedMemory> open(std::u16string_view name);
+    // Creates the block of exactly `size` bytes, or opens it when it exists with that
+    // size. New blocks are zero-filled. nullptr on failure, with the reason in `error`.
+    static std::unique_ptr<SharedMemory> create(std::u16string_view name, size_t size,
+                                                std::string* error = nullptr);
+    // Opens an existing block, of any size; nullptr when there is none or it is refused.
+    static std::unique_ptr<SharedMemory> open(std::u16string_view name,
+                                              std::string* error = nullptr);
     // Removes the name; mappings stay valid until they are closed.
     static void remove(std::u16string_view name);
+    // The machine-wide POSIX name ("/vantrel.<device hash>.<name>") the block has for
+    // this device, for messages and for other named objects of the device.
+    static std::string posixName(std::u16string_view name);
 
     ~SharedMemory();
     SharedMemory(const SharedMemory&) = delete;
@@ -28,7 +35,8 @@ public:
 
 private:
     SharedMemory(void* data, size_t size) : data_(data), size_(size) {}
-    static std::unique_ptr<SharedMemory> map(std::u16string_view name, size_t size, bool create);
+    static std::unique_ptr<SharedMemory> map(std::u16string_view name, size_t size, bool create,
+                                             std::string* error);
 
     void* data_;
     size_t size_;

@@ -10,14 +10,18 @@
 
 #include "platform/core/Backend.h"
 #include "platform/core/Paths.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -183,20 +187,110 @@ public:
     }
 };
 
-void serve(int listener) {
+// One thread serves every connection through one poll loop over non-blocking sockets,
+// so a client that sends its request a byte at a time holds only its own connection.
+// Each connection has a deadline for the whole exchange; the oldest connection gives
+// way when too many are open at once.
+constexpr auto exchangeDeadline = std::chrono::seconds(2);
+constexpr size_t maxConnections = 32;
+constexpr size_t maxRequestSize = 4096;
+
+struct Connection {
+    int fd = -1;
+    std::chrono::steady_clock::time_point deadline;
+    std::string request;
+    std::string answer; // what is still to be sent, once the request is complete
+};
+
+// Reads what has arrived; false when the connection is finished with (closed by the
+// peer, an error, or a request too long). A complete request makes the answer.
+bool receive(Connection& c) {
+    char chunk[512];
     for (;;) {
-        int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
+        ssize_t n = ::recv(c.fd, chunk, sizeof chunk, 0);
+        if (n < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        if (n == 0)
+            return false;
+        c.request.append(chunk, static_cast<size_t>(n));
+        if (size_t end = c.request.find('\n'); end != std::string::npos) {
+            c.answer = answerFor(c.request.substr(0, end)) + "\n";
+            return true;
+        }
+        if (c.request.size() > maxRequestSize)
+            return false;
+    }
+}
+
+// Sends what the socket takes; false once everything is sent or sending failed.
+bool transmit(Connection& c) {
+    ssize_t n = ::send(c.fd, c.answer.data(), c.answer.size(), MSG_NOSIGNAL);
+    if (n < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    c.answer.erase(0, static_cast<size_t>(n));
+    return !c.answer.empty();
+}
+
+void serve(int listener) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<Connection> connections;
+    std::vector<pollfd> polled;
+    for (;;) {
+        auto now = Clock::now();
+        std::erase_if(connections, [&](const Connection& c) {
+            bool expired = now >= c.deadline;
+            if (expired)
+                ::close(c.fd);
+            return expired;
+        });
+        int timeout = -1;
+        polled.assign(1, pollfd{listener, POLLIN, 0});
+        for (const Connection& c : connections) {
+            polled.push_back({c.fd, static_cast<short>(c.answer.empty() ? POLLIN : POLLOUT), 0});
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
+            timeout = timeout < 0 ? static_cast<int>(left) : std::min(timeout, static_cast<int>(left));
+        }
+        if (::poll(polled.data(), polled.size(), timeout) < 0) {
+            if (errno == EINTR)
                 continue;
             return;
         }
-        timeval timeout{2, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        std::string request;
-        if (sameUser(fd) && readLine(fd, request))
-            writeAll(fd, answerFor(request) + "\n");
-        ::close(fd);
+        // Connections first: the indices of `polled` follow `connections` until new
+        // ones are accepted below.
+        for (size_t i = connections.size(); i-- > 0;) {
+            Connection& c = connections[i];
+            short events = polled[i + 1].revents;
+            if (!events)
+                continue;
+            bool open = !(events & (POLLERR | POLLNVAL));
+            if (open && c.answer.empty())
+                open = receive(c) && (c.answer.empty() || transmit(c));
+            else if (open)
+                open = transmit(c);
+            if (!open) {
+                ::close(c.fd);
+                connections.erase(connections.begin() + static_cast<ptrdiff_t>(i));
+            }
+        }
+        if (!(polled[0].revents & POLLIN))
+            continue;
+        for (;;) {
+            int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                break;
+            }
+            if (!sameUser(fd)) {
+                ::close(fd);
+                continue;
+            }
+            if (connections.size() >= maxConnections) {
+                ::close(connections.front().fd);
+                connections.erase(connections.begin());
+            }
+            connections.push_back({fd, Clock::now() + exchangeDeadline, {}, {}});
+        }
     }
 }
 
@@ -205,15 +299,6 @@ std::string ownSocket;
 void removeOwnSocket() {
     if (!ownSocket.empty())
         ::unlink(ownSocket.c_str());
-}
-
-bool makePrivateFolder(const fs::path& folder) {
-    if (!ensureFolder(folder))
-        return false;
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0 || info.st_uid != geteuid())
-        return false;
-    return (info.st_mode & 0777) == 0700 || ::chmod(folder.c_str(), 0700) == 0;
 }
 
 } // namespace
@@ -228,15 +313,23 @@ bool startWindowChannel() {
     static auto* remote = new SocketRemoteWindows;
     installRemoteWindows(remote);
 
-    if (!makePrivateFolder(runFolder())) {
-        std::fprintf(stderr, "vantrel: cannot make the private folder %s\n", runFolder().c_str());
+    std::string error;
+    if (!makePrivateFolder(deviceFolder(), &error) || !makePrivateFolder(runFolder(), &error)) {
+        std::fprintf(stderr, "vantrel: cannot make the private folder %s\n", error.c_str());
         return false;
     }
     fs::path path = socketPath(static_cast<uint32_t>(getpid()));
     sockaddr_un address;
-    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (!makeAddress(path, address)) {
+        std::fprintf(stderr,
+                     "vantrel: the socket path %s is too long (%zu bytes, at most %zu); other "
+                     "processes cannot reach this one's windows\n",
+                     path.c_str(), path.string().size(), sizeof(address.sun_path) - 1);
+        return false;
+    }
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     ::unlink(path.c_str());
-    if (listener < 0 || !makeAddress(path, address) ||
+    if (listener < 0 ||
         ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener, 16) != 0) {
         std::fprintf(stderr, "vantrel: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));

@@ -1,5 +1,6 @@
 #include "platform/pim/ContactStore.h"
 
+#include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
 #include "platform/pim/ChangeWatcher.h"
 #include "platform/pim/PimApp.h"
@@ -144,7 +145,7 @@ bool ContactStore::run(const char* what, const std::function<Outcome()>& operati
             collationCheckedOn_ = file_.db();
             if (changeSignal_ < 0) {
                 fs::path signal = path_.parent_path() / changeSignalName;
-                SqliteFile::makePrivateFile(signal);
+                makePrivateFile(signal);
                 changeSignal_ = ::open(signal.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
             }
         }

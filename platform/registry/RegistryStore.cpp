@@ -1,6 +1,7 @@
 #include "platform/registry/RegistryStore.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
 
 #include <sqlite3.h>
@@ -131,7 +132,7 @@ bool RegistryStore::run(const char* what, const std::function<Outcome()>& operat
             if (changeSignal_ >= 0)
                 ::close(changeSignal_);
             fs::path signal = changeSignalPath(path.parent_path());
-            SqliteFile::makePrivateFile(signal);
+            makePrivateFile(signal);
             changeSignal_ = ::open(signal.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
             signalFolder_ = path.parent_path();
         }

@@ -1,6 +1,7 @@
 #include "platform/registry/RegistryWatcher.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/PrivateFiles.h"
 
 #include <atomic>
 #include <cerrno>
@@ -110,8 +111,8 @@ void RegistryWatcher::retarget() {
     // Watching the signal file alone, not the folder, keeps the other stores of the
     // device (contacts, messages) from waking this thread.
     std::filesystem::path signalFile = RegistryStore::changeSignalPath(folder);
-    ensureFolder(folder);
-    if (int made = ::open(signalFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644); made >= 0)
+    makePrivateFolder(folder);
+    if (int made = ::open(signalFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600); made >= 0)
         ::close(made);
     watch_ = inotify_add_watch(inotify_, signalFile.c_str(),
                                IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);

@@ -1,5 +1,7 @@
 #include "platform/registry/SqliteFile.h"
 
+#include "platform/core/PrivateFiles.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -13,8 +15,7 @@
 #include <unistd.h>
 
 // Contents:
-//   privacy    the folder and the file, made private and checked
-//   lifecycle  opening, detecting a replaced file, moving a broken file aside
+//   lifecycle  opening private files, detecting a replaced file, moving a broken file aside
 //   helpers    statements, transactions, error classes
 
 namespace vantrel::platform {
@@ -44,29 +45,6 @@ std::string firstFinding(std::string_view report) {
 StatementUse::~StatementUse() {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
-}
-
-// ---------------------------------------------------------------------------- privacy
-
-bool SqliteFile::makePrivateFolder(const fs::path& folder) {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
-        return false;
-    return (info.st_mode & 0777) == 0700 || ::chmod(folder.c_str(), 0700) == 0;
-}
-
-bool SqliteFile::makePrivateFile(const fs::path& file) {
-    // O_NOFOLLOW: a link planted in the device folder must not lead our writes elsewhere.
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
-              ((info.st_mode & 0077) == 0 || ::fchmod(fd, 0600) == 0);
-    ::close(fd);
-    return ok;
 }
 
 // ---------------------------------------------------------------------------- lifecycle
@@ -103,16 +81,16 @@ bool SqliteFile::ensureOpen(const fs::path& path) {
 }
 
 SqliteFile::Outcome SqliteFile::open(const fs::path& path) {
-    if (!makePrivateFolder(path.parent_path())) {
-        lastError_ = "the folder cannot be made private to this user";
+    // The folder and the file are private to this user before SQLite sees them; SQLite
+    // gives the journal and the shared index the database file's mode. Left-overs of a
+    // device made before that rule are tightened too.
+    fs::path journal = path, index = path;
+    journal += "-wal";
+    index += "-shm";
+    if (!makePrivateFolder(path.parent_path(), &lastError_) || !makePrivateFile(path, &lastError_) ||
+        !checkPrivateFileIfPresent(journal, &lastError_) ||
+        !checkPrivateFileIfPresent(index, &lastError_))
         return Outcome::failed;
-    }
-    // SQLite gives its journal and shared index the mode of the file, so making the
-    // file private first makes the three private.
-    if (!makePrivateFile(path)) {
-        lastError_ = "the file is not a private file of this user";
-        return Outcome::failed;
-    }
     int code = sqlite3_open_v2(path.c_str(), &db_,
                                SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
                                    SQLITE_OPEN_NOFOLLOW,
@@ -156,6 +134,12 @@ SqliteFile::Outcome SqliteFile::configure() {
         return outcome;
     if (answer != "ok")
         return corrupt("integrity check failed: " + firstFinding(answer));
+
+    // A file the system does not let this process write (a read-only copy, a folder
+    // without write access) is read as it is, in whatever journal mode it was left;
+    // switching it would fail, and the file is not broken for that.
+    if (::access(path_.c_str(), W_OK) != 0 || ::access(path_.parent_path().c_str(), W_OK) != 0)
+        return checkSchema();
 
     // WAL lets readers of every process go on while one writes. NORMAL synchronisation
     // in WAL mode never corrupts the file; a power cut may lose the last write only.

@@ -72,13 +72,6 @@ public:
     // For an operation that found the data itself unusable.
     Outcome corrupt(std::string reason);
 
-    // Makes `folder` (and its parents) and keeps it 0700 and ours; false when it
-    // belongs to another user or cannot be made private.
-    static bool makePrivateFolder(const std::filesystem::path& folder);
-    // Creates the file 0600 when missing; false when it belongs to another user or its
-    // mode cannot be made private.
-    static bool makePrivateFile(const std::filesystem::path& file);
-
 private:
     Outcome open(const std::filesystem::path& path);
     Outcome configure();

@@ -141,7 +141,8 @@ int32_t runWidth(const FontFace& font, std::u16string_view text, size_t start, s
 void wrapParagraph(const FontFace& font, std::u16string_view text, size_t start, size_t end,
                    int maxWidth, std::vector<Line>& lines) {
     const std::u16string_view paragraph = text.substr(start, end - start);
-    const int32_t limit = maxWidth * 64;
+    // In 26.6 units; a rectangle as wide as the drawing limit would not fit in 32 bits.
+    const int32_t limit = static_cast<int32_t>(std::min<int64_t>(int64_t{maxWidth} * 64, INT32_MAX));
     size_t lineStart = start;
     int32_t lineWidth = 0;
     size_t segmentStart = start;
@@ -194,7 +195,8 @@ std::vector<Line> layoutLines(const FontFace& font, std::u16string_view text, un
         }
     }
     for (Line& line : lines)
-        line.width = font.shape(text.substr(line.start, line.end - line.start)).pixelWidth();
+        line.width = limitedForDrawing(
+            font.shape(text.substr(line.start, line.end - line.start)).pixelWidth());
     return lines;
 }
 
@@ -236,15 +238,18 @@ void drawRun(Surface& surface, const Rect& clip, Point origin, const FontFace& f
     drawShaped(surface, area, origin.x, origin.y + font.ascent(), font.shape(text), colour);
 }
 
-Rect drawFormatted(Surface* surface, const Rect& rect, const Rect& clip, const FontFace& font,
+Rect drawFormatted(Surface* surface, const Rect& given, const Rect& clip, const FontFace& font,
                    std::u16string_view text, Colour colour, unsigned flags) {
+    // Placing lines adds and halves widths and heights: within the drawing limit that
+    // cannot overflow, whatever rectangle a setting produced.
+    const Rect rect = given.limitedForDrawing();
     TextLock lock;
     font.trimCaches();
     const PreparedText prepared = prepare(text, flags);
     const std::vector<Line> lines = layoutLines(font, prepared.text, flags, rect.width());
 
     const int lineHeight = font.lineHeight();
-    const int blockHeight = static_cast<int>(lines.size()) * lineHeight;
+    const int blockHeight = limitedForDrawing(static_cast<int64_t>(lines.size()) * lineHeight);
     int blockWidth = 0;
     for (const Line& line : lines)
         blockWidth = std::max(blockWidth, line.width);

@@ -24,14 +24,16 @@ char foldName(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool sameEntryName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldName(a[i]) != foldName(b[i]))
-            return false;
-    return true;
+std::string foldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = foldName(c);
+    return folded;
 }
+
+// NOTE: an archive may list any number of entries in its central directory; the index
+// takes this many, far beyond any theme, and the rest cannot be found.
+constexpr size_t maxIndexedEntries = 1u << 16;
 
 // The current entry's header and its name as raw bytes.
 bool currentEntry(unzFile zip, unz_file_info64& info, std::string& name) {
@@ -86,6 +88,13 @@ std::unique_ptr<ZipArchive> ZipArchive::open(const std::filesystem::path& file) 
     return std::unique_ptr<ZipArchive>(new ZipArchive(handle));
 }
 
+struct ZipArchive::IndexedEntry {
+    unz64_file_pos position{};
+    std::string name; // as the archive spells it
+};
+
+ZipArchive::ZipArchive(void* handle) : handle_(handle) {}
+
 ZipArchive::~ZipArchive() {
     unzClose(handle_);
 }
@@ -96,17 +105,33 @@ bool ZipArchive::locate(std::u16string_view name) {
     const std::string wanted = toUtf8(name);
     if (!isSafeZipEntryName(wanted))
         return record(ZipResult::UnsafeName);
+    buildIndex();
+    auto found = index_->find(foldedName(wanted));
+    if (found == index_->end() || unzGoToFilePos64(handle_, &found->second.position) != UNZ_OK)
+        return record(ZipResult::EntryNotFound);
+    located_ = true;
+    currentName_ = toUtf16(found->second.name);
+    return record(ZipResult::Ok);
+}
+
+void ZipArchive::buildIndex() {
+    if (index_)
+        return;
+    // One pass over the central directory, so a lookup (a theme names an image on
+    // every line that uses it, hits and misses alike) costs a hash, not a scan. The
+    // first of several entries whose names fold alike wins, as a scan would find it.
+    index_ = std::make_unique<std::unordered_map<std::string, IndexedEntry>>();
     unz_file_info64 info;
     std::string entry;
-    for (int status = unzGoToFirstFile(handle_); status == UNZ_OK;
-         status = unzGoToNextFile(handle_)) {
-        if (currentEntry(handle_, info, entry) && sameEntryName(entry, wanted)) {
-            located_ = true;
-            currentName_ = toUtf16(entry);
-            return record(ZipResult::Ok);
+    for (int status = unzGoToFirstFile(handle_);
+         status == UNZ_OK && index_->size() < maxIndexedEntries; status = unzGoToNextFile(handle_)) {
+        IndexedEntry indexed;
+        if (currentEntry(handle_, info, entry) &&
+            unzGetFilePos64(handle_, &indexed.position) == UNZ_OK) {
+            indexed.name = entry;
+            index_->try_emplace(foldedName(entry), std::move(indexed));
         }
     }
-    return record(ZipResult::EntryNotFound);
 }
 
 bool ZipArchive::readCurrent(std::string& out) {

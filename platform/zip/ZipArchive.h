@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vantrel::platform {
@@ -60,9 +61,13 @@ public:
     std::vector<std::u16string> entryNames();
 
 private:
-    explicit ZipArchive(void* handle) : handle_(handle) {}
+    explicit ZipArchive(void* handle);
+    void buildIndex();
 
+    struct IndexedEntry;
     void* handle_;
+    // Folded entry name to its place in the archive, made on the first lookup.
+    std::unique_ptr<std::unordered_map<std::string, IndexedEntry>> index_;
     bool located_ = false;
     std::u16string currentName_;
 };

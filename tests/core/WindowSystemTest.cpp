@@ -1,7 +1,9 @@
 #include "platform/core/Backend.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Utf.h"
 #include "platform/core/Window.h"
 #include "platform/gfx/Surface.h"
+#include "tests/support/TestFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -224,4 +226,27 @@ TEST_F(WindowSystem, ACreationRefusedByTheProcedureLeavesNoWindowAndClassesGoOnl
     EXPECT_FALSE(unregisterClass(u"keeper")) << "a window of it still exists";
     destroyWindow(window);
     EXPECT_TRUE(unregisterClass(u"keeper"));
+}
+
+TEST(RegisteredMessages, ClientsCannotFillTheTableForTheProgramsOwnNames) {
+    // In a child with a device of its own: the names this process knows stay apart.
+    std::string device = vantrel::test::freshFolder("flooded").string();
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("VANTREL_DEVICE", device.c_str(), 1);
+        for (uint32_t i = 0; i < maxRegisteredMessages; ++i)
+            if (registerWindowMessage(u"Flood" + toUtf16(std::to_string(i))) == 0)
+                _exit(1);
+        if (registerWindowMessage(u"OneTooMany") != 0)
+            _exit(2);
+        uint32_t own = registerOwnWindowMessage(u"VantrelNewSMS");
+        if (own == 0 || registerWindowMessage(u"VantrelNewSMS") != own)
+            _exit(3);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a name within the limit was refused, 2: the table "
+                                         "grew past it, 3: the program's own name was refused";
 }

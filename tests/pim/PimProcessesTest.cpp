@@ -304,7 +304,7 @@ TEST_F(PimProcesses, StoreFilesArePrivateAndAStoreOfAnotherUserIsRefused) {
     testing::internal::CaptureStderr();
     app = PimApp::create();
     std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("not a private file of this user"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("belongs to user 4242"), std::string::npos) << errors;
     EXPECT_FALSE(app->createItem(itemContact)->save());
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 4242u); // left alone, not moved aside

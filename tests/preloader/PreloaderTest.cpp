@@ -210,7 +210,7 @@ TEST_F(Preloader, RefusesAPlantedPreloadedMutexOnceWithTheReasonAndStartsNothing
     EXPECT_EQ(starts(), 0u);
     stop(*preloader);
     std::string errors = preloader->errors();
-    std::string reason = object + " refused: its mode is 0644, not 0600\n";
+    std::string reason = object + " has mode 0644, not 0600; refusing it\n";
     ASSERT_NE(errors.find(reason), std::string::npos) << errors;
     EXPECT_EQ(errors.find(reason), errors.rfind(reason)) << "said once, not every second";
 }

@@ -2,6 +2,7 @@
 // says into the current-user hive and exits, so a test can watch another process's writes.
 //
 //   registry_writer dword KEY NAME NUMBER [NAME NUMBER ...]   writes each pair in turn
+//   registry_writer read KEY NAME                              prints the value
 //   registry_writer fill KEY PREFIX COUNT                      writes PREFIX0..PREFIXn = n
 //   registry_writer count KEY NAME COUNT                       writes 1..COUNT to NAME
 //   registry_writer watch KEY NAME COUNT                       the same while watching NAME
@@ -36,7 +37,7 @@ bool write(const std::u16string& key, const std::string& name, unsigned long num
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 5)
+    if (argc < 4)
         return usage();
     std::string command = argv[1];
     std::u16string key = toUtf16(argv[2]);
@@ -44,6 +45,13 @@ int main(int argc, char** argv) {
         for (int i = 3; i + 1 < argc; i += 2)
             if (!write(key, argv[i], std::strtoul(argv[i + 1], nullptr, 10)))
                 return 1;
+        return 0;
+    }
+    if (command == "read" && argc == 4) {
+        uint32_t value = 0;
+        if (!registry::readDword(registry::Root::currentUser, key, toUtf16(argv[3]), value))
+            return 1;
+        std::printf("%u\n", value);
         return 0;
     }
     unsigned long count = std::strtoul(argv[4], nullptr, 10);

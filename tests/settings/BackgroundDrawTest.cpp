@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 
 namespace vantrel {
@@ -328,6 +329,48 @@ TEST(BackgroundDraw, PreloadingLoadsEveryNamedImageOnce) {
     Surface surface = filled(10, 10);
     background.draw(surface, {0, 0, 10, 10}, surface.bounds());
     EXPECT_EQ(pictures.loads, 3);
+}
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// Numbers at the ends of the 32-bit range, in every place a background takes one, and
+// rectangles as wide as the range: drawing must neither overflow nor touch a pixel
+// outside the clip.
+TEST(BackgroundDraw, ExtremeNumbersAndRectanglesDrawWithinTheClip) {
+    PicturesForTest pictures;
+    pictures.add(u"p.png", patterned(4, 4));
+    const std::u16string_view values[] = {
+        u"fill(#000000),margin(-2147483648)",
+        u"fill(#000000),margin(2147483647,-2147483648,2147483647,-2147483648)",
+        u"fillalpha(#000000,99),padding(-2147483648),outerborder(#000000,2147483647)",
+        u"solidborder(#000000,2147483647),topborder(#000000,-2147483648)",
+        u"bottomborder(#000000,2147483647),margin(-2147483647)",
+        u"stretchimage(p.png),margin(-2147483648,0,2147483647,0)",
+        u"tileimage(p.png),padding(2147483647),lefttileimage(p.png),toptileimage(p.png)",
+        u"mapimage(p.png),righttopimage(p.png),leftbottomimage(p.png)",
+        u"vgradient(#000000,#FFFFFF),margin(-2147483648,-2147483648,-2147483648,-2147483648)",
+    };
+    const Rect rects[] = {{0, 0, 40, 30},
+                          {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                          {INT_MAX - 5, INT_MIN, INT_MIN, INT_MAX},
+                          {-10, -10, INT_MAX, 20}};
+    for (auto value : values) {
+        for (const Rect& rect : rects) {
+            Surface surface = filled(40, 30);
+            Background(value).draw(surface, rect, {10, 10, 20, 20});
+            for (int y = 0; y < 30; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    if (!Rect{10, 10, 20, 20}.contains({x, y})) {
+                        ASSERT_EQ(surface.at(x, y), white) << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace vantrel {
 namespace {
 
@@ -120,6 +122,31 @@ TEST(FontDraw, MeasuringWrapsWithinTheRectangleNarrowedByTheIndent) {
     Rect drawn = font.drawText(surface, text, {5, 7, 125, 300}, Format::WordBreak);
     EXPECT_EQ(drawn.height(), wrapped.height());
     EXPECT_LE(inkBounds(surface).bottom, 7 + wrapped.height());
+}
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(FontDraw, ExtremeIndentsAndRectanglesDrawWithinTheClip) {
+    for (std::u16string_view font : {u"12,regular,Arial,#000000,right,2147483647",
+                                     u"12,regular,Arial,#000000,center,-2147483648",
+                                     u"12,regular,Arial,#000000,left,-2147483648",
+                                     u"2147483647,bold,Arial,#000000,left,2147483647"}) {
+        for (const Rect& rect : {Rect{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                                 Rect{INT_MAX - 1, 0, INT_MIN, 100}, Rect{0, 0, 200, 100}}) {
+            for (unsigned flags : {0u, Format::VerticalCentre | Format::Centre,
+                                   Format::Bottom | Format::Right, Format::WordBreak}) {
+                Surface surface = blank();
+                Font(font).drawText(surface, u"Wide text", rect, flags, {50, 20, 150, 80});
+                Font(font).measureText(u"Wide text", rect, flags);
+                Rect ink = inkBounds(surface);
+                EXPECT_TRUE(ink.isEmpty() || ink.intersected({50, 20, 150, 80}) == ink);
+            }
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "platform/core/Backend.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,66 @@ TEST_F(SettingStoreTest, LongerVariableNamesWinAndReplacementsAreNotRescanned) {
     store.addLine(u"$self=x$self");
     store.addLine(u"a.b.c=$cc $c $self");
     EXPECT_EQ(store.text(u"a", u"b", u"c"), u"#222222 #111111 x$self");
+}
+
+TEST_F(SettingStoreTest, VariablesReferToVariablesWhateverOrderTheyWereDefinedIn) {
+    store.addLine(u"$frame=$accent,margin(2)");
+    store.addLine(u"$accent=fill($red)");
+    store.addLine(u"$red=#FF0000");
+    store.addLine(u"a.b.background=$frame");
+    EXPECT_EQ(store.text(u"a", u"b", u"background"), u"fill(#FF0000),margin(2)");
+    // Two variables that name each other stop where the first comes round again.
+    store.addLine(u"$ping=<$pong>");
+    store.addLine(u"$pong=[$ping]");
+    store.addLine(u"a.b.c=$ping");
+    EXPECT_EQ(store.text(u"a", u"b", u"c"), u"<[$ping]>");
+}
+
+// A theme is outside data: variables that double at every level would expand to 2^40
+// copies, and tens of thousands of them must not make loading slow. Before the budgets
+// these lines ran for hours.
+TEST_F(SettingStoreTest, HostileVariablesKeepTheirTextInsteadOfExpandingWithoutLimit) {
+    auto name = [](int level) {
+        char text[8];
+        std::snprintf(text, sizeof text, "$v%02d", level);
+        return platform::toUtf16(text);
+    };
+    for (int level = 0; level < 40; ++level)
+        store.addLine(name(level) + u"=" + name(level + 1) + name(level + 1));
+    store.addLine(name(40) + u"=x");
+    // Below the size budget the chain expands in full: 2^15 copies of "x".
+    store.addLine(u"a.b.d=$v25");
+    EXPECT_TRUE(store.text(u"a", u"b", u"d") == std::u16string(1 << 15, u'x'));
+    store.addLine(u"a.b.c=$v00");
+    EXPECT_EQ(store.text(u"a", u"b", u"c"), u"$v00");
+    // $v20 is 2^20 copies, within the nesting budget but not the size budget. Used by
+    // line after line it uses up the store's budget; from then on every value keeps its
+    // text, until the store is emptied.
+    for (int line = 0; line < 2000; ++line)
+        store.addLine(u"a.b.c" + platform::toUtf16(std::to_string(line)) + u"=$v20");
+    EXPECT_EQ(store.text(u"a", u"b", u"c1999"), u"$v20");
+    store.addLine(u"a.b.e=$v40");
+    EXPECT_EQ(store.text(u"a", u"b", u"e"), u"$v40");
+    store.reset();
+
+    // Forty thousand variables, each naming the one before: one map insert each, and a
+    // line using the last one resolves only as deep as the nesting budget allows.
+    for (int i = 1; i <= 40000; ++i)
+        store.addLine(u"$w" + platform::toUtf16(std::to_string(i)) + u"=" +
+                      (i == 1 ? u"y" : u"$w" + platform::toUtf16(std::to_string(i - 1))));
+    store.addLine(u"a.b.e=$w20");
+    EXPECT_EQ(store.text(u"a", u"b", u"e"), u"y");
+    store.addLine(u"a.b.f=$w1 is $w1");
+    EXPECT_EQ(store.text(u"a", u"b", u"f"), u"y is y");
+    store.addLine(u"a.b.f=$w40000");
+    EXPECT_EQ(store.text(u"a", u"b", u"f"), u"$w40000");
+
+    // One line of a million variable names stays as written.
+    std::u16string huge = u"a.b.g=";
+    for (int i = 0; i < 200000; ++i)
+        huge += u"$w1$v";
+    store.addLine(huge);
+    EXPECT_TRUE(store.text(u"a", u"b", u"g") == huge.substr(6));
 }
 
 TEST_F(SettingStoreTest, LinesWithoutAKeyAndCommentsAddNothing) {

@@ -1,6 +1,7 @@
 #include "settings/ThemeManager.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 #include "platform/imaging/PngWriter.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
@@ -8,6 +9,8 @@
 #include "graphics/Image.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace vantrel {
 namespace {
@@ -158,6 +161,54 @@ TEST_F(ThemeTest, StartUpOrderLetsTheLanguageOverTheThemeAndTheUserOverBoth) {
     EXPECT_FALSE(themes.loadLanguage(store, u""));
     std::filesystem::remove(inProgramFolder("settings.ini"));
     EXPECT_FALSE(themes.loadUserSettings(store));
+}
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// A hostile theme: big pictures preloaded under many names, and a broken one named on
+// line after line. Decoding stops at the cache's budget, and a failure is tried once.
+TEST_F(ThemeTest, ThemeImagesStayWithinTheBudgetAndABadImageIsDecodedOnce) {
+    std::vector<test::ZipEntry> entries;
+    std::string settings;
+    for (int i = 0; i < 200; ++i)
+        settings += "label.bad" + std::to_string(i) + ".background=stretchimage(BAD.png),preload\r\n";
+    const std::string big = encodePng(solidPicture(2048, 2048, rgb(0, 0, 255)));
+    for (int i = 0; i < 20; ++i) {
+        std::string name = "big" + std::to_string(i) + ".png";
+        entries.push_back({name, big});
+        settings += "label.big" + std::to_string(i) + ".background=stretchimage(" + name +
+                    "),preload\r\n";
+    }
+    entries.push_back({"bad.png", "\x89PNG\r\n\x1a\n broken"});
+    entries.push_back({"settings.ini", settings});
+    ASSERT_TRUE(test::writeZip(inProgramFolder("heavy.zip"), entries));
+
+    std::map<std::u16string, int> loads;
+    ImageCache::instance().setLoader([&](const std::u16string& name, bool mirror) {
+        ++loads[name];
+        return ThemeManager::instance().loadImage(name, mirror);
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(themes.applyTheme(store, u"heavy.zip"));
+    std::string errors = testing::internal::GetCapturedStderr();
+    ImageCache::instance().setLoader({});
+
+    EXPECT_LE(ImageCache::instance().bytesUsed(), ImageCache::budgetBytes);
+    EXPECT_EQ(loads[u"BAD.png"], 1);
+    // Six pictures of 16 MiB fit; the seventh is the one that finds the budget spent.
+    int decoded = 0;
+    for (int i = 0; i < 20; ++i)
+        decoded += loads[u"big" + toUtf16(std::to_string(i)) + u".png"];
+    EXPECT_EQ(decoded, 7);
+    EXPECT_EQ(errors, "images: the theme's images need more than 96 MiB; \"big6.png\" and the "
+                      "images after it keep the built-in look\n");
+    // The next theme starts with the whole budget again.
+    ImageCache::instance().clear();
+    EXPECT_EQ(ImageCache::instance().bytesUsed(), 0u);
 }
 
 } // namespace
