@@ -2,6 +2,7 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
+#include "platform/registry/StoreFile.h"
 
 #include <sqlite3.h>
 
@@ -75,33 +76,6 @@ std::string foldedUtf8(std::string_view utf8) {
             c = static_cast<char>(c - 'A' + 'a');
     return folded;
 }
-
-// The first problem SQLite's check names, so the report on standard error stays one line.
-std::string firstFinding(std::string_view report) {
-    for (size_t start = 0; start < report.size();) {
-        size_t end = std::min(report.find('\n', start), report.size());
-        std::string_view line = report.substr(start, end - start);
-        if (!line.empty() && !line.starts_with("***"))
-            return std::string(line);
-        start = end + 1;
-    }
-    return std::string(report);
-}
-
-// Resets a cached statement when the operation using it ends, however it ends.
-class StatementUse {
-public:
-    explicit StatementUse(sqlite3_stmt* statement) : statement_(statement) {}
-    ~StatementUse() {
-        sqlite3_reset(statement_);
-        sqlite3_clear_bindings(statement_);
-    }
-    StatementUse(const StatementUse&) = delete;
-    StatementUse& operator=(const StatementUse&) = delete;
-
-private:
-    sqlite3_stmt* statement_;
-};
 
 void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
@@ -290,82 +264,21 @@ void RegistryStore::close() {
 }
 
 void RegistryStore::moveAside(const fs::path& path, const std::string& reason) {
-    // The lock makes two processes that found the same broken file agree: the second
-    // sees that the name now holds another file and leaves it alone.
-    fs::path lockPath = path;
-    lockPath += ".lock";
-    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock >= 0)
-        ::flock(lock, LOCK_EX);
-
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0 && status.st_ino == inode_ && status.st_dev == device_) {
-        char stamp[32];
-        std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-        fs::path aside;
-        std::error_code error;
-        for (int n = 0;; ++n) {
-            aside = path;
-            aside += ".broken-" + std::string(stamp) + (n ? "-" + std::to_string(n) : "");
-            if (!fs::exists(aside, error))
-                break;
-        }
-        fs::path journal = path;
-        journal += "-wal";
-        fs::path asideJournal = aside;
-        asideJournal += "-wal";
-        fs::path index = path;
-        index += "-shm";
-        if (::rename(path.c_str(), aside.c_str()) == 0) {
-            // The journal belongs to the broken file: replayed into a new one it would
-            // break that too. The shared index is rebuilt from the journal when needed.
-            ::rename(journal.c_str(), asideJournal.c_str());
-            ::unlink(index.c_str());
-            // Every value is gone for the watchers of every process.
-            int signal = ::open(changeSignalPath(path.parent_path()).c_str(),
-                                O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            if (signal >= 0) {
-                [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
-                ::close(signal);
-            }
-            std::fprintf(stderr,
-                         "registry: %s is unreadable (%s); moved it to %s and started a new one\n",
-                         path.c_str(), reason.c_str(), aside.c_str());
-        } else {
-            std::fprintf(stderr, "registry: %s is unreadable (%s) and cannot be moved aside: %s\n",
-                         path.c_str(), reason.c_str(), std::strerror(errno));
+    if (moveStoreFileAside(path, device_, inode_, "registry", reason)) {
+        // Every value is gone for the watchers of every process.
+        int signal = ::open(changeSignalPath(path.parent_path()).c_str(),
+                            O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (signal >= 0) {
+            [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
+            ::close(signal);
         }
     }
-    if (lock >= 0)
-        ::close(lock);
 }
 
 // ---------------------------------------------------------------------------- helpers
 
 bool RegistryStore::isPassing(int code, const fs::path& path) {
-    switch (code & 0xFF) {
-    case SQLITE_READONLY:
-        // Plain read-only on a file the system lets us write means its header claims a
-        // format newer than this SQLite writes: that is the file's fault. The extended
-        // codes (a journal to recover, a file moved away) pass with a reopen.
-        return code != SQLITE_READONLY || ::access(path.c_str(), W_OK) != 0 ||
-               ::access(path.parent_path().c_str(), W_OK) != 0;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_NOMEM:
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_FULL:
-    case SQLITE_INTERRUPT:
-    case SQLITE_PROTOCOL:
-        return true;
-    default:
-        return false;
-    }
+    return isPassingSqliteCode(code, path);
 }
 
 RegistryStore::Outcome RegistryStore::classify(int code) {
