@@ -8,6 +8,10 @@
 //   vantrel-device state unread COUNT         unread SMS count
 //   vantrel-device state calls COUNT          active call count
 //   vantrel-device post MESSAGE               posts a registered message to the program
+//   vantrel-device sms|modem|call ...         messages, the modem, the call log
+//                                             (tools/MessagingCommands.h)
+//   vantrel-device seed-demo --messages N [--seed S]
+//                                             demo SMS threads and calls
 //
 // It works on the device of VANTREL_DEVICE (default $VANTREL_HOME/device).
 
@@ -15,6 +19,10 @@
 #include "platform/core/Window.h"
 #include "platform/ipc/WindowChannel.h"
 #include "platform/registry/Registry.h"
+#include "tools/DemoMessages.h"
+#include "tools/MessagingCommands.h"
+
+#include "platform/core/Clock.h"
 
 #include <cstdio>
 #include <cstring>
@@ -30,7 +38,9 @@ int usage() {
                  "usage: vantrel-device state battery|signal PERCENT\n"
                  "       vantrel-device state operator NAME|-\n"
                  "       vantrel-device state unread|calls COUNT\n"
-                 "       vantrel-device post MESSAGE\n");
+                 "       vantrel-device post MESSAGE\n"
+                 "       vantrel-device sms|modem|call ...\n"
+                 "       vantrel-device seed-demo --messages N [--seed S]\n");
     return 2;
 }
 
@@ -90,6 +100,34 @@ int post(const char* name) {
     return 0;
 }
 
+// Until the contact store seeds its own contacts, demo threads go to a few synthetic
+// ones.
+int seedDemo(int argc, char** argv) {
+    uint32_t messages = 0, seed = 1;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--messages") == 0 && parseCount(argv[i + 1], 1000000, messages))
+            continue;
+        if (std::strcmp(argv[i], "--seed") == 0 && parseCount(argv[i + 1], UINT32_MAX, seed))
+            continue;
+        return usage();
+    }
+    if (argc % 2 != 0 || messages == 0)
+        return usage();
+    std::vector<vantrel::tools::DemoContact> contacts{
+        {u"Anna Meier", {u"+41 79 123 45 67", u"044 321 65 43"}},
+        {u"Bruno Keller", {u"+41 78 555 01 02"}},
+        {u"Chloé Dubois", {u"+33 6 12 34 56 78"}},
+        {u"Дмитрий Иванов", {u"+7 912 345 67 89"}},
+        {u"Ελένη Παππά", {u"+30 694 123 4567"}},
+        {u"王芳", {u"+86 138 0013 8000"}},
+    };
+    if (!vantrel::tools::seedDemoMessages(contacts, int(messages), seed, systemFileTime())) {
+        std::fprintf(stderr, "vantrel-device: cannot write the device's stores\n");
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -97,5 +135,10 @@ int main(int argc, char** argv) {
         return setState(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "post") == 0)
         return post(argv[2]);
+    if (argc >= 2 && (std::strcmp(argv[1], "sms") == 0 || std::strcmp(argv[1], "modem") == 0 ||
+                      std::strcmp(argv[1], "call") == 0))
+        return vantrel::tools::runMessagingCommand(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "seed-demo") == 0)
+        return seedDemo(argc, argv);
     return usage();
 }

@@ -29,6 +29,9 @@ CallLogHandle lastHandle = 0;
 } // namespace
 
 int32_t PhoneOpenCallLog(CallLogHandle& handle) {
+    handle = 0;
+    if (!PhoneStore::instance().available())
+        return phoneFail;
     std::lock_guard lock(logsMutex);
     handle = ++lastHandle;
     openLogs.emplace(handle, OpenLog{});

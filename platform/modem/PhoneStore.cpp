@@ -64,6 +64,10 @@ PhoneStore& PhoneStore::instance() {
 PhoneStore::PhoneStore()
     : file_("phone.db", schemaSql, {addCallSql, addSendSql, addDialSql, settingSql}, "phone") {}
 
+bool PhoneStore::available() {
+    return file_.run("open", [] { return Outcome::ok; });
+}
+
 bool PhoneStore::addCall(const CallRecord& call) {
     return file_.run("call log write", [&] {
         sqlite3_stmt* statement = nullptr;

@@ -43,6 +43,8 @@ struct DialRequest {
 class PhoneStore {
 public:
     static PhoneStore& instance();
+    // Opens the file when needed; false when it cannot be used.
+    bool available();
 
     bool addCall(const CallRecord& call);
     // Up to `limit` calls older than (before start time, before id), newest first;

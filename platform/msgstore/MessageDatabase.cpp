@@ -363,14 +363,19 @@ void MessageDatabase::lockWriter() {
 bool MessageDatabase::writerLock() {
     // The writer lock orders whole writes, registry update included, across the
     // processes of the device. A file of its own: the store's ".lock" is taken by
-    // whoever moves a broken file aside, perhaps in the middle of this write.
-    if (writerLock_ < 0) {
-        std::string error;
-        std::filesystem::path lockPath = file_.path();
-        lockPath += ".writer";
-        if (preparePrivateFile(lockPath, error))
-            writerLock_ = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    }
+    // whoever moves a broken file aside, perhaps in the middle of this write. It follows
+    // the device folder, as the store does.
+    std::filesystem::path lockPath = file_.path();
+    lockPath += ".writer";
+    if (writerLock_ >= 0 && lockPath == writerLockPath_)
+        return true;
+    if (writerLock_ >= 0)
+        ::close(writerLock_);
+    writerLock_ = -1;
+    std::string error;
+    if (preparePrivateFile(lockPath, error))
+        writerLock_ = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    writerLockPath_ = lockPath;
     return writerLock_ >= 0;
 }
 

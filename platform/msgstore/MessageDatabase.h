@@ -11,6 +11,7 @@
 #include "platform/registry/StoreFile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -95,6 +96,7 @@ private:
     std::recursive_mutex writeMutex_;
     int writeDepth_ = 0;
     int writerLock_ = -1;
+    std::filesystem::path writerLockPath_;
     uint32_t unread_ = 0;
 };
 
