@@ -21,9 +21,9 @@ namespace vantrel::platform::msgstore {
 
 namespace {
 
-// messages: one row a message. The properties an SMS always has live in columns of
-// their own (a contents table of 100,000 rows reads them without a join); others sit in
-// props. Text is kept as UTF-16LE bytes so any text, even an unpaired surrogate, comes
+// messages: one row a message. The properties an SMS always has, and those of the
+// product's contents table, live in columns of their own (a contents table of 100,000
+// rows reads them without a join); others sit in props. Text is kept as UTF-16LE bytes so any text, even an unpaired surrogate, comes
 // back as it was written. sort_time is the creation time, else the delivery time: the
 // order of a contents table. sender_reduced and recipients.reduced are the reduced
 // numbers a conversation is looked up by; a message without sender has none.
@@ -32,7 +32,8 @@ constexpr const char* schemaSql =
     "CREATE TABLE IF NOT EXISTS messages("
     " id INTEGER PRIMARY KEY AUTOINCREMENT, folder INTEGER NOT NULL,"
     " sort_time INTEGER NOT NULL, sender_reduced TEXT,"
-    " subject BLOB, class BLOB, sender_address BLOB, sender_name BLOB, flags INTEGER,"
+    " subject BLOB, class BLOB, sender_address BLOB, sender_name BLOB, display_name BLOB,"
+    " flags INTEGER,"
     " status INTEGER, delivery_time INTEGER, deliver_time INTEGER, creation_time INTEGER,"
     " receipt_time INTEGER, modified_time INTEGER);"
     "CREATE INDEX IF NOT EXISTS messages_order ON messages(folder, sort_time, id);"
@@ -81,6 +82,7 @@ constexpr Column columns[] = {
     {tag::messageClass, "class"},
     {tag::senderEmailAddress, "sender_address"},
     {tag::senderName, "sender_name"},
+    {tag::displayName, "display_name"},
     {tag::messageFlags, "flags"},
     {tag::msgStatus, "status"},
     {tag::messageDeliveryTime, "delivery_time"},
@@ -463,7 +465,7 @@ bool MessageDatabase::messageFolder(int64_t id, FolderId& folder) {
 }
 
 std::string MessageDatabase::selectList(const std::vector<PropTag>& tags) const {
-    std::string list = "id, folder";
+    std::string list = "m.id, m.folder";
     for (PropTag tag : tags) {
         list += ", ";
         if (const Column* column = columnOf(tag))
@@ -767,11 +769,14 @@ bool MessageDatabase::readMatching(FolderId folder, const std::vector<PropTag>& 
     std::string forms;
     for (size_t i = 0; i < maxMatchCandidates; ++i)
         forms += (i ? ",?" : "?") + std::to_string(i + 2);
+    // NOTE: the candidates drive the join (CROSS JOIN keeps them the outer loop), so
+    // the cost is one index seek per form plus one row per message of the contact; left
+    // to itself the planner walks the whole folder by its order index instead.
     std::string sql = "SELECT " + selectList(tags) +
-                      " FROM messages m WHERE folder=?1 AND id IN ("
-                      "SELECT id FROM messages WHERE sender_reduced IN (" + forms + ")"
-                      " UNION SELECT message FROM recipients WHERE reduced IN (" + forms + "))" +
-                      (newestFirst ? " ORDER BY sort_time DESC, id DESC" : " ORDER BY sort_time, id");
+                      " FROM (SELECT id AS candidate FROM messages WHERE sender_reduced IN (" +
+                      forms + ") UNION SELECT message FROM recipients WHERE reduced IN (" + forms +
+                      ")) CROSS JOIN messages m ON m.id=candidate WHERE m.folder=?1" +
+                      (newestFirst ? " ORDER BY sort_time DESC, m.id DESC" : " ORDER BY sort_time, m.id");
     return file_.run("conversation read", [&] {
         out.clear();
         sqlite3_stmt* statement = nullptr;
