@@ -6,12 +6,14 @@
 #include "platform/modem/PhoneStore.h"
 #include "platform/msgstore/MessageStore.h"
 #include "platform/msgstore/SmsBuffer.h"
+#include "platform/registry/Registry.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 
 namespace vantrel::tools {
 
@@ -236,7 +238,16 @@ int callCommand(int argc, char** args) {
     }
     // An answered call lasts a minute; a missed one has no length.
     call.endTime = call.startTime + (call.flags & callFlag::connected ? 60 * ticksPerSecond : 0);
-    return addCallLogEntry(call) ? 0 : fail("cannot write the call log");
+    if (!addCallLogEntry(call))
+        return fail("cannot write the call log");
+    // As on the phone, the active call count goes up for the call and down after it;
+    // its change tells the running program to count calls again. The pause lets every
+    // watcher see the raised count: one that read only the end would see no change.
+    constexpr std::u16string_view phoneKey = u"System\\State\\Phone";
+    registry::writeDword(registry::Root::localMachine, phoneKey, u"Active Call Count", 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    registry::writeDword(registry::Root::localMachine, phoneKey, u"Active Call Count", 0);
+    return 0;
 }
 
 } // namespace

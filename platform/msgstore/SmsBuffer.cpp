@@ -1,11 +1,16 @@
 #include "platform/msgstore/SmsBuffer.h"
 
+#include "platform/core/Paths.h"
 #include "platform/core/Window.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/ipc/WindowChannel.h"
 #include "platform/registry/Registry.h"
+#include "platform/registry/StoreFile.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vantrel::platform::msgstore {
 
@@ -19,6 +24,29 @@ void put32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         at[i] = uint8_t(value >> (8 * i));
 }
+
+// Holds the device's writer lock of the block while it lives: two processes writing
+// at once would leave one message's entry id beside the other's sender.
+class WriterLock {
+public:
+    WriterLock() {
+        std::filesystem::path path = deviceFolder() / "SmsBuffer.lock";
+        std::string error;
+        if (preparePrivateFile(path, error))
+            fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~WriterLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
 
 } // namespace
 
@@ -93,6 +121,9 @@ SmsBufferResult notifyNewSms(const EntryId& entryId, std::u16string_view sender)
         return SmsBufferResult::entryIdTooLong;
     if (sender.size() > smsBufferMaxSender)
         return SmsBufferResult::senderTooLong;
+    // The lock covers the write and the post, so the program's notifications come in
+    // the order of the messages they announce.
+    WriterLock lock;
     auto block = ipc::SharedMemory::openPrivate(smsBufferName, smsBufferSize);
     if (!block)
         return SmsBufferResult::noBuffer;

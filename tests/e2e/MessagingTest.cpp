@@ -142,6 +142,16 @@ TEST_F(Messaging, TheModemFailsTheNextSendWhenTheDeviceSaysSoAndShowsItsOutbox) 
     EXPECT_EQ(device({"modem", "fail-next-send", "zero"}).exitCode, 2);
 }
 
+TEST_F(Messaging, ACallAddedByTheDeviceTellsTheRunningProgramToCountCallsAgain) {
+    test::BackgroundProcess app({binary("app/vantrel"), "--headless", "--script",
+                                 script("print ready\n"
+                                        "expect-message VantrelRefreshPhoneCallLog 10000\n"
+                                        "quit\n")});
+    ASSERT_TRUE(app.waitForLine("ready", 10s)) << app.errors();
+    ASSERT_EQ(device({"call", "add", "missed", "+41 79 000 00 09"}).exitCode, 0);
+    EXPECT_EQ(app.wait(15s), 0) << app.errors();
+}
+
 TEST_F(Messaging, CallsAddedByTheDeviceAreReadNewestFirstByThePhoneLibrary) {
     ASSERT_EQ(device({"call", "add", "missed", "+41 79 000 00 01", "--roaming", "--at",
                       "2026-01-02T03:04:05Z"}).exitCode, 0);
