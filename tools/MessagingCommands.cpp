@@ -3,7 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Utf.h"
 #include "platform/modem/Phone.h"
-#include "platform/modem/PhoneStore.h"
+#include "platform/modem/SimulatedModem.h"
 #include "platform/msgstore/MessageStore.h"
 #include "platform/msgstore/SmsBuffer.h"
 #include "platform/registry/Registry.h"
@@ -169,10 +169,10 @@ const char* encodingName(modem::SmsEncoding encoding) {
 }
 
 int modemCommand(int argc, char** args) {
-    modem::PhoneStore& store = modem::PhoneStore::instance();
+    using modem::SimulatedModem;
     if (argc == 2 && std::strcmp(args[1], "outbox") == 0) {
         std::vector<modem::SentSms> sends;
-        if (!store.sends(sends))
+        if (!SimulatedModem::sends(sends))
             return fail("cannot read the modem's log");
         for (const auto& sms : sends)
             std::printf("%u\t%s\t%s\t%s\t0x%08x\t%s\n", sms.id, toUtf8(sms.number).c_str(),
@@ -182,11 +182,11 @@ int modemCommand(int argc, char** args) {
     }
     int32_t code = 0;
     if (argc == 3 && std::strcmp(args[1], "fail-next-send") == 0 && parseCode(args[2], code))
-        return store.setFailNextSend(code) ? 0 : fail("cannot write the modem's state");
+        return SimulatedModem::failNextSend(code) ? 0 : fail("cannot write the modem's state");
     char* end = nullptr;
     unsigned long delay = argc == 3 ? std::strtoul(args[2], &end, 10) : 0;
     if (argc == 3 && std::strcmp(args[1], "send-delay") == 0 && *args[2] && !*end && delay <= 600000)
-        return store.setSendDelay(uint32_t(delay)) ? 0 : fail("cannot write the modem's state");
+        return SimulatedModem::setSendDelay(uint32_t(delay)) ? 0 : fail("cannot write the modem's state");
     return usage();
 }
 

@@ -3,7 +3,7 @@
 // the simulated modem was asked to do. Shared by every process of the device like the
 // other stores (see platform/registry/StoreFile.h).
 
-#include "platform/modem/ModemBackend.h"
+#include "platform/modem/SimulatedModem.h"
 #include "platform/registry/StoreFile.h"
 
 #include <cstdint>
@@ -21,23 +21,6 @@ struct CallRecord {
     uint32_t flags = 0;     // bit 0 outgoing, 1 connected, 2 ended, 3 roaming
     uint32_t callerIdType = 0;
     std::u16string number, name, nameType, note;
-};
-
-// One send the simulated modem recorded.
-struct SentSms {
-    uint32_t id = 0;
-    uint64_t time = 0;
-    std::u16string number;
-    std::u16string text;
-    SmsEncoding encoding = SmsEncoding::gsm7bit;
-    bool statusReport = false;
-    int32_t result = 0;
-};
-
-struct DialRequest {
-    uint64_t time = 0;
-    std::u16string number;
-    std::u16string calledParty;
 };
 
 class PhoneStore {

@@ -8,12 +8,40 @@
 
 #include "platform/modem/ModemBackend.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace vantrel::platform::modem {
+
+// One send the simulated modem recorded.
+struct SentSms {
+    uint32_t id = 0;
+    uint64_t time = 0;
+    std::u16string number;
+    std::u16string text;
+    SmsEncoding encoding = SmsEncoding::gsm7bit;
+    bool statusReport = false;
+    int32_t result = 0;
+};
+
+struct DialRequest {
+    uint64_t time = 0;
+    std::u16string number;
+    std::u16string calledParty;
+};
 
 class SimulatedModem : public ModemBackend {
 public:
     int32_t sendSms(const OutgoingSms& sms, uint32_t& messageId) override;
     int32_t dial(std::u16string_view number, std::u16string_view calledParty) override;
+
+    // What the device tool and the tests see and tell, from any process of the device.
+    static bool sends(std::vector<SentSms>& out);
+    static bool dials(std::vector<DialRequest>& out);
+    // A code of 0 clears it.
+    static bool failNextSend(int32_t code);
+    static bool setSendDelay(uint32_t milliseconds);
 };
 
 } // namespace vantrel::platform::modem

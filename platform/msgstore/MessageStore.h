@@ -184,7 +184,8 @@ public:
 
 // Holds every write of this thread in one transaction until it ends, and writes the
 // unread count once: seeding a device with thousands of messages takes a second, not
-// minutes. Other writers of the device wait meanwhile.
+// minutes. Other writers of the device wait meanwhile; readers of other processes see
+// the batch when it commits, readers of this process as it goes.
 class WriteBatch {
 public:
     WriteBatch();

@@ -122,8 +122,10 @@ bool preparePrivateFile(const fs::path& file, std::string& error) {
         error = "cannot create the folder " + folder.string();
         return false;
     }
+    // The folder may be a link the user made (VANTREL_DEVICE pointing elsewhere); what
+    // counts is whose the folder it leads to is.
     struct stat status {};
-    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+    if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
         status.st_uid != ::geteuid()) {
         error = "the folder " + folder.string() + " is not this user's";
         return false;

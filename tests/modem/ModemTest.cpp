@@ -3,7 +3,7 @@
 // newest first, and a placed call.
 #include "platform/core/Clock.h"
 #include "platform/modem/Phone.h"
-#include "platform/modem/PhoneStore.h"
+#include "platform/modem/SimulatedModem.h"
 #include "platform/modem/Sms.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ int32_t send(const std::u16string& number, std::u16string_view text, bool report
 
 std::vector<SentSms> outbox() {
     std::vector<SentSms> sends;
-    EXPECT_TRUE(PhoneStore::instance().sends(sends));
+    EXPECT_TRUE(SimulatedModem::sends(sends));
     return sends;
 }
 
@@ -86,7 +86,7 @@ TEST(Sms, EverySendIsRecordedWithItsEncodingAndReportAndAnsweredWithAnId) {
 }
 
 TEST(Sms, TheModemFailsExactlyTheNextSendItWasToldOfAndTakesTheTimeItWasGiven) {
-    ASSERT_TRUE(PhoneStore::instance().setFailNextSend(int32_t(0x80004005)));
+    ASSERT_TRUE(SimulatedModem::failNextSend(int32_t(0x80004005)));
     EXPECT_EQ(send(u"123", u"first", false), int32_t(0x80004005));
     EXPECT_EQ(send(u"123", u"second", false), smsOk);
     auto sends = outbox();
@@ -94,11 +94,11 @@ TEST(Sms, TheModemFailsExactlyTheNextSendItWasToldOfAndTakesTheTimeItWasGiven) {
     EXPECT_EQ(sends[sends.size() - 2].result, int32_t(0x80004005)) << "the failed try is recorded";
     EXPECT_EQ(sends.back().result, 0);
 
-    ASSERT_TRUE(PhoneStore::instance().setSendDelay(300));
+    ASSERT_TRUE(SimulatedModem::setSendDelay(300));
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(send(u"123", u"slow", false), smsOk);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-    ASSERT_TRUE(PhoneStore::instance().setSendDelay(0));
+    ASSERT_TRUE(SimulatedModem::setSendDelay(0));
 }
 
 TEST(Sms, BadArgumentsAreRefusedBeforeAnythingIsSent) {
@@ -159,7 +159,7 @@ TEST(Phone, TheCallLogReadsNewestFirstAcrossManyEntriesAndAPlacedCallTopsIt) {
     EXPECT_TRUE(log[0].flags & callFlag::outgoing);
     EXPECT_TRUE(log[0].flags & callFlag::connected);
     std::vector<DialRequest> dials;
-    ASSERT_TRUE(PhoneStore::instance().dials(dials));
+    ASSERT_TRUE(SimulatedModem::dials(dials));
     ASSERT_EQ(dials.size(), 1u);
     EXPECT_EQ(dials[0].number, u"+41 44 555 66 77");
 
