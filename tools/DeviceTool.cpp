@@ -15,6 +15,7 @@
 //
 // It works on the device of VANTREL_DEVICE (default $VANTREL_HOME/device).
 
+#include "platform/core/Clock.h"
 #include "platform/core/Utf.h"
 #include "platform/core/Window.h"
 #include "platform/ipc/WindowChannel.h"
@@ -22,11 +23,10 @@
 #include "tools/DemoMessages.h"
 #include "tools/MessagingCommands.h"
 
-#include "platform/core/Clock.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace vantrel::platform;
 using registry::Root;
