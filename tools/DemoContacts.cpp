@@ -4,6 +4,7 @@
 #include "platform/gfx/ArgbImage.h"
 #include "platform/imaging/PngWriter.h"
 #include "platform/pim/PictureStream.h"
+#include "platform/pim/PimApp.h"
 #include "platform/pim/PimItem.h"
 
 #include <unicode/translit.h>

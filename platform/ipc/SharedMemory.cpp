@@ -68,6 +68,20 @@ std::unique_ptr<SharedMemory> SharedMemory::open(std::u16string_view name) {
     return map(name, 0, false);
 }
 
+std::unique_ptr<SharedMemory> SharedMemory::openPrivate(std::u16string_view name, size_t size) {
+    int fd = ::shm_open(objectName(name).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() &&
+              (info.st_mode & 0777) == 0600 && static_cast<size_t>(info.st_size) == size;
+    void* data = ok ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+    ::close(fd);
+    if (data == MAP_FAILED)
+        return nullptr;
+    return std::unique_ptr<SharedMemory>(new SharedMemory(data, size));
+}
+
 void SharedMemory::remove(std::u16string_view name) { ::shm_unlink(objectName(name).c_str()); }
 
 SharedMemory::~SharedMemory() { ::munmap(data_, size_); }

@@ -16,6 +16,10 @@ public:
     static std::unique_ptr<SharedMemory> create(std::u16string_view name, size_t size);
     // Opens an existing block; nullptr when there is none.
     static std::unique_ptr<SharedMemory> open(std::u16string_view name);
+    // Opens an existing block only when it is this user's, readable and writable by
+    // nobody else (mode 0600) and exactly `size` bytes: a writer into a block that
+    // someone else made, or made larger or smaller, would feed them or overrun it.
+    static std::unique_ptr<SharedMemory> openPrivate(std::u16string_view name, size_t size);
     // Removes the name; mappings stay valid until they are closed.
     static void remove(std::u16string_view name);
 

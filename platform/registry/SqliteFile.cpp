@@ -1,5 +1,7 @@
 #include "platform/registry/SqliteFile.h"
 
+#include "platform/core/Paths.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -57,16 +59,32 @@ bool SqliteFile::makePrivateFolder(const fs::path& folder) {
     return (info.st_mode & 0777) == 0700 || ::chmod(folder.c_str(), 0700) == 0;
 }
 
-bool SqliteFile::makePrivateFile(const fs::path& file) {
+namespace {
+
+int openOwnFile(const fs::path& file) {
     // O_NOFOLLOW: a link planted in the device folder must not lead our writes elsewhere.
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
-              ((info.st_mode & 0077) == 0 || ::fchmod(fd, 0600) == 0);
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        ((info.st_mode & 0077) == 0 || ::fchmod(fd, 0600) == 0))
+        return fd;
     ::close(fd);
-    return ok;
+    return -1;
+}
+
+} // namespace
+
+bool SqliteFile::makePrivateFile(const fs::path& file) {
+    int fd = openOwnFile(file);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
+
+int SqliteFile::openPrivateFile(const fs::path& file) {
+    return makePrivateFolder(file.parent_path()) ? openOwnFile(file) : -1;
 }
 
 // ---------------------------------------------------------------------------- lifecycle
@@ -88,6 +106,8 @@ bool SqliteFile::ensureOpen(const fs::path& path) {
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
         Outcome outcome = open(path);
+        if (outcome == Outcome::ok && onOpen_)
+            outcome = onOpen_();
         if (outcome == Outcome::ok)
             return true;
         close();
@@ -259,14 +279,32 @@ void SqliteFile::moveAside(const fs::path& path, const std::string& reason) {
         ::close(lock);
 }
 
+fs::path SqliteFile::devicePath() const { return deviceFolder() / schema_.fileName; }
+
+bool SqliteFile::run(const char* what, const std::function<Outcome()>& operation) {
+    return run(devicePath(), what, operation);
+}
+
 bool SqliteFile::run(const fs::path& path, const char* what,
                      const std::function<Outcome()>& operation) {
+    std::lock_guard lock(mutex_);
+    if (depth_ > 0) {
+        // Inside an outer run: its connection and transaction, its retry.
+        ++depth_;
+        Outcome outcome = operation();
+        --depth_;
+        if (outcome != Outcome::ok)
+            std::fprintf(stderr, "%s: %s failed: %s\n", who_.c_str(), what, lastError_.c_str());
+        return outcome == Outcome::ok;
+    }
     // A file that turns out broken in the middle of the run is moved aside like one found
     // at opening, and the operation is tried once more on the new file.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!ensureOpen(path))
             return false;
+        ++depth_;
         Outcome outcome = operation();
+        --depth_;
         if (outcome == Outcome::ok)
             return true;
         if (outcome == Outcome::failed) {
@@ -326,12 +364,13 @@ SqliteFile::Outcome SqliteFile::execute(const char* sql) {
     return code == SQLITE_OK ? Outcome::ok : classify(code);
 }
 
-SqliteFile::Outcome SqliteFile::prepare(const char* sql, sqlite3_stmt*& out) {
+SqliteFile::Outcome SqliteFile::prepare(std::string_view sql, sqlite3_stmt*& out) {
     if (auto found = statements_.find(sql); found != statements_.end()) {
         out = found->second;
         return Outcome::ok;
     }
-    int code = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &out, nullptr);
+    int code = sqlite3_prepare_v3(db_, sql.data(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                  &out, nullptr);
     if (code != SQLITE_OK)
         return classify(code);
     statements_.emplace(sql, out);
@@ -359,6 +398,8 @@ SqliteFile::Outcome SqliteFile::step(sqlite3_stmt* statement, bool& row) {
 }
 
 SqliteFile::Outcome SqliteFile::inTransaction(const std::function<Outcome()>& body) {
+    if (!sqlite3_get_autocommit(db_))
+        return body();
     // IMMEDIATE takes the write lock up front, so two writers queue on the busy timeout
     // instead of one of them failing when it upgrades a read.
     if (Outcome outcome = execute("BEGIN IMMEDIATE"); outcome != Outcome::ok)
