@@ -2,6 +2,7 @@
 
 #include "platform/modem/Phone.h"
 #include "platform/msgstore/MessageStore.h"
+#include "tools/DemoRandom.h"
 
 #include <algorithm>
 
@@ -11,25 +12,6 @@ using namespace platform;
 using namespace platform::msgstore;
 
 namespace {
-
-// SplitMix64: the same numbers on every machine and library, which the standard
-// distributions do not promise.
-class Random {
-public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // 0 <= result < bound
-    uint64_t below(uint64_t bound) { return bound ? next() % bound : 0; }
-    bool chance(int percent) { return below(100) < uint64_t(percent); }
-
-private:
-    uint64_t state_;
-};
 
 constexpr uint64_t minute = 600000000ull; // in file-time units
 constexpr uint64_t month = 30 * 24 * 60 * minute;
@@ -64,7 +46,7 @@ const ServiceMessage serviceMessages[] = {
     {u"INFO", u"Roaming: calls in this country cost 0.45 a minute."},
 };
 
-std::u16string unknownNumber(Random& random) {
+std::u16string unknownNumber(DemoRandom& random) {
     // Written as people write them: "+41 76 123 45 67".
     std::u16string number = u"+41 7";
     for (int i = 0; i < 8; ++i) {
@@ -82,7 +64,7 @@ struct Counterpart {
 };
 
 Counterpart pick(const std::vector<DemoContact>& contacts, const std::vector<std::u16string>& strangers,
-                 Random& random) {
+                 DemoRandom& random) {
     uint64_t roll = random.below(100);
     if (roll < 75 && !contacts.empty()) {
         // A few contacts write a lot, most a little, as on a real phone.
@@ -134,7 +116,7 @@ std::unique_ptr<Folder> folderOf(MsgStore& store, PropTag tag) {
 
 bool seedDemoMessages(const std::vector<DemoContact>& contacts, int messageCount, uint32_t seed,
                       uint64_t now) {
-    Random random(seed);
+    DemoRandom random(seed);
     auto session = Session::logon();
     if (!session)
         return false;

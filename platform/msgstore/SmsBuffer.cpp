@@ -1,7 +1,6 @@
 #include "platform/msgstore/SmsBuffer.h"
 
 #include "platform/core/Paths.h"
-#include "platform/core/Window.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/ipc/WindowChannel.h"
 #include "platform/registry/Registry.h"
@@ -129,10 +128,7 @@ SmsBufferResult notifyNewSms(const EntryId& entryId, std::u16string_view sender)
         std::span(static_cast<uint8_t*>(block->data()), block->size()), entryId, sender);
     if (result != SmsBufferResult::written)
         return result;
-    ipc::startWindowChannel();
-    WindowHandle window =
-        findWindow(u"VANTREL-{15AF558C-BBDF-451e-B960-D18514426FFE}", u"Vantrel Contact");
-    if (!window || !postMessage(window, registerWindowMessage(u"VantrelNewSMS")))
+    if (ipc::postToProgram(u"VantrelNewSMS") != ipc::PostResult::posted)
         return SmsBufferResult::noProgram;
     return SmsBufferResult::written;
 }
