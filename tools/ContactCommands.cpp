@@ -68,12 +68,16 @@ int list(PimApp& app) {
     if (!items)
         return fail("cannot read the contact store");
     PropId favorite = favoriteId(app);
-    const std::pair<PropId, const char*> phones[] = {
-        {prop::mobilePhone, "mobile"},   {prop::businessPhone, "business1"},
-        {prop::businessPhone2, "business2"}, {prop::homePhone, "home1"},
-        {prop::homePhone2, "home2"},     {prop::pager, "pager"},
-        {prop::carPhone, "car"},         {prop::radioPhone, "radio"},
-        {prop::companyPhone, "company"}, {prop::assistantPhone, "assistant"}};
+    const std::pair<PropId, const char*> phones[] = {{prop::mobilePhone, "mobile"},
+                                                     {prop::businessPhone, "business1"},
+                                                     {prop::businessPhone2, "business2"},
+                                                     {prop::homePhone, "home1"},
+                                                     {prop::homePhone2, "home2"},
+                                                     {prop::pager, "pager"},
+                                                     {prop::carPhone, "car"},
+                                                     {prop::radioPhone, "radio"},
+                                                     {prop::companyPhone, "company"},
+                                                     {prop::assistantPhone, "assistant"}};
     std::vector<PropId> ids{prop::oid, prop::fileAs, favorite, prop::email1};
     for (const auto& [id, name] : phones)
         ids.push_back(id);
@@ -82,8 +86,8 @@ int list(PimApp& app) {
         if (!items->getProps(i, ids, values))
             return fail("cannot read the contact store");
         // ID, file-as name, "*" for a favourite, then type=number and the e-mail address.
-        std::string line = std::to_string(values[0].number) + "\t" + field(values[1].text) +
-                           "\t" + (values[2].found() && values[2].boolean() ? "*" : "-");
+        std::string line = std::to_string(values[0].number) + "\t" + field(values[1].text) + "\t" +
+                           (values[2].found() && values[2].boolean() ? "*" : "-");
         for (size_t p = 0; p < std::size(phones); ++p)
             if (values[4 + p].found())
                 line += "\t" + std::string(phones[p].second) + "=" + field(values[4 + p].text);
@@ -96,11 +100,11 @@ int list(PimApp& app) {
 
 int add(PimApp& app, const std::vector<std::string>& args) {
     static const std::map<std::string, PropId> options = {
-        {"--first", prop::firstName},  {"--last", prop::lastName},
-        {"--fileas", prop::fileAs},    {"--company", prop::company},
+        {"--first", prop::firstName},    {"--last", prop::lastName},
+        {"--fileas", prop::fileAs},      {"--company", prop::company},
         {"--mobile", prop::mobilePhone}, {"--home", prop::homePhone},
         {"--work", prop::businessPhone}, {"--email", prop::email1},
-        {"--city", prop::homeCity},    {"--categories", prop::categories},
+        {"--city", prop::homeCity},      {"--categories", prop::categories},
         {"--note", prop::note}};
     auto item = app.createItem(itemContact);
     std::vector<PropValue> values;
@@ -171,7 +175,8 @@ int import(PimApp& app, const std::vector<std::string>& files) {
         }
         VCardBatch batch = readVCards(text);
         for (const VCardProblem& problem : batch.problems) {
-            std::fprintf(stderr, "%s:%zu: %s\n", file.c_str(), problem.line, problem.reason.c_str());
+            std::fprintf(stderr, "%s:%zu: %s\n", file.c_str(), problem.line,
+                         problem.reason.c_str());
             skipped |= problem.skipped;
         }
         for (const VCardContact& contact : batch.contacts) {

@@ -26,10 +26,10 @@ struct Place {
     const char16_t* city;
     const char16_t* postalCode;
     const char16_t* country;
-    const char* prefix;  // country calling code with "+"
-    const char* mobile;  // '#' a random digit
+    const char* prefix; // country calling code with "+"
+    const char* mobile; // '#' a random digit
     const char* landline;
-    bool trunkZero;      // national numbers start with 0
+    bool trunkZero; // national numbers start with 0
 };
 
 const std::vector<Place> places = {
@@ -54,23 +54,24 @@ struct Culture {
     std::vector<const char16_t*> lastNames;
     std::vector<int> places; // indexes into `places`
     std::vector<const char16_t*> companies;
-    bool familyNameFirst;    // shown "王伟", not "伟 王"
+    bool familyNameFirst; // shown "王伟", not "伟 王"
     uint32_t weight;
 };
 
 const std::vector<Culture> cultures = {
-    {{u"Jürgen", u"Anja", u"Lukas", u"Mia", u"Noah", u"Matthias", u"Ursula", u"Dominik",
-      u"Sophie", u"Jörg", u"Käthi", u"Reto"},
+    {{u"Jürgen", u"Anja", u"Lukas", u"Mia", u"Noah", u"Matthias", u"Ursula", u"Dominik", u"Sophie",
+      u"Jörg", u"Käthi", u"Reto"},
      {u"Müller", u"Schäfer", u"Zürcher", u"Häberli", u"Brändli", u"Weiß", u"Kühn", u"Meier",
       u"Fässler", u"Großmann", u"Abächerli", u"Übersax"},
      {0, 2},
-     {u"Helvetia Präzision AG", u"Bergbahnen Säntis", u"Münchner Brauhaus", u"Zürcher Kantonalbank"},
+     {u"Helvetia Präzision AG", u"Bergbahnen Säntis", u"Münchner Brauhaus",
+      u"Zürcher Kantonalbank"},
      false,
      18},
     {{u"Émile", u"Chloé", u"Gaëlle", u"Noémie", u"Sébastien", u"Agnès", u"Maël", u"Hélène",
       u"François", u"Zoë", u"Étienne", u"Océane"},
-     {u"Dubois", u"Lefèvre", u"Girard", u"Rousseau", u"Bérard", u"Château", u"Leclerc",
-      u"Moreau", u"Évrard", u"Ollivier"},
+     {u"Dubois", u"Lefèvre", u"Girard", u"Rousseau", u"Bérard", u"Château", u"Leclerc", u"Moreau",
+      u"Évrard", u"Ollivier"},
      {1, 6},
      {u"Boulangerie Étoile", u"Café Lumière", u"Société Générale du Nord"},
      false,
@@ -121,7 +122,12 @@ const std::vector<Culture> cultures = {
      {u"株式会社サクラ"},
      true,
      6},
-    {{u"민준", u"서연", u"지훈", u"하은"}, {u"김", u"이", u"박", u"최"}, {12}, {u"한빛전자"}, true, 4},
+    {{u"민준", u"서연", u"지훈", u"하은"},
+     {u"김", u"이", u"박", u"최"},
+     {12},
+     {u"한빛전자"},
+     true,
+     4},
     {{u"伟", u"娜", u"敏", u"静", u"磊", u"芳"},
      {u"王", u"李", u"张", u"刘", u"陈"},
      {13},
@@ -130,12 +136,12 @@ const std::vector<Culture> cultures = {
      6},
 };
 
-const std::vector<const char16_t*> categoryNames = {u"Family", u"Friends", u"Work",  u"Sport",
-                                                    u"Music",  u"Neighbours", u"VIP", u"Holiday"};
+const std::vector<const char16_t*> categoryNames = {u"Family", u"Friends",    u"Work", u"Sport",
+                                                    u"Music",  u"Neighbours", u"VIP",  u"Holiday"};
 
-const std::vector<const char16_t*> notes = {
-    u"Met at the conference in spring.", u"Allergic to nuts.\nLikes dark chocolate.",
-    u"Call after 18:00 only.", u"Spare key holder."};
+const std::vector<const char16_t*> notes = {u"Met at the conference in spring.",
+                                            u"Allergic to nuts.\nLikes dark chocolate.",
+                                            u"Call after 18:00 only.", u"Spare key holder."};
 
 const std::vector<const char16_t*> services = {u"Pizzeria Bella Napoli", u"Taxi Central",
                                                u"Dr. Fischer's Practice", u"Garage Lämmli"};
@@ -143,7 +149,8 @@ const std::vector<const char16_t*> services = {u"Pizzeria Bella Napoli", u"Taxi 
 std::u16string fillDigits(DemoRandom& random, const char* pattern) {
     std::u16string out;
     for (const char* p = pattern; *p; ++p)
-        out += *p == '#' ? static_cast<char16_t>(u'0' + random.below(10)) : static_cast<char16_t>(*p);
+        out +=
+            *p == '#' ? static_cast<char16_t>(u'0' + random.below(10)) : static_cast<char16_t>(*p);
     return out;
 }
 
@@ -161,8 +168,8 @@ class AsciiNames {
 public:
     AsciiNames() {
         UErrorCode status = U_ZERO_ERROR;
-        transliterator_.reset(icu::Transliterator::createInstance(
-            "Any-Latin; Latin-ASCII; Lower", UTRANS_FORWARD, status));
+        transliterator_.reset(icu::Transliterator::createInstance("Any-Latin; Latin-ASCII; Lower",
+                                                                  UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             transliterator_.reset();
     }
@@ -195,12 +202,23 @@ std::vector<uint8_t> avatarPng(DemoRandom& random) {
         double x = c * (1 - std::abs(std::fmod(hue / 60.0, 2) - 1));
         double m = lightness - c / 2, r = 0, g = 0, b = 0;
         switch (hue / 60) {
-        case 0: r = c, g = x; break;
-        case 1: r = x, g = c; break;
-        case 2: g = c, b = x; break;
-        case 3: g = x, b = c; break;
-        case 4: r = x, b = c; break;
-        default: r = c, b = x;
+        case 0:
+            r = c, g = x;
+            break;
+        case 1:
+            r = x, g = c;
+            break;
+        case 2:
+            g = c, b = x;
+            break;
+        case 3:
+            g = x, b = c;
+            break;
+        case 4:
+            r = x, b = c;
+            break;
+        default:
+            r = c, b = x;
         }
         return argb(255, static_cast<int>((r + m) * 255), static_cast<int>((g + m) * 255),
                     static_cast<int>((b + m) * 255));

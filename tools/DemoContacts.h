@@ -15,7 +15,7 @@ class PimApp;
 namespace vantrel::tools {
 
 struct DemoContact {
-    std::u16string name;                // as a message would name the sender
+    std::u16string name;                 // as a message would name the sender
     std::vector<std::u16string> numbers; // as stored, the mobile number first when there is one
 };
 

@@ -2,11 +2,11 @@
 // property table (the fixed head, the favourite and what the default templates name),
 // over 10,000 and 100,000 contacts. The goal is 10,000 in under 100 ms. Also one read
 // by object id, as a notification handler does it.
+#include "platform/core/Utf.h"
 #include "platform/pim/ItemCollection.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimFolder.h"
 #include "platform/pim/PimItem.h"
-#include "platform/core/Utf.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,9 +25,9 @@ std::shared_ptr<PimApp> storeWith(int64_t contacts) {
     static std::map<int64_t, std::shared_ptr<PimApp>> stores;
     if (auto found = stores.find(contacts); found != stores.end())
         return found->second;
-    std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                   ("vantrel-pim-bench-" + std::to_string(::getpid()) + "-" +
-                                    std::to_string(contacts));
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("vantrel-pim-bench-" + std::to_string(::getpid()) + "-" + std::to_string(contacts));
     std::filesystem::remove_all(folder);
     ::setenv("VANTREL_DEVICE", folder.c_str(), 1);
     auto app = PimApp::create();
@@ -48,9 +48,9 @@ std::shared_ptr<PimApp> storeWith(int64_t contacts) {
     stores[contacts] = app;
     std::atexit([] {
         for (auto& [size, store] : stores)
-            std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                        ("vantrel-pim-bench-" + std::to_string(::getpid()) +
-                                         "-" + std::to_string(size)));
+            std::filesystem::remove_all(
+                std::filesystem::temp_directory_path() /
+                ("vantrel-pim-bench-" + std::to_string(::getpid()) + "-" + std::to_string(size)));
     });
     return app;
 }

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const PropValue& value : again.contacts[0].props)
             after[value.id] = value;
         // Phones may move between slots of one type on the way; names and texts may not.
-        for (PropId id : {prop::lastName, prop::firstName, prop::company, prop::note,
-                          prop::email1, prop::categories})
+        for (PropId id : {prop::lastName, prop::firstName, prop::company, prop::note, prop::email1,
+                          prop::categories})
             if (before.count(id) != after.count(id) ||
                 (before.count(id) && before[id].text != after[id].text))
                 std::abort();

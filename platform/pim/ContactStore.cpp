@@ -104,8 +104,8 @@ ContactStore::ContactStore(fs::path path)
     : path_(std::move(path)),
       file_("contacts", SqliteFile::Schema{schemaSql,
                                            {"items", "pictures", "names", "changes", "meta"},
-                                           {loadSql, insertSql, updateSql, putPictureSql,
-                                            nameSql, journalSql, putMetaSql},
+                                           {loadSql, insertSql, updateSql, putPictureSql, nameSql,
+                                            journalSql, putMetaSql},
                                            changeSignalName}),
       collation_(std::make_unique<Collation>()) {
     UErrorCode status = U_ZERO_ERROR;
@@ -157,12 +157,12 @@ std::string ContactStore::sortKey(const PropertyMap& props) {
     icu::UnicodeString text(reinterpret_cast<const UChar*>(fileAs.data()),
                             static_cast<int32_t>(fileAs.size()));
     std::string key(64, '\0');
-    int32_t length = collation_->collator->getSortKey(
-        text, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    int32_t length = collation_->collator->getSortKey(text, reinterpret_cast<uint8_t*>(key.data()),
+                                                      static_cast<int32_t>(key.size()));
     if (length > static_cast<int32_t>(key.size())) {
         key.resize(static_cast<size_t>(length));
-        length = collation_->collator->getSortKey(text, reinterpret_cast<uint8_t*>(key.data()),
-                                                  length);
+        length =
+            collation_->collator->getSortKey(text, reinterpret_cast<uint8_t*>(key.data()), length);
     }
     // The key ends with its zero byte; memcmp order is the collation order without it.
     key.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
@@ -230,8 +230,8 @@ sqlite3* ContactStore::openReader() {
     if (!ready())
         return nullptr;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX |
-                                                SQLITE_OPEN_NOFOLLOW,
+    if (sqlite3_open_v2(path_.c_str(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
                         nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db);
         return nullptr;
@@ -434,7 +434,8 @@ bool ContactStore::writePicture(Oid oid, std::span<const uint8_t> bytes) {
                     return outcome;
             }
             sqlite3_stmt* write = nullptr;
-            if (Outcome outcome = file_.prepare(bytes.empty() ? dropPictureSql : putPictureSql, write);
+            if (Outcome outcome =
+                    file_.prepare(bytes.empty() ? dropPictureSql : putPictureSql, write);
                 outcome != Outcome::ok)
                 return outcome;
             StatementUse use(write);

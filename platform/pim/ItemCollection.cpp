@@ -77,7 +77,9 @@ ItemCollection::ItemCollection(std::unique_ptr<Snapshot> snapshot)
 
 ItemCollection::~ItemCollection() = default;
 
-uint32_t ItemCollection::count() const { return static_cast<uint32_t>(snapshot_->oids.size()); }
+uint32_t ItemCollection::count() const {
+    return static_cast<uint32_t>(snapshot_->oids.size());
+}
 
 bool ItemCollection::getProps(uint32_t index, std::span<const PropId> ids,
                               std::vector<PropValue>& values) {

@@ -42,6 +42,8 @@ bool PictureStream::seek(size_t position) {
     return true;
 }
 
-bool PictureStream::commit() { return writable_ && item_.commitPicture(bytes_); }
+bool PictureStream::commit() {
+    return writable_ && item_.commitPicture(bytes_);
+}
 
 } // namespace vantrel::platform::pim

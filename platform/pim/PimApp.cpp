@@ -22,8 +22,10 @@ PimApp::~PimApp() = default;
 bool PimApp::logon(WindowHandle window) {
     std::lock_guard lock(mutex_);
     watcher_.reset();
-    if (window)
+    if (window) {
         watcher_ = std::make_unique<ChangeWatcher>(store_, window);
+        watcher_->setMask(notifyMask_);
+    }
     return store_->ready();
 }
 
@@ -34,6 +36,8 @@ void PimApp::logoff() {
 
 void PimApp::setNotifications(uint32_t mask) {
     std::lock_guard lock(mutex_);
+    // Kept for a later logon too: the folder's setting outlives the window it went to.
+    notifyMask_ = mask;
     if (watcher_)
         watcher_->setMask(mask);
 }

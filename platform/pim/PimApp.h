@@ -88,8 +88,9 @@ private:
     void setNotifications(uint32_t mask);
 
     std::shared_ptr<ContactStore> store_;
-    std::mutex mutex_; // guards watcher_
+    std::mutex mutex_; // guards watcher_ and notifyMask_
     std::unique_ptr<ChangeWatcher> watcher_;
+    uint32_t notifyMask_ = 0;
 };
 
 } // namespace vantrel::platform::pim

@@ -9,7 +9,9 @@ namespace vantrel::platform::pim {
 Folder::Folder(std::shared_ptr<PimApp> app, std::shared_ptr<ContactStore> store)
     : app_(std::move(app)), store_(std::move(store)) {}
 
-std::unique_ptr<ItemCollection> Folder::getItems() { return ItemCollection::open(*store_); }
+std::unique_ptr<ItemCollection> Folder::getItems() {
+    return ItemCollection::open(*store_);
+}
 
 bool Folder::setProps(uint32_t, std::span<const PropValue> values) {
     for (const PropValue& value : values)

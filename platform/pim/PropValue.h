@@ -25,8 +25,12 @@ enum PropType : uint16_t {
     typeAutoInt32 = 0x0066, // filled by the store (the object id)
 };
 
-inline constexpr PropType propType(PropId id) { return static_cast<PropType>(id & 0xFFFF); }
-inline constexpr uint16_t propNumber(PropId id) { return static_cast<uint16_t>(id >> 16); }
+inline constexpr PropType propType(PropId id) {
+    return static_cast<PropType>(id & 0xFFFF);
+}
+inline constexpr uint16_t propNumber(PropId id) {
+    return static_cast<uint16_t>(id >> 16);
+}
 
 // Flags of a value.
 enum PropFlags : uint16_t {
@@ -98,8 +102,8 @@ enum FolderNotify : uint32_t { notifyLocal = 1, notifyRemote = 2 };
 struct PropValue {
     PropId id = 0;
     uint16_t flags = 0;
-    std::u16string text; // typeString
-    uint32_t number = 0; // typeUint32, typeAutoInt32, typeBoolean (0 or 1)
+    std::u16string text;   // typeString
+    uint32_t number = 0;   // typeUint32, typeAutoInt32, typeBoolean (0 or 1)
     uint64_t fileTime = 0; // typeDate
 
     bool found() const { return !(flags & propNotFound); }

@@ -58,7 +58,9 @@ PropValue PropValue::ofUint32(PropId id, uint32_t number) {
     return value;
 }
 
-PropValue PropValue::ofBoolean(PropId id, bool on) { return ofUint32(id, on ? 1 : 0); }
+PropValue PropValue::ofBoolean(PropId id, bool on) {
+    return ofUint32(id, on ? 1 : 0);
+}
 
 PropValue PropValue::ofDate(PropId id, uint64_t fileTime) {
     PropValue value;
@@ -170,8 +172,9 @@ bool PropertyView::reset(std::span<const uint8_t> blob) {
 }
 
 PropValue PropertyView::get(PropId id) const {
-    auto found = std::lower_bound(records_.begin(), records_.end(), id,
-                                  [](const Record& record, PropId want) { return record.id < want; });
+    auto found =
+        std::lower_bound(records_.begin(), records_.end(), id,
+                         [](const Record& record, PropId want) { return record.id < want; });
     PropValue value;
     if (found == records_.end() || found->id != id || !decodeValue(id, found->bytes, value))
         return PropValue::notFound(id);

@@ -24,7 +24,9 @@ namespace vantrel::platform::pim {
 
 namespace {
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string upperCase(std::string_view text) {
     std::string out(text);
@@ -61,9 +63,12 @@ struct PhysicalLines {
         const char* begin = text.data() + at;
         size_t left = text.size() - at;
         const void* newline = std::memchr(begin, '\n', left);
-        size_t span = newline ? static_cast<size_t>(static_cast<const char*>(newline) - begin) : left;
+        size_t span =
+            newline ? static_cast<size_t>(static_cast<const char*>(newline) - begin) : left;
         const void* carriage = std::memchr(begin, '\r', span);
-        size_t end = at + (carriage ? static_cast<size_t>(static_cast<const char*>(carriage) - begin) : span);
+        size_t end =
+            at +
+            (carriage ? static_cast<size_t>(static_cast<const char*>(carriage) - begin) : span);
         line = text.substr(at, end - at);
         at = end;
         if (at < text.size() && text[at] == '\r')
@@ -100,9 +105,9 @@ bool isQuotedPrintable(std::string_view line) {
 // ---------------------------------------------------------------------------- values
 
 struct ContentLine {
-    std::string name; // upper case, group dropped
+    std::string name;                                       // upper case, group dropped
     std::map<std::string, std::vector<std::string>> params; // keys upper case
-    std::vector<std::string> bareParams; // 2.1 "TEL;CELL;PREF", upper case
+    std::vector<std::string> bareParams;                    // 2.1 "TEL;CELL;PREF", upper case
     std::string_view value;
 
     bool has(const char* key) const { return params.count(key) != 0; }
@@ -314,7 +319,9 @@ std::vector<std::u16string> splitEscaped(std::u16string_view text, char32_t sepa
     return parts;
 }
 
-std::u16string unescaped(std::u16string_view text) { return splitEscaped(text, noSeparator)[0]; }
+std::u16string unescaped(std::u16string_view text) {
+    return splitEscaped(text, noSeparator)[0];
+}
 
 // The value's text after its transfer encoding and charset.
 std::u16string decodedText(const ContentLine& line) {
@@ -393,7 +400,8 @@ std::optional<uint64_t> parseDate(std::u16string_view text) {
 std::string formatDate(uint64_t fileTime) {
     int y;
     unsigned m, d;
-    civilFromDays(static_cast<int64_t>(fileTime / fileTimeTicksPerDay) - daysFrom1601To1970, y, m, d);
+    civilFromDays(static_cast<int64_t>(fileTime / fileTimeTicksPerDay) - daysFrom1601To1970, y, m,
+                  d);
     char text[48];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", y, m, d);
     return text;
@@ -415,8 +423,8 @@ std::vector<PropId> phoneSlots(const ContentLine& line) {
         return {prop::businessPhone, prop::businessPhone2, prop::companyPhone};
     if (home)
         return {prop::homePhone, prop::homePhone2};
-    return {prop::mobilePhone, prop::homePhone, prop::businessPhone, prop::homePhone2,
-            prop::businessPhone2, prop::radioPhone};
+    return {prop::mobilePhone, prop::homePhone,      prop::businessPhone,
+            prop::homePhone2,  prop::businessPhone2, prop::radioPhone};
 }
 
 struct CardBuilder {
@@ -582,8 +590,8 @@ struct CardBuilder {
 VCardBatch readVCards(std::string_view text) {
     VCardBatch batch;
     if (text.size() > maxVCardBytes) {
-        batch.problems.push_back({1, "the file is larger than " +
-                                         std::to_string(maxVCardBytes >> 20) + " MiB"});
+        batch.problems.push_back(
+            {1, "the file is larger than " + std::to_string(maxVCardBytes >> 20) + " MiB"});
         return batch;
     }
     if (text.starts_with("\xEF\xBB\xBF"))
@@ -720,18 +728,21 @@ void appendFolded(std::string& out, std::string_view line) {
 }
 
 const PropId writtenProps[] = {
-    prop::fileAs,        prop::firstName,      prop::middleName,     prop::lastName,
-    prop::title,         prop::suffix,         prop::nickname,       prop::company,
-    prop::department,    prop::jobTitle,       prop::email1,         prop::email2,
-    prop::email3,        prop::mobilePhone,    prop::businessPhone,  prop::businessPhone2,
-    prop::homePhone,     prop::homePhone2,     prop::businessFax,    prop::homeFax,
-    prop::pager,         prop::carPhone,       prop::radioPhone,     prop::companyPhone,
-    prop::assistantPhone, prop::webPage,       prop::businessStreet, prop::businessCity,
-    prop::businessState, prop::businessPostalCode, prop::businessCountry, prop::homeStreet,
-    prop::homeCity,      prop::homeState,      prop::homePostalCode, prop::homeCountry,
-    prop::otherStreet,   prop::otherCity,      prop::otherState,     prop::otherPostalCode,
-    prop::otherCountry,  prop::birthday,       prop::anniversary,    prop::categories,
-    prop::note,
+    prop::fileAs,          prop::firstName,      prop::middleName,
+    prop::lastName,        prop::title,          prop::suffix,
+    prop::nickname,        prop::company,        prop::department,
+    prop::jobTitle,        prop::email1,         prop::email2,
+    prop::email3,          prop::mobilePhone,    prop::businessPhone,
+    prop::businessPhone2,  prop::homePhone,      prop::homePhone2,
+    prop::businessFax,     prop::homeFax,        prop::pager,
+    prop::carPhone,        prop::radioPhone,     prop::companyPhone,
+    prop::assistantPhone,  prop::webPage,        prop::businessStreet,
+    prop::businessCity,    prop::businessState,  prop::businessPostalCode,
+    prop::businessCountry, prop::homeStreet,     prop::homeCity,
+    prop::homeState,       prop::homePostalCode, prop::homeCountry,
+    prop::otherStreet,     prop::otherCity,      prop::otherState,
+    prop::otherPostalCode, prop::otherCountry,   prop::birthday,
+    prop::anniversary,     prop::categories,     prop::note,
 };
 
 std::string base64(std::span<const uint8_t> bytes) {
@@ -754,7 +765,9 @@ std::string base64(std::span<const uint8_t> bytes) {
 
 } // namespace
 
-std::span<const PropId> vCardProperties() { return writtenProps; }
+std::span<const PropId> vCardProperties() {
+    return writtenProps;
+}
 
 std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t> picture) {
     PropertyMap values;
@@ -791,13 +804,18 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
         line("ORG:" + escaped(text(prop::company)) +
              (text(prop::department).empty() ? "" : ";" + escaped(text(prop::department))));
     single("TITLE", prop::jobTitle);
-    const std::pair<PropId, const char*> phones[] = {
-        {prop::mobilePhone, "CELL"},         {prop::businessPhone, "WORK,VOICE"},
-        {prop::businessPhone2, "WORK,VOICE"}, {prop::homePhone, "HOME,VOICE"},
-        {prop::homePhone2, "HOME,VOICE"},     {prop::businessFax, "WORK,FAX"},
-        {prop::homeFax, "HOME,FAX"},          {prop::pager, "PAGER"},
-        {prop::carPhone, "CAR"},              {prop::radioPhone, "CELL"},
-        {prop::companyPhone, "WORK"},         {prop::assistantPhone, "WORK"}};
+    const std::pair<PropId, const char*> phones[] = {{prop::mobilePhone, "CELL"},
+                                                     {prop::businessPhone, "WORK,VOICE"},
+                                                     {prop::businessPhone2, "WORK,VOICE"},
+                                                     {prop::homePhone, "HOME,VOICE"},
+                                                     {prop::homePhone2, "HOME,VOICE"},
+                                                     {prop::businessFax, "WORK,FAX"},
+                                                     {prop::homeFax, "HOME,FAX"},
+                                                     {prop::pager, "PAGER"},
+                                                     {prop::carPhone, "CAR"},
+                                                     {prop::radioPhone, "CELL"},
+                                                     {prop::companyPhone, "WORK"},
+                                                     {prop::assistantPhone, "WORK"}};
     for (const auto& [id, type] : phones)
         if (std::u16string number = text(id); !number.empty())
             line(std::string("TEL;TYPE=") + type + ":" + escaped(number));
@@ -808,13 +826,13 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
         const char* type;
         PropId street, city, state, code, country;
     };
-    const Address addresses[] = {
-        {"WORK", prop::businessStreet, prop::businessCity, prop::businessState,
-         prop::businessPostalCode, prop::businessCountry},
-        {"HOME", prop::homeStreet, prop::homeCity, prop::homeState, prop::homePostalCode,
-         prop::homeCountry},
-        {"OTHER", prop::otherStreet, prop::otherCity, prop::otherState, prop::otherPostalCode,
-         prop::otherCountry}};
+    const Address addresses[] = {{"WORK", prop::businessStreet, prop::businessCity,
+                                  prop::businessState, prop::businessPostalCode,
+                                  prop::businessCountry},
+                                 {"HOME", prop::homeStreet, prop::homeCity, prop::homeState,
+                                  prop::homePostalCode, prop::homeCountry},
+                                 {"OTHER", prop::otherStreet, prop::otherCity, prop::otherState,
+                                  prop::otherPostalCode, prop::otherCountry}};
     for (const Address& a : addresses) {
         std::string parts[] = {escaped(text(a.street)), escaped(text(a.city)),
                                escaped(text(a.state)), escaped(text(a.code)),
@@ -845,7 +863,8 @@ std::string writeVCard(std::span<const PropValue> props, std::span<const uint8_t
     single("NOTE", prop::note);
     if (!picture.empty()) {
         bool png = picture.size() > 4 && picture[0] == 0x89 && picture[1] == 'P';
-        line(std::string("PHOTO;ENCODING=b;TYPE=") + (png ? "PNG" : "JPEG") + ":" + base64(picture));
+        line(std::string("PHOTO;ENCODING=b;TYPE=") + (png ? "PNG" : "JPEG") + ":" +
+             base64(picture));
     }
     out += "END:VCARD\r\n";
     return out;

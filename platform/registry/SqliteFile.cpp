@@ -92,7 +92,9 @@ int SqliteFile::openPrivateFile(const fs::path& file) {
 SqliteFile::SqliteFile(std::string who, Schema schema)
     : who_(std::move(who)), schema_(std::move(schema)) {}
 
-SqliteFile::~SqliteFile() { close(); }
+SqliteFile::~SqliteFile() {
+    close();
+}
 
 bool SqliteFile::ensureOpen(const fs::path& path) {
     if (db_) {
@@ -195,8 +197,9 @@ SqliteFile::Outcome SqliteFile::checkSchema() {
     std::string names;
     for (const std::string& table : schema_.tables)
         names += (names.empty() ? "'" : ", '") + table + "'";
-    std::string sql = "SELECT 1 FROM sqlite_schema WHERE type IN ('view', 'trigger') OR (name IN (" +
-                      names + ") AND type <> 'table') LIMIT 1";
+    std::string sql =
+        "SELECT 1 FROM sqlite_schema WHERE type IN ('view', 'trigger') OR (name IN (" + names +
+        ") AND type <> 'table') LIMIT 1";
     sqlite3_stmt* foreign = nullptr;
     int code = sqlite3_prepare_v2(db_, sql.c_str(), -1, &foreign, nullptr);
     if (code != SQLITE_OK)
@@ -262,13 +265,15 @@ void SqliteFile::moveAside(const fs::path& path, const std::string& reason) {
             ::unlink(index.c_str());
             if (schema_.changeSignal) {
                 fs::path signalPath = path.parent_path() / schema_.changeSignal;
-                int signal = ::open(signalPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+                int signal =
+                    ::open(signalPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
                 if (signal >= 0) {
                     [[maybe_unused]] ssize_t written = ::write(signal, "", 1);
                     ::close(signal);
                 }
             }
-            std::fprintf(stderr, "%s: %s is unreadable (%s); moved it to %s and started a new one\n",
+            std::fprintf(stderr,
+                         "%s: %s is unreadable (%s); moved it to %s and started a new one\n",
                          who_.c_str(), path.c_str(), reason.c_str(), aside.c_str());
         } else {
             std::fprintf(stderr, "%s: %s is unreadable (%s) and cannot be moved aside: %s\n",

@@ -58,9 +58,9 @@ TEST_F(DeviceContacts, SeedDemoMakesTheSameManyScriptedContactsForOneSeed) {
         {"\t佐藤", "\t鈴木", "\t高橋", "\t田中", "\t渡辺"},
         {"\t김", "\t이", "\t박", "\t최"}};
     for (const auto& names : scripts)
-        EXPECT_TRUE(std::any_of(names.begin(), names.end(),
-                                [&](const std::string& name) { return list.find(name) != list.npos; }))
-            << names[0];
+        EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+            return list.find(name) != list.npos;
+        })) << names[0];
     EXPECT_NE(list.find("\t*\t"), std::string::npos); // favourites
     EXPECT_NE(list.find("\temail="), std::string::npos);
     EXPECT_NE(list.find("\thome1="), std::string::npos);
@@ -114,7 +114,8 @@ TEST_F(DeviceContacts, AnExportImportsIntoAnotherDeviceUnchanged) {
     useDevice(platform::deviceFolder().parent_path() / "other");
     auto imported = device({"contacts", "import", file.string()});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
-    EXPECT_EQ(withoutIdsAndFavourites(device({"contacts", "list"}).out), withoutIdsAndFavourites(list));
+    EXPECT_EQ(withoutIdsAndFavourites(device({"contacts", "list"}).out),
+              withoutIdsAndFavourites(list));
     // And out again, byte for byte: pictures, dates and addresses came through.
     fs::path again = platform::programFolder() / "again.vcf";
     ASSERT_EQ(device({"contacts", "export", again.string()}).exitCode, 0);
@@ -125,7 +126,8 @@ TEST_F(DeviceContacts, AnExportImportsIntoAnotherDeviceUnchanged) {
 }
 
 TEST_F(DeviceContacts, AddDeleteAndRegistryValuesFromTheCommandLine) {
-    auto added = device({"contacts", "add", "--fileas", "Taxi", "--work", "0800 123", "--favorite"});
+    auto added =
+        device({"contacts", "add", "--fileas", "Taxi", "--work", "0800 123", "--favorite"});
     ASSERT_EQ(added.exitCode, 0) << added.err;
     std::string id = added.out.substr(0, added.out.size() - 1);
     EXPECT_EQ(device({"contacts", "list"}).out, id + "\tTaxi\t*\tbusiness1=0800 123\n");
@@ -135,13 +137,16 @@ TEST_F(DeviceContacts, AddDeleteAndRegistryValuesFromTheCommandLine) {
     EXPECT_EQ(device({"contacts", "add", "--nonsense", "x"}).exitCode, 2);
 
     ASSERT_EQ(device({"registry", "set", "HKCU", "Software\\Vantrel\\Contact", "Theme", "string",
-                      "Dark Ölive"}).exitCode, 0);
+                      "Dark Ölive"})
+                  .exitCode,
+              0);
     EXPECT_EQ(device({"registry", "get", "HKCU", "software\\vantrel\\contact", "theme"}).out,
               "string Dark Ölive\n");
     ASSERT_EQ(device({"registry", "set", "HKLM", "System\\State\\Phone", "Signal", "dword", "77"})
                   .exitCode,
               0);
-    EXPECT_EQ(device({"registry", "get", "HKLM", "System\\State\\Phone", "Signal"}).out, "dword 77\n");
+    EXPECT_EQ(device({"registry", "get", "HKLM", "System\\State\\Phone", "Signal"}).out,
+              "dword 77\n");
     EXPECT_EQ(device({"registry", "get", "HKLM", "System\\State\\Phone", "Missing"}).exitCode, 1);
 }
 

@@ -4,12 +4,12 @@
 // writer killed at any moment loses nothing it committed and leaves the store readable;
 // a broken file is moved aside with a message; the files stay private.
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 #include "platform/core/Window.h"
 #include "platform/pim/ItemCollection.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimFolder.h"
 #include "platform/pim/PimItem.h"
-#include "platform/core/Utf.h"
 #include "tests/support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -139,9 +139,9 @@ TEST_F(PimProcesses, AnotherProcesssWritesReachTheLogonWindowAsRemoteNotificatio
     ASSERT_EQ(deleter.wait(), 0);
 
     std::vector<std::pair<uint32_t, uintptr_t>> expected{
-        {pimItemCreatedLocal, own->oid()},  {pimItemCreatedRemote, made[0]},
-        {pimItemCreatedRemote, made[1]},    {pimItemCreatedRemote, made[2]},
-        {pimItemChangedRemote, made[1]},    {pimItemDeletedRemote, made[2]}};
+        {pimItemCreatedLocal, own->oid()}, {pimItemCreatedRemote, made[0]},
+        {pimItemCreatedRemote, made[1]},   {pimItemCreatedRemote, made[2]},
+        {pimItemChangedRemote, made[1]},   {pimItemDeletedRemote, made[2]}};
     std::vector<std::pair<uint32_t, uintptr_t>> posted;
     auto deadline = std::chrono::steady_clock::now() + 5s;
     while (posted.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {

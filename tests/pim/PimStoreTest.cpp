@@ -60,8 +60,9 @@ TEST_F(PimStore, NewItemIsStoredOnlyBySaveAndReadsBackByIdAndIndex) {
     auto item = app->createItem(itemContact);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->oid(), invalidOid);
-    ASSERT_TRUE(item->setProps(0, std::vector{PropValue::ofString(prop::firstName, u"Ada"),
-                                              PropValue::ofString(prop::mobilePhone, u"+41 79 1")}));
+    ASSERT_TRUE(
+        item->setProps(0, std::vector{PropValue::ofString(prop::firstName, u"Ada"),
+                                      PropValue::ofString(prop::mobilePhone, u"+41 79 1")}));
     EXPECT_EQ(app->getDefaultFolder(folderContacts)->getItems()->count(), 0u);
     ASSERT_TRUE(item->save());
     ASSERT_NE(item->oid(), invalidOid);
@@ -101,8 +102,8 @@ TEST_F(PimStore, CollectionFollowsLocaleCollationAndKeepsEqualNamesInCreationOrd
     add(u"Anna", u"Abel");
     Oid second = add(u"Hans", u"Müller");
     add(u"", u"ábalo");
-    std::vector<std::u16string> expected{u"ábalo",        u"Abel, Anna",     u"Eder, Éva",
-                                         u"Müller, Hans", u"Müller, Hans",   u"Zwingli, Zoë",
+    std::vector<std::u16string> expected{u"ábalo",          u"Abel, Anna",   u"Eder, Éva",
+                                         u"Müller, Hans",   u"Müller, Hans", u"Zwingli, Zoë",
                                          u"Алексеев, Борис"};
     EXPECT_EQ(fileAsInOrder(), expected);
 
@@ -265,7 +266,7 @@ TEST_F(PimStore, LocalChangesArePostedToTheLogonWindowOnceAsked) {
 
     auto folder = app->getDefaultFolder(folderContacts);
     ASSERT_TRUE(folder->setProps(0, std::vector{PropValue::ofUint32(prop::folderNotifications,
-                                                                   notifyLocal | notifyRemote)}));
+                                                                    notifyLocal | notifyRemote)}));
     Oid oid = add(u"Now", u"Posted");
     auto item = app->getItemFromOidEx(oid);
     item->setProps(0, std::vector{PropValue::ofString(prop::note, u"x")});
@@ -277,7 +278,17 @@ TEST_F(PimStore, LocalChangesArePostedToTheLogonWindowOnceAsked) {
                                  {pimItemDeletedLocal, oid},
                                  {pimItemDeletedLocal, quiet}};
     EXPECT_EQ(drain(window), expected);
+
+    // A new logon moves the notifications to its window; the folder setting stays.
+    WindowHandle next = createWindow(u"pimtest", u"Next", Rect{0, 0, 10, 10}, false);
+    ASSERT_TRUE(app->logon(next));
+    Oid later = add(u"After", u"Logon");
+    // drain() takes every queued message and keeps those of the window it is given.
+    EXPECT_EQ(drain(next), (std::vector<Posted>{{pimItemCreatedLocal, later}}));
     app->logoff();
+    add(u"After", u"Logoff");
+    EXPECT_TRUE(drain(next).empty());
+    destroyWindow(next);
     destroyWindow(window);
 }
 

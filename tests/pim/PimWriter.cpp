@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
         unsigned long count = std::strtoul(argv[5], nullptr, 10);
         for (unsigned long i = 0; i < count; ++i) {
             auto item = app->getItemFromOidEx(oid);
-            if (!item || !item->setProps(0, std::vector{PropValue::ofString(
-                                                id, toUtf16(argv[4] + std::to_string(i)))}) ||
+            if (!item ||
+                !item->setProps(0, std::vector{PropValue::ofString(
+                                       id, toUtf16(argv[4] + std::to_string(i)))}) ||
                 !item->save())
                 return 1;
         }

@@ -3,9 +3,9 @@
 // escaped values and a base64 photo, a 4.0 card with quoted parameters, a tel: URI and
 // a photo given by URI; broken cards reported by line and skipped; and our own export
 // read back unchanged.
+#include "platform/pim/VCard.h"
 #include "platform/core/Utf.h"
 #include "platform/pim/PropValue.h"
-#include "platform/pim/VCard.h"
 
 #include <gtest/gtest.h>
 
@@ -92,23 +92,25 @@ TEST(VCard, Reads30FoldedEscapedValuesAndABase64Photo) {
     EXPECT_EQ(text(c, prop::businessPhone), u"+1 555 0100");
     EXPECT_EQ(text(c, prop::businessPhone2), u"+1 555 0101");
     EXPECT_EQ(text(c, prop::companyPhone), u"+1 555 0102");
-    EXPECT_EQ(byId(c)[prop::birthday].fileTime, 116444736000000000ull - 3 * 864000000000ull - 162 * 864000000000ull);
+    EXPECT_EQ(byId(c)[prop::birthday].fileTime,
+              116444736000000000ull - 3 * 864000000000ull - 162 * 864000000000ull);
     EXPECT_EQ(c.picture, (std::vector<uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
 }
 
 TEST(VCard, Reads40QuotedParametersTelUrisAndSkipsAPhotoGivenByUri) {
-    const char* card = "BEGIN:VCARD\r\n"
-                       "VERSION:4.0\r\n"
-                       "FN:Zoë Example\r\n"
-                       "TEL;VALUE=uri;TYPE=\"cell,voice\";PREF=1:tel:+33-6-12-34-56-78\r\n"
-                       "PHOTO;MEDIATYPE=image/jpeg:http://example.com/photo.jpg\r\n"
-                       "ADR;TYPE=work;LABEL=\"Rue 1\\nParis; France\":;;Rue 1;Paris;;75001;France\r\n"
-                       "END:VCARD\r\n"
-                       "BEGIN:VCARD\r\n"
-                       "VERSION:4.0\r\n"
-                       "FN:Data Photo\r\n"
-                       "PHOTO:data:image/png;base64,AAEC\r\n"
-                       "END:VCARD\r\n";
+    const char* card =
+        "BEGIN:VCARD\r\n"
+        "VERSION:4.0\r\n"
+        "FN:Zoë Example\r\n"
+        "TEL;VALUE=uri;TYPE=\"cell,voice\";PREF=1:tel:+33-6-12-34-56-78\r\n"
+        "PHOTO;MEDIATYPE=image/jpeg:http://example.com/photo.jpg\r\n"
+        "ADR;TYPE=work;LABEL=\"Rue 1\\nParis; France\":;;Rue 1;Paris;;75001;France\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\n"
+        "VERSION:4.0\r\n"
+        "FN:Data Photo\r\n"
+        "PHOTO:data:image/png;base64,AAEC\r\n"
+        "END:VCARD\r\n";
     VCardBatch batch = readVCards(card);
     ASSERT_EQ(batch.contacts.size(), 2u);
     EXPECT_TRUE(batch.problems.empty());
@@ -121,27 +123,27 @@ TEST(VCard, Reads40QuotedParametersTelUrisAndSkipsAPhotoGivenByUri) {
 }
 
 TEST(VCard, ABrokenCardIsReportedByLineAndTheOthersComeThrough) {
-    const char* text = "BEGIN:VCARD\n"          // 1
-                       "VERSION:3.0\n"          // 2
-                       "N:One;First;;;\n"       // 3
-                       "END:VCARD\n"            // 4
-                       "BEGIN:VCARD\n"          // 5
-                       "VERSION:3.0\n"          // 6
-                       "N:Two;Broken;;;\n"      // 7
+    const char* text = "BEGIN:VCARD\n"            // 1
+                       "VERSION:3.0\n"            // 2
+                       "N:One;First;;;\n"         // 3
+                       "END:VCARD\n"              // 4
+                       "BEGIN:VCARD\n"            // 5
+                       "VERSION:3.0\n"            // 6
+                       "N:Two;Broken;;;\n"        // 7
                        "this line has no colon\n" // 8
-                       "TEL:123\n"              // 9
-                       "END:VCARD\n"            // 10
-                       "BEGIN:VCARD\n"          // 11
-                       "VERSION:3.0\n"          // 12
-                       "N:Three;Unended;;;\n"   // 13
-                       "BEGIN:VCARD\n"          // 14
-                       "VERSION:9.9\n"          // 15
-                       "END:VCARD\n"            // 16
-                       "stray text\n"           // 17
-                       "BEGIN:VCARD\n"          // 18
-                       "N:Four;Last;;;\n"       // 19
-                       "PHOTO;ENCODING=b:***\n" // 20
-                       "END:VCARD\n";           // 21
+                       "TEL:123\n"                // 9
+                       "END:VCARD\n"              // 10
+                       "BEGIN:VCARD\n"            // 11
+                       "VERSION:3.0\n"            // 12
+                       "N:Three;Unended;;;\n"     // 13
+                       "BEGIN:VCARD\n"            // 14
+                       "VERSION:9.9\n"            // 15
+                       "END:VCARD\n"              // 16
+                       "stray text\n"             // 17
+                       "BEGIN:VCARD\n"            // 18
+                       "N:Four;Last;;;\n"         // 19
+                       "PHOTO;ENCODING=b:***\n"   // 20
+                       "END:VCARD\n";             // 21
     VCardBatch batch = readVCards(text);
     ASSERT_EQ(batch.contacts.size(), 2u);
     EXPECT_EQ(byId(batch.contacts[0])[prop::lastName].text, u"One");
@@ -171,13 +173,15 @@ TEST(VCard, OurExportReadsBackUnchangedWithLongFoldedUtf8AndAPicture) {
         PropValue::ofString(prop::otherCountry, u"Κύπρος"),
         PropValue::ofString(prop::note, std::u16string(40, u'λ') + u"\nδεύτερη γραμμή\\ ok"),
         PropValue::ofString(prop::categories, u"Family, Friends"),
-        PropValue::ofDate(prop::birthday, 132000000000000000ull / 864000000000ull * 864000000000ull),
+        PropValue::ofDate(prop::birthday,
+                          132000000000000000ull / 864000000000ull * 864000000000ull),
     };
     std::vector<uint8_t> picture(3000);
     for (size_t i = 0; i < picture.size(); ++i)
         picture[i] = static_cast<uint8_t>(i * 7);
     std::string card = writeVCard(props, picture);
-    for (size_t start = 0, end; (end = card.find("\r\n", start)) != std::string::npos; start = end + 2)
+    for (size_t start = 0, end; (end = card.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
         EXPECT_LE(end - start, 75u);
     VCardBatch batch = readVCards(card);
     ASSERT_EQ(batch.contacts.size(), 1u);
@@ -191,8 +195,9 @@ TEST(VCard, OurExportReadsBackUnchangedWithLongFoldedUtf8AndAPicture) {
 
 TEST(VCard, OutsideDataStaysWithinItsBounds) {
     // A photo line beyond the bound is refused without reading it into memory twice.
-    std::string huge = "BEGIN:VCARD\nN:Big;;;;\nPHOTO;ENCODING=b:" + std::string(maxVCardLine, 'A') +
-                       "\nEND:VCARD\nBEGIN:VCARD\nN:Small;;;;\nEND:VCARD\n";
+    std::string huge =
+        "BEGIN:VCARD\nN:Big;;;;\nPHOTO;ENCODING=b:" + std::string(maxVCardLine, 'A') +
+        "\nEND:VCARD\nBEGIN:VCARD\nN:Small;;;;\nEND:VCARD\n";
     VCardBatch batch = readVCards(huge);
     ASSERT_EQ(batch.contacts.size(), 1u);
     EXPECT_EQ(byId(batch.contacts[0])[prop::lastName].text, u"Small");
