@@ -63,8 +63,8 @@ struct Counterpart {
     const ServiceMessage* service = nullptr;
 };
 
-Counterpart pick(const std::vector<DemoContact>& contacts, const std::vector<std::u16string>& strangers,
-                 DemoRandom& random) {
+Counterpart pick(const std::vector<DemoContact>& contacts,
+                 const std::vector<std::u16string>& strangers, DemoRandom& random) {
     uint64_t roll = random.below(100);
     if (roll < 75 && !contacts.empty()) {
         // A few contacts write a lot, most a little, as on a real phone.
@@ -97,13 +97,14 @@ bool addMessage(Folder& inbox, Folder& sent, const Counterpart& who, std::u16str
         properties.push_back(Property::number(tag::messageFlags, read ? flag::read : 0));
         properties.push_back(Property::number(tag::msgStatus, 0));
     } else {
-        properties.push_back(Property::number(tag::messageFlags, flag::read | flag::submit | flag::fromMe));
+        properties.push_back(
+            Property::number(tag::messageFlags, flag::read | flag::submit | flag::fromMe));
         properties.push_back(Property::number(tag::msgStatus, 0x00060000));
-        message->modifyRecipients(Message::RecipientChange::add,
-                                  {{Property::number(tag::recipientType, 1),
-                                    Property::text(tag::addrType, u"SMS"),
-                                    Property::text(tag::emailAddress, who.number),
-                                    Property::text(tag::displayName, who.name)}});
+        message->modifyRecipients(
+            Message::RecipientChange::add,
+            {{Property::number(tag::recipientType, 1), Property::text(tag::addrType, u"SMS"),
+              Property::text(tag::emailAddress, who.number),
+              Property::text(tag::displayName, who.name)}});
     }
     return message->setProps(properties) && message->saveChanges();
 }
@@ -142,7 +143,8 @@ bool seedDemoMessages(const std::vector<DemoContact>& contacts, int messageCount
     for (int i = 0; i < messageCount; ++i) {
         Counterpart who = pick(contacts, strangers, random);
         bool received = who.service || random.chance(60);
-        std::u16string_view text = who.service ? who.service->text : texts[random.below(std::size(texts))];
+        std::u16string_view text =
+            who.service ? who.service->text : texts[random.below(std::size(texts))];
         bool read = !received || i < unreadFrom || random.chance(30);
         if (!addMessage(*inbox, *sent, who, text, received, read, times[i]))
             return false;
@@ -170,8 +172,9 @@ bool seedDemoMessages(const std::vector<DemoContact>& contacts, int messageCount
             call.flags |= modem::callFlag::connected;
         if (i == 1 || random.chance(8))
             call.flags |= modem::callFlag::roaming;
-        call.endTime = call.startTime +
-                       (call.flags & modem::callFlag::connected ? (1 + random.below(20)) * minute : 0);
+        call.endTime =
+            call.startTime +
+            (call.flags & modem::callFlag::connected ? (1 + random.below(20)) * minute : 0);
         if (!modem::addCallLogEntry(call))
             return false;
     }

@@ -19,7 +19,9 @@ public:
     // 0 <= result < bound; 0 for a bound of 0.
     uint64_t below(uint64_t bound) { return bound ? next() % bound : 0; }
     bool chance(uint32_t percent) { return below(100) < percent; }
-    template <typename T> const T& pick(const std::vector<T>& from) { return from[below(from.size())]; }
+    template <typename T> const T& pick(const std::vector<T>& from) {
+        return from[below(from.size())];
+    }
 
 private:
     uint64_t state_;

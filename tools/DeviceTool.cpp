@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
         return runMessagingCommand(argc - 1, argv + 1);
     if (command == "seed-demo")
         return runSeedDemo(args);
-    std::fprintf(stderr, "usage:\n%s%s%s%s", systemUsage, contactsUsage, messagingUsage, seedDemoUsage);
+    std::fprintf(stderr, "usage:\n%s%s%s%s", systemUsage, contactsUsage, messagingUsage,
+                 seedDemoUsage);
     return 2;
 }

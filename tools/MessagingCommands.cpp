@@ -132,17 +132,16 @@ int receive(const char* from, const char* text) {
     if (!message)
         return fail("cannot open the message store");
     uint64_t now = systemFileTime();
-    bool ok = message->setProps({Property::text(tag::messageClass, u"IPM.SMStext"),
-                                 Property::text(tag::subject, toUtf16(text)),
-                                 Property::text(tag::senderEmailAddress, sender),
-                                 Property::text(tag::senderName, sender),
-                                 Property::number(tag::messageFlags, 0),
-                                 Property::number(tag::msgStatus, 0),
-                                 Property::time(tag::messageDeliveryTime, now),
-                                 Property::time(tag::deliverTime, now),
-                                 Property::time(tag::creationTime, now),
-                                 Property::time(tag::receiptTime, now)}) &&
-              message->saveChanges();
+    bool ok =
+        message->setProps(
+            {Property::text(tag::messageClass, u"IPM.SMStext"),
+             Property::text(tag::subject, toUtf16(text)),
+             Property::text(tag::senderEmailAddress, sender),
+             Property::text(tag::senderName, sender), Property::number(tag::messageFlags, 0),
+             Property::number(tag::msgStatus, 0), Property::time(tag::messageDeliveryTime, now),
+             Property::time(tag::deliverTime, now), Property::time(tag::creationTime, now),
+             Property::time(tag::receiptTime, now)}) &&
+        message->saveChanges();
     if (!ok)
         return fail("cannot store the message");
     if (!interceptorRegistered())
@@ -187,8 +186,11 @@ int modemCommand(int argc, char** args) {
         return SimulatedModem::failNextSend(code) ? 0 : fail("cannot write the modem's state");
     char* end = nullptr;
     unsigned long delay = argc == 3 ? std::strtoul(args[2], &end, 10) : 0;
-    if (argc == 3 && std::strcmp(args[1], "send-delay") == 0 && *args[2] && !*end && delay <= 600000)
-        return SimulatedModem::setSendDelay(uint32_t(delay)) ? 0 : fail("cannot write the modem's state");
+    if (argc == 3 && std::strcmp(args[1], "send-delay") == 0 && *args[2] && !*end &&
+        delay <= 600000)
+        return SimulatedModem::setSendDelay(uint32_t(delay))
+                   ? 0
+                   : fail("cannot write the modem's state");
     return usage();
 }
 
@@ -231,7 +233,8 @@ int callCommand(int argc, char** args) {
     for (int i = 4; i < argc; ++i) {
         if (std::strcmp(args[i], "--roaming") == 0)
             call.flags |= callFlag::roaming;
-        else if (std::strcmp(args[i], "--at") == 0 && i + 1 < argc && parseTime(args[i + 1], call.startTime))
+        else if (std::strcmp(args[i], "--at") == 0 && i + 1 < argc &&
+                 parseTime(args[i + 1], call.startTime))
             ++i;
         else if (std::strcmp(args[i], "--name") == 0 && i + 1 < argc)
             call.name = toUtf16(args[++i]);

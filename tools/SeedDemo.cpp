@@ -14,8 +14,8 @@ namespace vantrel::tools {
 
 using namespace vantrel::platform::pim;
 
-const char* const seedDemoUsage =
-    "       vantrel-device seed-demo [--contacts N] [--messages M] [--seed S]   fills an empty device\n";
+const char* const seedDemoUsage = "       vantrel-device seed-demo [--contacts N] [--messages M] "
+                                  "[--seed S]   fills an empty device\n";
 
 namespace {
 

@@ -39,11 +39,12 @@ void fill() {
         bool received = i % 10 < 7;
         auto message = (received ? inbox : sent)->createMessage();
         uint64_t time = 133000000000000000ull + uint64_t(i) * 600000000;
-        message->setProps({Property::text(tag::messageClass, u"IPM.SMStext"),
-                           Property::text(tag::subject, u"A message of an ordinary length, 50 chars"),
-                           Property::number(tag::messageFlags, received && i % 50 ? flag::read : 0),
-                           Property::time(tag::messageDeliveryTime, time),
-                           Property::time(tag::creationTime, time)});
+        message->setProps(
+            {Property::text(tag::messageClass, u"IPM.SMStext"),
+             Property::text(tag::subject, u"A message of an ordinary length, 50 chars"),
+             Property::number(tag::messageFlags, received && i % 50 ? flag::read : 0),
+             Property::time(tag::messageDeliveryTime, time),
+             Property::time(tag::creationTime, time)});
         if (received)
             message->setProps({Property::text(tag::senderEmailAddress, numberOf(contact))});
         else
@@ -60,7 +61,8 @@ void contentsTablePass(benchmark::State& state) {
     auto inbox = folder(tag::inboxEntryId);
     for (auto _ : state) {
         auto table = inbox->contentsTable();
-        table->setColumns({tag::displayName, tag::entryId, tag::senderEmailAddress, tag::messageFlags});
+        table->setColumns(
+            {tag::displayName, tag::entryId, tag::senderEmailAddress, tag::messageFlags});
         size_t rows = 0;
         // Row by row, as the product reads a table.
         for (auto row = table->queryRows(1); !row.empty(); row = table->queryRows(1))
@@ -95,7 +97,8 @@ BENCHMARK(conversationByNumber)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vantrel-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         return 1;
     setenv("VANTREL_DEVICE", pattern.c_str(), 1);

@@ -65,7 +65,7 @@ int32_t PhoneGetCallLogEntry(CallLogHandle handle, CallLogEntry& entry) {
     }
     const CallRecord& call = log->chunk[log->next++];
     entry = {call.startTime, call.endTime, call.direction, call.flags, call.callerIdType,
-             call.number, call.name, call.nameType, call.note};
+             call.number,    call.name,    call.nameType,  call.note};
     return phoneOk;
 }
 

@@ -24,7 +24,11 @@ inline constexpr uint32_t connected = 0x2;
 inline constexpr uint32_t ended = 0x4;
 inline constexpr uint32_t roaming = 0x8;
 } // namespace callFlag
-enum CallerIdType : uint32_t { callerIdUnavailable = 0, callerIdBlocked = 1, callerIdAvailable = 2 };
+enum CallerIdType : uint32_t {
+    callerIdUnavailable = 0,
+    callerIdBlocked = 1,
+    callerIdAvailable = 2
+};
 
 struct CallLogEntry {
     uint64_t startTime = 0; // file times, UTC

@@ -42,7 +42,8 @@ constexpr const char* addSendSql =
     " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
 constexpr const char* sendsSql =
     "SELECT id, time, number, text, encoding, status_report, result FROM sends ORDER BY id";
-constexpr const char* addDialSql = "INSERT INTO dials(time, number, called_party) VALUES(?1, ?2, ?3)";
+constexpr const char* addDialSql =
+    "INSERT INTO dials(time, number, called_party) VALUES(?1, ?2, ?3)";
 constexpr const char* dialsSql = "SELECT time, number, called_party FROM dials ORDER BY id";
 
 void bindText(sqlite3_stmt* statement, int index, std::u16string_view text) {
@@ -201,9 +202,13 @@ bool PhoneStore::setSetting(const char* name, int64_t value) {
     });
 }
 
-bool PhoneStore::setFailNextSend(int32_t code) { return setSetting("fail_next", code); }
+bool PhoneStore::setFailNextSend(int32_t code) {
+    return setSetting("fail_next", code);
+}
 
-bool PhoneStore::setSendDelay(uint32_t milliseconds) { return setSetting("send_delay", milliseconds); }
+bool PhoneStore::setSendDelay(uint32_t milliseconds) {
+    return setSetting("send_delay", milliseconds);
+}
 
 uint32_t PhoneStore::sendDelay() {
     uint32_t delay = 0;

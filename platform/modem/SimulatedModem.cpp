@@ -53,11 +53,17 @@ int32_t SimulatedModem::dial(std::u16string_view number, std::u16string_view cal
     return store.addCall(call) ? 0 : failed;
 }
 
-bool SimulatedModem::sends(std::vector<SentSms>& out) { return PhoneStore::instance().sends(out); }
+bool SimulatedModem::sends(std::vector<SentSms>& out) {
+    return PhoneStore::instance().sends(out);
+}
 
-bool SimulatedModem::dials(std::vector<DialRequest>& out) { return PhoneStore::instance().dials(out); }
+bool SimulatedModem::dials(std::vector<DialRequest>& out) {
+    return PhoneStore::instance().dials(out);
+}
 
-bool SimulatedModem::failNextSend(int32_t code) { return PhoneStore::instance().setFailNextSend(code); }
+bool SimulatedModem::failNextSend(int32_t code) {
+    return PhoneStore::instance().setFailNextSend(code);
+}
 
 bool SimulatedModem::setSendDelay(uint32_t milliseconds) {
     return PhoneStore::instance().setSendDelay(milliseconds);

@@ -54,8 +54,7 @@ int32_t SmsSendMessage(SmsHandle handle, const SmsAddress* /*serviceCentre*/,
     if (!isOpen(handle))
         return smsInvalidHandle;
     if (destination.address.empty() || destination.address.size() > maxSmsAddress ||
-        text.size() % 2 != 0 || text.size() > maxSmsTextBytes ||
-        encoding > SmsEncoding::ucs2)
+        text.size() % 2 != 0 || text.size() > maxSmsTextBytes || encoding > SmsEncoding::ucs2)
         return smsInvalidArgument;
     ModemBackend* backend = modemBackend();
     if (!backend)

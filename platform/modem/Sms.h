@@ -46,8 +46,8 @@ int32_t SmsOpen(std::u16string_view provider, uint32_t mode, SmsHandle& handle);
 // `text` is the message as UTF-16LE bytes without a terminator.
 int32_t SmsSendMessage(SmsHandle handle, const SmsAddress* serviceCentre,
                        const SmsAddress& destination, std::span<const uint8_t> text,
-                       const TextProviderData& providerData, SmsEncoding encoding,
-                       uint32_t options, uint32_t& messageId);
+                       const TextProviderData& providerData, SmsEncoding encoding, uint32_t options,
+                       uint32_t& messageId);
 int32_t SmsClose(SmsHandle handle);
 
 // The encoding "optimal" picks: the GSM 7-bit alphabet when every character is in it

@@ -25,10 +25,10 @@ namespace {
 
 // messages: one row a message. The properties an SMS always has, and those of the
 // product's contents table, live in columns of their own (a contents table of 100,000
-// rows reads them without a join); others sit in props. Text is kept as UTF-16LE bytes so any text, even an unpaired surrogate, comes
-// back as it was written. sort_time is the creation time, else the delivery time: the
-// order of a contents table. sender_reduced and recipients.reduced are the reduced
-// numbers a conversation is looked up by; a message without sender has none.
+// rows reads them without a join); others sit in props. Text is kept as UTF-16LE bytes so any text,
+// even an unpaired surrogate, comes back as it was written. sort_time is the creation time, else
+// the delivery time: the order of a contents table. sender_reduced and recipients.reduced are the
+// reduced numbers a conversation is looked up by; a message without sender has none.
 constexpr const char* schemaSql =
     "CREATE TABLE IF NOT EXISTS meta(name TEXT PRIMARY KEY, value BLOB NOT NULL) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS messages("
@@ -52,8 +52,7 @@ constexpr const char* schemaSql =
 constexpr const char* unreadSql =
     "SELECT count(*) FROM messages WHERE folder=1 AND ifnull(flags, 0) & 1 = 0";
 constexpr const char* folderOfSql = "SELECT folder FROM messages WHERE id=?1";
-constexpr const char* insertSql =
-    "INSERT INTO messages(folder, sort_time) VALUES(?1, 0)";
+constexpr const char* insertSql = "INSERT INTO messages(folder, sort_time) VALUES(?1, 0)";
 constexpr const char* touchSql =
     "UPDATE messages SET sort_time=ifnull(creation_time, ifnull(delivery_time, 0)),"
     " modified_time=ifnull(?2, modified_time) WHERE id=?1";
@@ -227,7 +226,8 @@ Row decodeRecipient(const uint8_t* data, size_t size) {
             row.push_back(Property::text(tag, utf16Text(data + at, length)));
             break;
         case typeBinary:
-            row.push_back(Property::binary(tag, std::vector<uint8_t>(data + at, data + at + length)));
+            row.push_back(
+                Property::binary(tag, std::vector<uint8_t>(data + at, data + at + length)));
             break;
         default:
             break;
@@ -248,11 +248,16 @@ std::u16string recipientAddress(const Row& row) {
 
 const char16_t* folderName(FolderId folder) {
     switch (folder) {
-    case FolderId::inbox: return u"Inbox";
-    case FolderId::sent: return u"Sent";
-    case FolderId::outbox: return u"Outbox";
-    case FolderId::drafts: return u"Drafts";
-    case FolderId::deleted: return u"Deleted";
+    case FolderId::inbox:
+        return u"Inbox";
+    case FolderId::sent:
+        return u"Sent";
+    case FolderId::outbox:
+        return u"Outbox";
+    case FolderId::drafts:
+        return u"Drafts";
+    case FolderId::deleted:
+        return u"Deleted";
     }
     return u"";
 }
@@ -285,8 +290,8 @@ SqliteFile::Outcome MessageDatabase::loadStoreId() {
     std::random_device random;
     uint64_t fresh = (uint64_t(random()) << 32) | random();
     sqlite3_stmt* statement = nullptr;
-    if (Outcome o = file_.prepare("INSERT OR IGNORE INTO meta(name, value) VALUES('id', ?1)",
-                                  statement);
+    if (Outcome o =
+            file_.prepare("INSERT OR IGNORE INTO meta(name, value) VALUES('id', ?1)", statement);
         o != Outcome::ok)
         return o;
     {
@@ -483,7 +488,8 @@ std::string MessageDatabase::selectList(const std::vector<PropTag>& tags) const 
     return list;
 }
 
-Row MessageDatabase::readRow(sqlite3_stmt* statement, const std::vector<PropTag>& tags, int64_t id) {
+Row MessageDatabase::readRow(sqlite3_stmt* statement, const std::vector<PropTag>& tags,
+                             int64_t id) {
     Row row;
     row.reserve(tags.size());
     for (size_t i = 0; i < tags.size(); ++i) {
@@ -520,14 +526,15 @@ bool MessageDatabase::readProps(int64_t id, const std::vector<PropTag>& tags,
     return ok && found;
 }
 
-SqliteFile::Outcome MessageDatabase::writePropsIn(int64_t id, const std::vector<Property>& properties) {
+SqliteFile::Outcome MessageDatabase::writePropsIn(int64_t id,
+                                                  const std::vector<Property>& properties) {
     bool modifiedSet = false;
     for (const Property& property : properties) {
         sqlite3_stmt* statement = nullptr;
         const Column* column = columnOf(property.tag);
-        std::string sql = column ? std::string("UPDATE messages SET ") + column->name +
-                                       "=?2 WHERE id=?1"
-                                 : std::string(setPropSql);
+        std::string sql =
+            column ? std::string("UPDATE messages SET ") + column->name + "=?2 WHERE id=?1"
+                   : std::string(setPropSql);
         if (Outcome o = file_.prepare(sql, statement); o != Outcome::ok)
             return o;
         StatementUse use(statement);
@@ -593,7 +600,7 @@ bool MessageDatabase::insertMessage(FolderId folder, const std::vector<Property>
 }
 
 SqliteFile::Outcome MessageDatabase::writeRecipientsIn(int64_t id, bool add,
-                                                      const std::vector<Row>& recipients) {
+                                                       const std::vector<Row>& recipients) {
     sqlite3_stmt* statement = nullptr;
     bool row = false;
     if (!add) {
@@ -645,9 +652,9 @@ bool MessageDatabase::readRecipients(int64_t id, std::vector<Row>& out) {
         for (bool row = true;;) {
             if (Outcome o = file_.step(statement, row); o != Outcome::ok || !row)
                 return o;
-            Row recipient = decodeRecipient(
-                static_cast<const uint8_t*>(sqlite3_column_blob(statement, 0)),
-                size_t(sqlite3_column_bytes(statement, 0)));
+            Row recipient =
+                decodeRecipient(static_cast<const uint8_t*>(sqlite3_column_blob(statement, 0)),
+                                size_t(sqlite3_column_bytes(statement, 0)));
             recipient.push_back(Property::number(tag::rowId, uint32_t(out.size())));
             out.push_back(std::move(recipient));
         }
@@ -655,7 +662,7 @@ bool MessageDatabase::readRecipients(int64_t id, std::vector<Row>& out) {
 }
 
 SqliteFile::Outcome MessageDatabase::allInFolder(FolderId folder, const std::vector<int64_t>& ids,
-                                                bool& all) {
+                                                 bool& all) {
     all = true;
     sqlite3_stmt* statement = nullptr;
     if (Outcome o = file_.prepare(folderOfSql, statement); o != Outcome::ok)
@@ -738,11 +745,11 @@ bool MessageDatabase::readContents(FolderId folder, const std::vector<PropTag>& 
     // NOTE: each call seeks the index past the cursor, so reading a folder a few rows at
     // a time costs one seek per call, not a scan from the start; and no statement stays
     // open between calls, so a reader never holds the file.
-    std::string sql = "SELECT " + selectList(tags) + ", sort_time FROM messages m WHERE folder=?1" +
-                      (newestFirst ? " AND (sort_time, id) < (?2, ?3)"
-                                   : " AND (sort_time, id) > (?2, ?3)") +
-                      (newestFirst ? " ORDER BY sort_time DESC, id DESC" : " ORDER BY sort_time, id") +
-                      " LIMIT ?4";
+    std::string sql =
+        "SELECT " + selectList(tags) + ", sort_time FROM messages m WHERE folder=?1" +
+        (newestFirst ? " AND (sort_time, id) < (?2, ?3)" : " AND (sort_time, id) > (?2, ?3)") +
+        (newestFirst ? " ORDER BY sort_time DESC, id DESC" : " ORDER BY sort_time, id") +
+        " LIMIT ?4";
     return file_.run("contents read", [&] {
         out.clear();
         sqlite3_stmt* statement = nullptr;
@@ -776,11 +783,12 @@ bool MessageDatabase::readMatching(FolderId folder, const std::vector<PropTag>& 
     // NOTE: the candidates drive the join (CROSS JOIN keeps them the outer loop), so
     // the cost is one index seek per form plus one row per message of the contact; left
     // to itself the planner walks the whole folder by its order index instead.
-    std::string sql = "SELECT " + selectList(tags) +
-                      " FROM (SELECT id AS candidate FROM messages WHERE sender_reduced IN (" +
-                      forms + ") UNION SELECT message FROM recipients WHERE reduced IN (" + forms +
-                      ")) CROSS JOIN messages m ON m.id=candidate WHERE m.folder=?1" +
-                      (newestFirst ? " ORDER BY sort_time DESC, m.id DESC" : " ORDER BY sort_time, m.id");
+    std::string sql =
+        "SELECT " + selectList(tags) +
+        " FROM (SELECT id AS candidate FROM messages WHERE sender_reduced IN (" + forms +
+        ") UNION SELECT message FROM recipients WHERE reduced IN (" + forms +
+        ")) CROSS JOIN messages m ON m.id=candidate WHERE m.folder=?1" +
+        (newestFirst ? " ORDER BY sort_time DESC, m.id DESC" : " ORDER BY sort_time, m.id");
     return file_.run("conversation read", [&] {
         out.clear();
         sqlite3_stmt* statement = nullptr;

@@ -14,10 +14,16 @@ namespace vantrel::platform::msgstore {
 
 namespace {
 
-MessageDatabase& db() { return MessageDatabase::instance(); }
+MessageDatabase& db() {
+    return MessageDatabase::instance();
+}
 
-constexpr uint32_t folderTagOf[] = {0, tag::inboxEntryId, tag::sentMailEntryId, tag::outboxEntryId,
-                                    tag::draftsEntryId, tag::wastebasketEntryId};
+constexpr uint32_t folderTagOf[] = {0,
+                                    tag::inboxEntryId,
+                                    tag::sentMailEntryId,
+                                    tag::outboxEntryId,
+                                    tag::draftsEntryId,
+                                    tag::wastebasketEntryId};
 
 const std::vector<PropTag> defaultColumns{tag::displayName, tag::entryId, tag::senderEmailAddress,
                                           tag::messageFlags};
@@ -27,7 +33,8 @@ Row project(const Row& row, const std::vector<PropTag>& columns) {
     Row out;
     out.reserve(columns.size());
     for (PropTag tag : columns) {
-        auto found = std::find_if(row.begin(), row.end(), [&](const Property& p) { return p.tag == tag; });
+        auto found =
+            std::find_if(row.begin(), row.end(), [&](const Property& p) { return p.tag == tag; });
         out.push_back(found != row.end() ? *found : Property::missing(tag));
     }
     return out;
@@ -127,7 +134,8 @@ public:
             return out;
         if (restricted_) {
             // One contact's messages: few enough to read at once through the index.
-            if (!matchedRead_ && db().readMatching(folder_, columns_, newestFirst_, candidates_, matched_))
+            if (!matchedRead_ &&
+                db().readMatching(folder_, columns_, newestFirst_, candidates_, matched_))
                 matchedRead_ = true;
             for (; next_ < matched_.size() && out.size() < count; ++next_)
                 out.push_back(std::move(matched_[next_]));
@@ -150,7 +158,9 @@ public:
     uint32_t rowCount() override {
         if (restricted_) {
             std::vector<Row> rows;
-            return db().readMatching(folder_, {}, newestFirst_, candidates_, rows) ? uint32_t(rows.size()) : 0;
+            return db().readMatching(folder_, {}, newestFirst_, candidates_, rows)
+                       ? uint32_t(rows.size())
+                       : 0;
         }
         uint32_t count = 0, unread = 0;
         return db().folderCounts(folder_, count, unread) ? count : 0;
@@ -312,7 +322,8 @@ public:
     bool moveMessages(const std::vector<EntryId>& ids, const Folder& destination) override {
         std::vector<int64_t> numbers;
         auto* target = dynamic_cast<const StoreFolder*>(&destination);
-        return target && messageNumbers(ids, numbers) && db().moveMessages(id_, target->id_, numbers);
+        return target && messageNumbers(ids, numbers) &&
+               db().moveMessages(id_, target->id_, numbers);
     }
 
     EntryId entryId() const override { return db().makeEntryId(EntryKind::folder, int64_t(id_)); }
@@ -335,7 +346,8 @@ private:
 std::unique_ptr<Folder> openFolderById(const EntryId& entry) {
     EntryKind kind{};
     int64_t id = 0;
-    if (!db().parseEntryId(entry, kind, id) || kind != EntryKind::folder || id < 1 || id > folderCount)
+    if (!db().parseEntryId(entry, kind, id) || kind != EntryKind::folder || id < 1 ||
+        id > folderCount)
         return nullptr;
     return std::make_unique<StoreFolder>(FolderId(id));
 }
@@ -388,7 +400,9 @@ std::unique_ptr<Session> Session::logon() {
 
 WriteBatch::WriteBatch() : open_(db().beginBatch()) {}
 
-WriteBatch::~WriteBatch() { commit(); }
+WriteBatch::~WriteBatch() {
+    commit();
+}
 
 bool WriteBatch::commit() {
     if (!open_)

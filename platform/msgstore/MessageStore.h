@@ -37,7 +37,9 @@ enum PropType : uint16_t {
     typeSystime = 0x0040,
     typeBinary = 0x0102,
 };
-constexpr PropType propType(PropTag tag) { return static_cast<PropType>(tag & 0xFFFF); }
+constexpr PropType propType(PropTag tag) {
+    return static_cast<PropType>(tag & 0xFFFF);
+}
 
 namespace tag {
 inline constexpr PropTag messageClass = 0x001A001F;
@@ -88,7 +90,9 @@ struct Property {
     static Property number(PropTag tag, uint32_t value) { return {tag, value}; }
     static Property time(PropTag tag, uint64_t fileTime) { return {tag, fileTime}; }
     static Property text(PropTag tag, std::u16string value) { return {tag, std::move(value)}; }
-    static Property binary(PropTag tag, std::vector<uint8_t> value) { return {tag, std::move(value)}; }
+    static Property binary(PropTag tag, std::vector<uint8_t> value) {
+        return {tag, std::move(value)};
+    }
     static Property missing(PropTag requested) {
         return {(requested & 0xFFFF0000) | typeError, errorNotFound};
     }

@@ -49,11 +49,16 @@ private:
 
 const char* describe(SmsBufferResult result) {
     switch (result) {
-    case SmsBufferResult::written: return "written";
-    case SmsBufferResult::entryIdTooLong: return "the entry id is longer than 536 bytes";
-    case SmsBufferResult::senderTooLong: return "the sender is longer than 99 characters";
-    case SmsBufferResult::noBuffer: return "the program's \"SmsBuffer\" is missing or not private";
-    case SmsBufferResult::noProgram: return "the program is not running on this device";
+    case SmsBufferResult::written:
+        return "written";
+    case SmsBufferResult::entryIdTooLong:
+        return "the entry id is longer than 536 bytes";
+    case SmsBufferResult::senderTooLong:
+        return "the sender is longer than 99 characters";
+    case SmsBufferResult::noBuffer:
+        return "the program's \"SmsBuffer\" is missing or not private";
+    case SmsBufferResult::noProgram:
+        return "the program is not running on this device";
     }
     return "";
 }

@@ -49,7 +49,8 @@ struct SmsBufferContents {
 std::optional<SmsBufferContents> decodeSmsBuffer(std::span<const uint8_t> block);
 
 // The interceptor's rule: while this value exists, incoming messages go through it.
-inline constexpr const char16_t* interceptorRulesKey = u"\\Software\\Microsoft\\Inbox\\Svc\\SMS\\Rules";
+inline constexpr const char16_t* interceptorRulesKey =
+    u"\\Software\\Microsoft\\Inbox\\Svc\\SMS\\Rules";
 inline constexpr const char16_t* interceptorRuleValue = u"{719758B8-8F90-4585-9242-78E25981ED6B}";
 bool interceptorRegistered();
 bool registerInterceptor();

@@ -284,7 +284,9 @@ void SqliteFile::moveAside(const fs::path& path, const std::string& reason) {
         ::close(lock);
 }
 
-fs::path SqliteFile::devicePath() const { return deviceFolder() / schema_.fileName; }
+fs::path SqliteFile::devicePath() const {
+    return deviceFolder() / schema_.fileName;
+}
 
 bool SqliteFile::run(const char* what, const std::function<Outcome()>& operation) {
     return run(devicePath(), what, operation);
@@ -374,8 +376,8 @@ SqliteFile::Outcome SqliteFile::prepare(std::string_view sql, sqlite3_stmt*& out
         out = found->second;
         return Outcome::ok;
     }
-    int code = sqlite3_prepare_v3(db_, sql.data(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                  &out, nullptr);
+    int code = sqlite3_prepare_v3(db_, sql.data(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &out,
+                                  nullptr);
     if (code != SQLITE_OK)
         return classify(code);
     statements_.emplace(sql, out);

@@ -85,7 +85,7 @@ TEST_F(Messaging, AReceivedSmsReachesTheRunningProgramThroughTheInterceptorAndEv
     auto message = session->openMessage(contents->entryId);
     ASSERT_TRUE(message) << "another process opens the message by the entry id";
     auto props = message->getProps({msgstore::tag::subject, msgstore::tag::messageClass,
-                                     msgstore::tag::messageFlags, msgstore::tag::creationTime});
+                                    msgstore::tag::messageFlags, msgstore::tag::creationTime});
     EXPECT_EQ(props[0].asText(), u"See you at 8 🙂");
     EXPECT_EQ(props[1].asText(), u"IPM.SMStext");
     EXPECT_EQ(props[2].asNumber() & msgstore::flag::read, 0u);
@@ -154,13 +154,18 @@ TEST_F(Messaging, ACallAddedByTheDeviceTellsTheRunningProgramToCountCallsAgain) 
 
 TEST_F(Messaging, CallsAddedByTheDeviceAreReadNewestFirstByThePhoneLibrary) {
     ASSERT_EQ(device({"call", "add", "missed", "+41 79 000 00 01", "--roaming", "--at",
-                      "2026-01-02T03:04:05Z"}).exitCode, 0);
-    ASSERT_EQ(device({"call", "add", "in", "+41 79 000 00 02", "--at", "2026-01-02T04:00",
-                      "--name", "Anna Meier"}).exitCode, 0);
+                      "2026-01-02T03:04:05Z"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(device({"call", "add", "in", "+41 79 000 00 02", "--at", "2026-01-02T04:00", "--name",
+                      "Anna Meier"})
+                  .exitCode,
+              0);
     ASSERT_EQ(device({"call", "add", "out", "0790000003"}).exitCode, 0);
-    for (auto bad : std::vector<std::vector<std::string>>{{"call", "add", "sideways", "1"},
-                                                          {"call", "add", "in", "1", "--at", "2026-13-01T00:00"},
-                                                          {"call", "add", "in", "1", "--at"}})
+    for (auto bad : std::vector<std::vector<std::string>>{
+             {"call", "add", "sideways", "1"},
+             {"call", "add", "in", "1", "--at", "2026-13-01T00:00"},
+             {"call", "add", "in", "1", "--at"}})
         EXPECT_EQ(device(bad).exitCode, 2);
 
     std::vector<modem::CallLogEntry> log;
@@ -186,8 +191,8 @@ TEST_F(Messaging, SeedDemoGivesTheSameLivingPhoneForTheSameSeed) {
     std::string contacts, calls;
     for (int run = 0; run < 3; ++run) {
         test::useFreshDevice();
-        auto seeded = device({"seed-demo", "--contacts", "30", "--messages", "80", "--seed",
-                              run < 2 ? "5" : "6"});
+        auto seeded = device(
+            {"seed-demo", "--contacts", "30", "--messages", "80", "--seed", run < 2 ? "5" : "6"});
         ASSERT_EQ(seeded.exitCode, 0) << seeded.err;
         for (const char* folder : {"Inbox", "Sent"})
             listings[run] += withoutTimes(device({"sms", "list", "--folder", folder}).out);
@@ -204,7 +209,8 @@ TEST_F(Messaging, SeedDemoGivesTheSameLivingPhoneForTheSameSeed) {
                 phone.find("read\tMyBank\t") != std::string::npos ||
                 phone.find("read\tParcel\t") != std::string::npos ||
                 phone.find("read\tINFO\t") != std::string::npos)
-        << "a letters-only sender\n" << phone;
+        << "a letters-only sender\n"
+        << phone;
 
     // A call that carries a name is with a contact the same run seeded: its number is
     // one the contact list holds.

@@ -30,13 +30,13 @@ int32_t send(const std::u16string& number, std::u16string_view text, bool report
     SmsHandle handle = 0;
     if (int32_t opened = SmsOpen(textSmsProvider, smsModeSend, handle); opened < 0)
         return opened;
-    SmsAddress to{number.starts_with(u"+") ? SmsAddressType::international : SmsAddressType::unknown,
-                  number};
+    SmsAddress to{
+        number.starts_with(u"+") ? SmsAddressType::international : SmsAddressType::unknown, number};
     TextProviderData data;
     data.messageOptions = report ? smsOptionStatusReport : 0;
     uint32_t id = 0;
-    int32_t result = SmsSendMessage(handle, nullptr, to, utf16Bytes(text), data,
-                                    SmsEncoding::optimal, 0, id);
+    int32_t result =
+        SmsSendMessage(handle, nullptr, to, utf16Bytes(text), data, SmsEncoding::optimal, 0, id);
     EXPECT_EQ(SmsClose(handle), smsOk);
     if (messageId)
         *messageId = id;
@@ -111,18 +111,23 @@ TEST(Sms, BadArgumentsAreRefusedBeforeAnythingIsSent) {
     TextProviderData data;
     auto text = utf16Bytes(u"x");
     EXPECT_EQ(SmsSendMessage(handle, nullptr, {SmsAddressType::unknown, u""}, text, data,
-                             SmsEncoding::optimal, 0, id), smsInvalidArgument);
+                             SmsEncoding::optimal, 0, id),
+              smsInvalidArgument);
     EXPECT_EQ(SmsSendMessage(handle, nullptr, {SmsAddressType::unknown, std::u16string(257, u'1')},
-                             text, data, SmsEncoding::optimal, 0, id), smsInvalidArgument);
+                             text, data, SmsEncoding::optimal, 0, id),
+              smsInvalidArgument);
     std::vector<uint8_t> odd{1, 2, 3};
     EXPECT_EQ(SmsSendMessage(handle, nullptr, {SmsAddressType::unknown, u"1"}, odd, data,
-                             SmsEncoding::optimal, 0, id), smsInvalidArgument);
+                             SmsEncoding::optimal, 0, id),
+              smsInvalidArgument);
     std::vector<uint8_t> huge(maxSmsTextBytes + 2, 'a');
     EXPECT_EQ(SmsSendMessage(handle, nullptr, {SmsAddressType::unknown, u"1"}, huge, data,
-                             SmsEncoding::optimal, 0, id), smsInvalidArgument);
+                             SmsEncoding::optimal, 0, id),
+              smsInvalidArgument);
     EXPECT_EQ(SmsClose(handle), smsOk);
     EXPECT_EQ(SmsSendMessage(handle, nullptr, {SmsAddressType::unknown, u"1"}, text, data,
-                             SmsEncoding::optimal, 0, id), smsInvalidHandle);
+                             SmsEncoding::optimal, 0, id),
+              smsInvalidHandle);
     EXPECT_EQ(SmsClose(handle), smsInvalidHandle);
     EXPECT_EQ(outbox().size(), before);
 }

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <random>
@@ -59,7 +59,9 @@ Census takeCensus() {
     return census;
 }
 
-std::string writerPath() { return MSGSTORE_WRITER; }
+std::string writerPath() {
+    return MSGSTORE_WRITER;
+}
 
 } // namespace
 
@@ -82,7 +84,8 @@ TEST(MessageStoreThreads, WritersBatchesAndAReaderInOneProcessShareTheStore) {
                 batch.emplace();
             for (int k = n; k < n + 20; ++k) {
                 std::string number = std::to_string(k);
-                ASSERT_FALSE(test::receiveSms(*inbox, platform::toUtf16("+" + writer + "0" + number),
+                ASSERT_FALSE(test::receiveSms(*inbox,
+                                              platform::toUtf16("+" + writer + "0" + number),
                                               platform::toUtf16(writer + ":" + number), uint64_t(k))
                                  .empty());
             }

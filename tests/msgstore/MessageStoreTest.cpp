@@ -29,7 +29,8 @@ constexpr std::u16string_view unreadKey = u"System\\State\\Messages\\SMS\\Unread
 
 uint32_t unreadInRegistry() {
     uint32_t count = 0xFFFFFFFF;
-    platform::registry::readDword(platform::registry::Root::currentUser, unreadKey, u"Count", count);
+    platform::registry::readDword(platform::registry::Root::currentUser, unreadKey, u"Count",
+                                  count);
     return count;
 }
 
@@ -112,18 +113,19 @@ TEST_F(MessageStore, TheSmsStoreNamesItsFoldersAndItsEntryIdsOpenOnlyWhatTheyNam
 TEST_F(MessageStore, ASentCopyIsStoredOnlyOnSaveAndReadsBackTagByTag) {
     constexpr uint64_t sendTime = 134000000000000000;
     auto message = sent->createMessage();
-    ASSERT_TRUE(message->modifyRecipients(Message::RecipientChange::add,
-                                          {{Property::number(tag::recipientType, 1),
-                                            Property::text(tag::addrType, u"SMS"),
-                                            Property::text(tag::emailAddress, u"+41 79 123 45 67"),
-                                            Property::text(tag::displayName, u"Anna Meier")}}));
+    ASSERT_TRUE(message->modifyRecipients(
+        Message::RecipientChange::add,
+        {{Property::number(tag::recipientType, 1), Property::text(tag::addrType, u"SMS"),
+          Property::text(tag::emailAddress, u"+41 79 123 45 67"),
+          Property::text(tag::displayName, u"Anna Meier")}}));
     ASSERT_TRUE(message->setProps({Property::text(tag::messageClass, u"IPM.SMStext"),
                                    Property::text(tag::subject, u"Grüße 😊 \xD800 end")}));
-    ASSERT_TRUE(message->setProps({Property::number(tag::messageFlags, 0x25),
-                                   Property::number(tag::msgStatus, 0x00060000)}));
     ASSERT_TRUE(message->setProps(
-        {Property::time(tag::messageDeliveryTime, sendTime), Property::time(tag::deliverTime, sendTime),
-         Property::time(tag::creationTime, sendTime), Property::time(tag::receiptTime, sendTime)}));
+        {Property::number(tag::messageFlags, 0x25), Property::number(tag::msgStatus, 0x00060000)}));
+    ASSERT_TRUE(message->setProps({Property::time(tag::messageDeliveryTime, sendTime),
+                                   Property::time(tag::deliverTime, sendTime),
+                                   Property::time(tag::creationTime, sendTime),
+                                   Property::time(tag::receiptTime, sendTime)}));
     EXPECT_TRUE(subjects(*sent).empty()) << "nothing is stored before the save";
     EXPECT_TRUE(message->entryId().empty());
     ASSERT_TRUE(message->saveChanges());
@@ -156,7 +158,8 @@ TEST_F(MessageStore, ASentCopyIsStoredOnlyOnSaveAndReadsBackTagByTag) {
     EXPECT_EQ(props[10].asBinary(), sent->entryId());
 
     auto recipients = reopened->recipientTable();
-    recipients->setColumns({tag::recipientType, tag::displayName, tag::emailAddress, tag::addrType});
+    recipients->setColumns(
+        {tag::recipientType, tag::displayName, tag::emailAddress, tag::addrType});
     auto recipientRows = allRows(*recipients);
     ASSERT_EQ(recipientRows.size(), 1u);
     EXPECT_EQ(recipientRows[0][0].asNumber(), 1u);
@@ -165,8 +168,8 @@ TEST_F(MessageStore, ASentCopyIsStoredOnlyOnSaveAndReadsBackTagByTag) {
     EXPECT_EQ(recipientRows[0][3].asText(), u"SMS");
 
     // Refused writes change nothing.
-    EXPECT_FALSE(reopened->setProps({Property::text(tag::subject, u"new"),
-                                     Property::number(tag::creationTime, 1)}));
+    EXPECT_FALSE(reopened->setProps(
+        {Property::text(tag::subject, u"new"), Property::number(tag::creationTime, 1)}));
     EXPECT_FALSE(reopened->setProps({Property::binary(tag::entryId, {1})}));
     EXPECT_EQ(reopened->getProp(tag::subject).asText(), u"Grüße 😊 \xD800 end");
     // A property outside the common set is kept too, under its own tag.
@@ -186,8 +189,9 @@ TEST_F(MessageStore, ContentsTablesReadOldestFirstByCreationElseDeliveryTimeAcro
             receiveSms(*inbox, u"+41790000000", platform::toUtf16(std::to_string(minute)),
                        uint64_t(minute) * 600000000);
         auto late = inbox->createMessage();
-        ASSERT_TRUE(late->setProps({Property::text(tag::subject, u"delivery only"),
-                                    Property::time(tag::messageDeliveryTime, 599 * 600000000ull + 1)}));
+        ASSERT_TRUE(
+            late->setProps({Property::text(tag::subject, u"delivery only"),
+                            Property::time(tag::messageDeliveryTime, 599 * 600000000ull + 1)}));
         ASSERT_TRUE(late->saveChanges());
         receiveSms(*inbox, u"+41790000000", u"tie", 599 * 600000000ull + 1);
         ASSERT_TRUE(batch.commit());
@@ -248,7 +252,8 @@ namespace {
 // compared only at equal length.
 bool ruleMatches(const std::string& contact, const std::string& message) {
     if (contact.size() > 6 && message.size() > 3)
-        return contact.find(message) != std::string::npos || message.find(contact) != std::string::npos;
+        return contact.find(message) != std::string::npos ||
+               message.find(contact) != std::string::npos;
     return contact == message;
 }
 
@@ -269,8 +274,8 @@ std::u16string randomNumber(std::mt19937& random) {
 TEST_F(MessageStore, ARestrictedTableHoldsExactlyTheMessagesTheNumberRuleCanMatch) {
     std::mt19937 random(12);
     std::vector<std::pair<EntryId, std::string>> received, sentTo;
-    std::vector<std::u16string> senders{u"+33 6 12 34 56 78", u"4567", u"3456", u"123456",
-                                        u"Sunrise", u"MyBank"};
+    std::vector<std::u16string> senders{u"+33 6 12 34 56 78", u"4567",  u"3456", u"123456",
+                                        u"Sunrise",           u"MyBank"};
     for (int i = 0; i < 300; ++i)
         senders.push_back(randomNumber(random));
     {
@@ -292,10 +297,12 @@ TEST_F(MessageStore, ARestrictedTableHoldsExactlyTheMessagesTheNumberRuleCanMatc
         queries.push_back(randomNumber(random));
     for (const auto& query : queries) {
         std::string reduced = reducedNumber(query);
-        for (auto [folder, messages] : {std::pair{inbox.get(), &received}, std::pair{sent.get(), &sentTo}}) {
+        for (auto [folder, messages] :
+             {std::pair{inbox.get(), &received}, std::pair{sent.get(), &sentTo}}) {
             std::set<EntryId> expected, found;
             for (const auto& [id, number] : *messages)
-                if (ruleMatches(reduced, number) || (folder == sent.get() && ruleMatches(reduced, "000")))
+                if (ruleMatches(reduced, number) ||
+                    (folder == sent.get() && ruleMatches(reduced, "000")))
                     expected.insert(id);
             auto table = folder->contentsTable();
             ASSERT_TRUE(table->restrictToNumber(query));
@@ -344,7 +351,8 @@ TEST(MessageStoreFile, ABrokenFileIsMovedAsideAndAnEmptyStoreTakesItsPlace) {
     auto session = Session::logon();
     std::string said = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(session);
-    EXPECT_NE(said.find("messages: " + file.string() + " is unreadable"), std::string::npos) << said;
+    EXPECT_NE(said.find("messages: " + file.string() + " is unreadable"), std::string::npos)
+        << said;
     EXPECT_NE(said.find("moved it to " + file.string() + ".broken-"), std::string::npos) << said;
 
     EXPECT_FALSE(session->openMessage(old)) << "an id of the old store opens nothing";

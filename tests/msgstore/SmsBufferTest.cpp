@@ -1,7 +1,7 @@
 // "SmsBuffer" as the program and the interceptor share it: the layout, the bounds on
 // what is written, and the checks on the block before anything is written into it.
-#include "platform/ipc/SharedMemory.h"
 #include "platform/msgstore/SmsBuffer.h"
+#include "platform/ipc/SharedMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,8 @@ TEST(SmsBuffer, TooLongAnIdOrSenderWritesNothing) {
               SmsBufferResult::written);
     auto before = block;
     EXPECT_EQ(encodeSmsBuffer(block, EntryId(537, 1), u"1"), SmsBufferResult::entryIdTooLong);
-    EXPECT_EQ(encodeSmsBuffer(block, {1}, std::u16string(100, u'1')), SmsBufferResult::senderTooLong);
+    EXPECT_EQ(encodeSmsBuffer(block, {1}, std::u16string(100, u'1')),
+              SmsBufferResult::senderTooLong);
     EXPECT_EQ(block, before);
     auto read = decodeSmsBuffer(block);
     ASSERT_TRUE(read);
@@ -70,7 +71,8 @@ TEST(SmsBuffer, TheWriterUsesOnlyAPrivateBlockOfTheRightSize) {
     ASSERT_TRUE(block);
     // The program's block, but the program's window is gone: written, not delivered.
     EXPECT_EQ(notifyNewSms({4, 2}, u"+4179"), SmsBufferResult::noProgram);
-    auto read = decodeSmsBuffer(std::span(static_cast<const uint8_t*>(block->data()), block->size()));
+    auto read =
+        decodeSmsBuffer(std::span(static_cast<const uint8_t*>(block->data()), block->size()));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->entryId, (EntryId{4, 2}));
     EXPECT_EQ(read->sender, u"+4179");

@@ -23,8 +23,8 @@ inline std::unique_ptr<Folder> openFolder(PropTag folderTag) {
 }
 
 // A received SMS, unread unless `read`, all four times (and the creation time) `time`.
-inline EntryId receiveSms(Folder& inbox, std::u16string sender, std::u16string text,
-                          uint64_t time, bool read = false) {
+inline EntryId receiveSms(Folder& inbox, std::u16string sender, std::u16string text, uint64_t time,
+                          bool read = false) {
     auto message = inbox.createMessage();
     bool ok = message->setProps({Property::text(tag::messageClass, u"IPM.SMStext"),
                                  Property::text(tag::subject, std::move(text)),
