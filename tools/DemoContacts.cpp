@@ -4,7 +4,9 @@
 #include "platform/gfx/ArgbImage.h"
 #include "platform/imaging/PngWriter.h"
 #include "platform/pim/PictureStream.h"
+#include "platform/pim/PimApp.h"
 #include "platform/pim/PimItem.h"
+#include "tools/DemoRandom.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -19,28 +21,6 @@ using namespace vantrel::platform;
 using namespace vantrel::platform::pim;
 
 namespace {
-
-// splitmix64: the same numbers on every machine and library, unlike the standard
-// distributions.
-class DemoRandom {
-public:
-    explicit DemoRandom(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // 0 .. n-1
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(next() % n); }
-    bool chance(uint32_t percent) { return below(100) < percent; }
-    template <typename T> const T& pick(const std::vector<T>& from) {
-        return from[below(static_cast<uint32_t>(from.size()))];
-    }
-
-private:
-    uint64_t state_;
-};
 
 struct Place {
     const char16_t* city;
@@ -291,7 +271,7 @@ bool seedDemoContacts(PimApp& app, uint32_t count, uint32_t seed, std::vector<De
             add(prop::businessCountry, place.country);
             contact.numbers.push_back(number);
         } else {
-            uint32_t ticket = random.below(totalWeight);
+            uint32_t ticket = static_cast<uint32_t>(random.below(totalWeight));
             const Culture* culture = &cultures[0];
             for (const Culture& c : cultures) {
                 if (ticket < c.weight) {

@@ -4,11 +4,13 @@
 // international and national forms, e-mail addresses, favourites and generated
 // avatar pictures. The same seed always makes the same contacts.
 
-#include "platform/pim/PimApp.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace vantrel::platform::pim {
+class PimApp;
+}
 
 namespace vantrel::tools {
 

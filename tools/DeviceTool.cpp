@@ -5,6 +5,7 @@
 // $VANTREL_HOME/device).
 
 #include "tools/ContactCommands.h"
+#include "tools/MessagingCommands.h"
 #include "tools/SeedDemo.h"
 #include "tools/SystemCommands.h"
 
@@ -25,8 +26,11 @@ int main(int argc, char** argv) {
         return runRegistry(args);
     if (command == "contacts")
         return runContacts(args);
+    if (command == "sms" || command == "modem" || command == "call")
+        return runMessagingCommand(argc - 1, argv + 1);
     if (command == "seed-demo")
         return runSeedDemo(args);
-    std::fprintf(stderr, "usage:\n%s%s%s", systemUsage, contactsUsage, seedDemoUsage);
+    std::fprintf(stderr, "usage:\n%s%s%s%s", systemUsage, contactsUsage, messagingUsage,
+                 seedDemoUsage);
     return 2;
 }

@@ -1,9 +1,11 @@
 #include "tools/SeedDemo.h"
 
+#include "platform/core/Clock.h"
 #include "platform/pim/ItemCollection.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimFolder.h"
 #include "tools/DemoContacts.h"
+#include "tools/DemoMessages.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +14,8 @@ namespace vantrel::tools {
 
 using namespace vantrel::platform::pim;
 
-const char* const seedDemoUsage =
-    "       vantrel-device seed-demo [--contacts N] [--seed S]   fills an empty device\n";
+const char* const seedDemoUsage = "       vantrel-device seed-demo [--contacts N] [--messages M] "
+                                  "[--seed S]   fills an empty device\n";
 
 namespace {
 
@@ -64,8 +66,16 @@ int runSeedDemo(const std::vector<std::string>& args) {
     if (!seedDemoContacts(*app, static_cast<uint32_t>(contacts), static_cast<uint32_t>(seed), made))
         return 1;
     std::printf("seeded %zu contacts\n", made.size());
-    if (messages > 0)
-        std::fprintf(stderr, "vantrel-device: this build seeds no messages\n");
+    if (messages > 0) {
+        // The threads and calls come from the contacts just made, so the conversation
+        // and call screens show names the contact list has.
+        if (!seedDemoMessages(made, static_cast<int>(messages), static_cast<uint32_t>(seed),
+                              platform::systemFileTime())) {
+            std::fprintf(stderr, "vantrel-device: cannot write the device's message stores\n");
+            return 1;
+        }
+        std::printf("seeded %llu messages\n", static_cast<unsigned long long>(messages));
+    }
     return 0;
 }
 

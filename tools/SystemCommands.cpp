@@ -1,7 +1,6 @@
 #include "tools/SystemCommands.h"
 
 #include "platform/core/Utf.h"
-#include "platform/core/Window.h"
 #include "platform/ipc/WindowChannel.h"
 #include "platform/registry/Registry.h"
 
@@ -87,19 +86,17 @@ int runState(const std::vector<std::string>& args) {
 int runPost(const std::vector<std::string>& args) {
     if (args.size() != 1)
         return usage();
-    ipc::startWindowChannel();
-    WindowHandle window =
-        findWindow(u"VANTREL-{15AF558C-BBDF-451e-B960-D18514426FFE}", u"Vantrel Contact");
-    if (!window) {
+    switch (ipc::postToProgram(toUtf16(args[0]))) {
+    case ipc::PostResult::posted:
+        return 0;
+    case ipc::PostResult::noProgram:
         std::fprintf(stderr, "vantrel-device: the program is not running on this device\n");
         return 1;
+    case ipc::PostResult::failed:
+        break;
     }
-    uint32_t id = registerWindowMessage(toUtf16(args[0]));
-    if (!id || !postMessage(window, id)) {
-        std::fprintf(stderr, "vantrel-device: cannot post %s\n", args[0].c_str());
-        return 1;
-    }
-    return 0;
+    std::fprintf(stderr, "vantrel-device: cannot post %s\n", args[0].c_str());
+    return 1;
 }
 
 int runRegistry(const std::vector<std::string>& args) {

@@ -32,4 +32,11 @@ void advanceVirtualClock(uint32_t milliseconds) {
         virtualNow += milliseconds;
 }
 
+uint64_t systemFileTime() {
+    using namespace std::chrono;
+    constexpr int64_t unixEpoch = 116444736000000000; // 1970-01-01 in file time
+    auto since1970 = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    return uint64_t(since1970 / 100 + unixEpoch);
+}
+
 } // namespace vantrel::platform

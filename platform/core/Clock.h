@@ -18,4 +18,7 @@ bool isVirtualClock();
 // it runs timers in virtual time, and by tests.
 void advanceVirtualClock(uint32_t milliseconds);
 
+// The wall clock as the phone's stores keep times: 100 ns units since 1601-01-01, UTC.
+uint64_t systemFileTime();
+
 } // namespace vantrel::platform

@@ -74,4 +74,19 @@ bool checkPrivateFileIfPresent(const fs::path& file, std::string* error) {
     return checkFile(file, 0, error);
 }
 
+int openPrivateFile(const fs::path& file, std::string* error) {
+    if (!makePrivateFolder(file.parent_path(), error))
+        return -1;
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        fail(error, file, errno == ELOOP ? "a symbolic link" : std::strerror(errno));
+        return -1;
+    }
+    if (!tighten(fd, file, false, error)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace vantrel::platform

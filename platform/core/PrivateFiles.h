@@ -27,4 +27,8 @@ bool makePrivateFile(const std::filesystem::path& file, std::string* error = nul
 // it is missing, and never creates it.
 bool checkPrivateFileIfPresent(const std::filesystem::path& file, std::string* error = nullptr);
 
+// makePrivateFolder for its folder, then makePrivateFile, the file left open for reading
+// and writing (a lock file, say); -1 when either is refused.
+int openPrivateFile(const std::filesystem::path& file, std::string* error = nullptr);
+
 } // namespace vantrel::platform

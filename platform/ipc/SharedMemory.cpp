@@ -46,8 +46,9 @@ std::unique_ptr<SharedMemory> SharedMemory::create(std::u16string_view name, siz
     return map(name, size, true, error);
 }
 
-std::unique_ptr<SharedMemory> SharedMemory::open(std::u16string_view name, std::string* error) {
-    return map(name, 0, false, error);
+std::unique_ptr<SharedMemory> SharedMemory::open(std::u16string_view name, size_t size,
+                                                 std::string* error) {
+    return map(name, size, false, error);
 }
 
 void SharedMemory::remove(std::u16string_view name) { ::shm_unlink(posixName(name).c_str()); }

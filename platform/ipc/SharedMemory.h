@@ -17,8 +17,10 @@ public:
     // size. New blocks are zero-filled. nullptr on failure, with the reason in `error`.
     static std::unique_ptr<SharedMemory> create(std::u16string_view name, size_t size,
                                                 std::string* error = nullptr);
-    // Opens an existing block, of any size; nullptr when there is none or it is refused.
-    static std::unique_ptr<SharedMemory> open(std::u16string_view name,
+    // Opens an existing block of exactly `size` bytes (of any size when 0): a writer
+    // into a block made larger or smaller than it expects would feed someone else or
+    // overrun it. nullptr when there is none or it is refused.
+    static std::unique_ptr<SharedMemory> open(std::u16string_view name, size_t size = 0,
                                               std::string* error = nullptr);
     // Removes the name; mappings stay valid until they are closed.
     static void remove(std::u16string_view name);

@@ -12,6 +12,7 @@
 #include "platform/core/Paths.h"
 #include "platform/core/PrivateFiles.h"
 #include "platform/core/Utf.h"
+#include "platform/core/Window.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -342,6 +343,17 @@ bool startWindowChannel() {
     std::thread(serve, listener).detach();
     started = true;
     return true;
+}
+
+PostResult postToProgram(std::u16string_view name) {
+    startWindowChannel();
+    // The product's main window (app/Startup.h); the platform does not link the app.
+    WindowHandle window =
+        findWindow(u"VANTREL-{15AF558C-BBDF-451e-B960-D18514426FFE}", u"Vantrel Contact");
+    if (!window)
+        return PostResult::noProgram;
+    uint32_t id = registerWindowMessage(name);
+    return id && postMessage(window, id) ? PostResult::posted : PostResult::failed;
 }
 
 } // namespace vantrel::platform::ipc

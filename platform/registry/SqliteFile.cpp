@@ -1,5 +1,6 @@
 #include "platform/registry/SqliteFile.h"
 
+#include "platform/core/Paths.h"
 #include "platform/core/PrivateFiles.h"
 
 #include <sqlite3.h>
@@ -68,6 +69,8 @@ bool SqliteFile::ensureOpen(const fs::path& path) {
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
         Outcome outcome = open(path);
+        if (outcome == Outcome::ok && onOpen_)
+            outcome = onOpen_();
         if (outcome == Outcome::ok)
             return true;
         close();
@@ -248,14 +251,34 @@ void SqliteFile::moveAside(const fs::path& path, const std::string& reason) {
         ::close(lock);
 }
 
+fs::path SqliteFile::devicePath() const {
+    return deviceFolder() / schema_.fileName;
+}
+
+bool SqliteFile::run(const char* what, const std::function<Outcome()>& operation) {
+    return run(devicePath(), what, operation);
+}
+
 bool SqliteFile::run(const fs::path& path, const char* what,
                      const std::function<Outcome()>& operation) {
+    std::lock_guard lock(mutex_);
+    if (depth_ > 0) {
+        // Inside an outer run: its connection and transaction, its retry.
+        ++depth_;
+        Outcome outcome = operation();
+        --depth_;
+        if (outcome != Outcome::ok)
+            std::fprintf(stderr, "%s: %s failed: %s\n", who_.c_str(), what, lastError_.c_str());
+        return outcome == Outcome::ok;
+    }
     // A file that turns out broken in the middle of the run is moved aside like one found
     // at opening, and the operation is tried once more on the new file.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!ensureOpen(path))
             return false;
+        ++depth_;
         Outcome outcome = operation();
+        --depth_;
         if (outcome == Outcome::ok)
             return true;
         if (outcome == Outcome::failed) {
@@ -315,12 +338,13 @@ SqliteFile::Outcome SqliteFile::execute(const char* sql) {
     return code == SQLITE_OK ? Outcome::ok : classify(code);
 }
 
-SqliteFile::Outcome SqliteFile::prepare(const char* sql, sqlite3_stmt*& out) {
+SqliteFile::Outcome SqliteFile::prepare(std::string_view sql, sqlite3_stmt*& out) {
     if (auto found = statements_.find(sql); found != statements_.end()) {
         out = found->second;
         return Outcome::ok;
     }
-    int code = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &out, nullptr);
+    int code = sqlite3_prepare_v3(db_, sql.data(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &out,
+                                  nullptr);
     if (code != SQLITE_OK)
         return classify(code);
     statements_.emplace(sql, out);
@@ -348,6 +372,8 @@ SqliteFile::Outcome SqliteFile::step(sqlite3_stmt* statement, bool& row) {
 }
 
 SqliteFile::Outcome SqliteFile::inTransaction(const std::function<Outcome()>& body) {
+    if (!sqlite3_get_autocommit(db_))
+        return body();
     // IMMEDIATE takes the write lock up front, so two writers queue on the busy timeout
     // instead of one of them failing when it upgrades a read.
     if (Outcome outcome = execute("BEGIN IMMEDIATE"); outcome != Outcome::ok)

@@ -6,12 +6,16 @@
 // file SQLite rejects moved aside ("<name>.broken-<time>") with one line on standard
 // error so the device starts over with an empty store instead of failing for good.
 //
-// Not thread-safe: its owner serialises the calls (one mutex per store).
+// run() holds the file's own mutex, so one connection serves every thread of the
+// process; a run inside a run (a batch of writes in one transaction) shares the outer
+// one's connection and retry. The other calls are for use inside run().
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include <sys/types.h>
@@ -36,6 +40,10 @@ public:
         // A file beside the store that watchers of every process sleep on; bumped
         // after a broken file was replaced, since every value is gone. May be null.
         const char* changeSignal = nullptr;
+        // For a store of the device folder: its file name there, which run(what, ...)
+        // opens. The folder is looked up on each run, so the store follows a
+        // VANTREL_DEVICE that changed. May be null.
+        const char* fileName = nullptr;
     };
 
     // `who` starts every message ("registry", "contacts").
@@ -53,16 +61,26 @@ public:
     // on failure.
     bool run(const std::filesystem::path& path, const char* what,
              const std::function<Outcome()>& operation);
+    // The same on the schema's file in the device folder.
+    bool run(const char* what, const std::function<Outcome()>& operation);
+    // Where run(what, ...) finds the file now.
+    std::filesystem::path devicePath() const;
+    // Runs after every opening of a file, before the first operation on it (a store that
+    // keeps something of the file in memory reads it again). A corrupt answer moves the
+    // file aside like a broken one.
+    void setOnOpen(std::function<Outcome()> onOpen) { onOpen_ = std::move(onOpen); }
 
     sqlite3* db() const { return db_; }
     const std::filesystem::path& path() const { return path_; }
     void close();
 
     Outcome execute(const char* sql);
-    // Prepares once per connection and keeps the statement for the next call.
-    Outcome prepare(const char* sql, sqlite3_stmt*& out);
+    // Prepares once per connection and keeps the statement for the next call; a
+    // statement put together at run time is kept by its text.
+    Outcome prepare(std::string_view sql, sqlite3_stmt*& out);
     Outcome step(sqlite3_stmt* statement, bool& row);
-    // BEGIN IMMEDIATE ... COMMIT, rolled back when the body does not answer ok.
+    // BEGIN IMMEDIATE ... COMMIT, rolled back when the body does not answer ok. Inside
+    // an open transaction the body simply joins it.
     Outcome inTransaction(const std::function<Outcome()>& body);
     // The first column of the first row, for pragmas that answer one word.
     Outcome queryText(const char* sql, std::string& answer);
@@ -82,11 +100,14 @@ private:
 
     std::string who_;
     Schema schema_;
+    std::function<Outcome()> onOpen_;
+    std::recursive_mutex mutex_;
+    int depth_ = 0;
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
-    std::unordered_map<const char*, sqlite3_stmt*> statements_;
+    std::map<std::string, sqlite3_stmt*, std::less<>> statements_;
     std::string lastError_;
     int lastCode_ = 0;
 };
