@@ -15,11 +15,17 @@ bool registerSmsInterceptorIfNeeded() {
                                       u"\\Software\\Microsoft\\Inbox\\Svc\\SMS\\Rules",
                                       u"{719758B8-8F90-4585-9242-78E25981ED6B}", rule))
         return false;
-    void* library = nullptr;
-    auto local = platform::programFolder() / "libsmsintercept.so";
+    // The library is installed beside the executable; a copy in the program's folder
+    // comes first. The executable's folder is named outright rather than left to the
+    // run path, which a sanitizer's dlopen wrapper does not read.
     std::error_code ec;
-    if (std::filesystem::exists(local, ec))
-        library = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    void* library = nullptr;
+    for (const auto& folder : {platform::programFolder(), executable.parent_path()}) {
+        auto candidate = folder / "libsmsintercept.so";
+        if (!library && !folder.empty() && std::filesystem::exists(candidate, ec))
+            library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
     if (!library)
         library = dlopen("libsmsintercept.so", RTLD_NOW | RTLD_LOCAL);
     if (!library)
