@@ -63,6 +63,22 @@ bool handled(const std::u16string& name) {
     return std::find(log.begin(), log.end(), name) != log.end();
 }
 
+// Reads the optional timeout in milliseconds that may follow `fixed` leading words
+// (5000 without one); false when the words are more or fewer, or it is no number.
+bool optionalTimeout(const std::vector<std::string>& w, size_t fixed, uint32_t& timeout) {
+    timeout = 5000;
+    if (w.size() < fixed || w.size() > fixed + 1)
+        return false;
+    if (w.size() == fixed)
+        return true;
+    try {
+        timeout = static_cast<uint32_t>(std::stoul(w[fixed]));
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void addAppScriptCommands(ScriptRunner& runner) {
@@ -84,29 +100,18 @@ void addAppScriptCommands(ScriptRunner& runner) {
     runner.addCommand("expect-message", [&runner](const std::vector<std::string>& w, std::string&) {
         if (w.empty() || w.size() > 2)
             return std::string("expect-message takes a message name and an optional timeout");
-        uint32_t timeout = 5000;
-        if (w.size() == 2) {
-            try {
-                timeout = static_cast<uint32_t>(std::stoul(w[1]));
-            } catch (...) {
-                return std::string("expect-message: bad timeout '" + w[1] + "'");
-            }
-        }
+        uint32_t timeout = 0;
+        if (!optionalTimeout(w, 1, timeout))
+            return std::string("expect-message: bad timeout '" + w[1] + "'");
         std::u16string name = toUtf16(w[0]);
         runner.waitUntil([name] { return handled(name); }, timeout,
                          "the main window did not receive " + w[0]);
         return std::string();
     });
     runner.addCommand("expect-stylus", [&runner](const std::vector<std::string>& w, std::string&) {
-        uint32_t timeout = 5000;
-        try {
-            if (w.size() > 1)
-                throw 0;
-            if (w.size() == 1)
-                timeout = static_cast<uint32_t>(std::stoul(w[0]));
-        } catch (...) {
+        uint32_t timeout = 0;
+        if (!optionalTimeout(w, 0, timeout))
             return std::string("expect-stylus takes an optional timeout");
-        }
         size_t seen = stylusDowns().size();
         runner.waitUntil(
             [seen] {
@@ -151,13 +156,11 @@ void addAppScriptCommands(ScriptRunner& runner) {
     // address books measure the list and not the dump.
     runner.addCommand("expect-rows", [&runner](const std::vector<std::string>& w, std::string&) {
         size_t rows = 0;
-        uint32_t timeout = 5000;
+        uint32_t timeout = 0;
         try {
-            if (w.empty() || w.size() > 2)
+            if (!optionalTimeout(w, 1, timeout))
                 throw 0;
             rows = std::stoul(w[0]);
-            if (w.size() == 2)
-                timeout = static_cast<uint32_t>(std::stoul(w[1]));
         } catch (...) {
             return std::string("expect-rows takes a row count and an optional timeout");
         }
@@ -170,15 +173,9 @@ void addAppScriptCommands(ScriptRunner& runner) {
         return std::string();
     });
     runner.addCommand("expect-loaded", [&runner](const std::vector<std::string>& w, std::string&) {
-        uint32_t timeout = 5000;
-        try {
-            if (w.size() > 1)
-                throw 0;
-            if (w.size() == 1)
-                timeout = static_cast<uint32_t>(std::stoul(w[0]));
-        } catch (...) {
+        uint32_t timeout = 0;
+        if (!optionalTimeout(w, 0, timeout))
             return std::string("expect-loaded takes an optional timeout");
-        }
         runner.waitUntil(
             [] {
                 ContactSmartListControl* list = mainContactList();

@@ -271,24 +271,30 @@ std::u16string ContactStore::derivedFileAs(const PropertyMap& props) {
 
 // ---------------------------------------------------------------------------- items
 
+ContactStore::Outcome ContactStore::readBlob(
+    const char* sql, Oid oid, bool& found,
+    const std::function<void(std::span<const uint8_t>)>& use) {
+    found = false;
+    sqlite3_stmt* select = nullptr;
+    if (Outcome outcome = file_.prepare(sql, select); outcome != Outcome::ok)
+        return outcome;
+    StatementUse reset(select);
+    sqlite3_bind_int64(select, 1, oid);
+    if (Outcome outcome = file_.step(select, found); outcome != Outcome::ok || !found)
+        return outcome;
+    use(columnBlob(select, 0));
+    return Outcome::ok;
+}
+
 bool ContactStore::load(Oid oid, PropertyMap& props, bool& found) {
     std::lock_guard lock(mutex_);
     found = false;
     props.clear();
     return run("reading a contact", [&] {
-        sqlite3_stmt* select = nullptr;
-        if (Outcome outcome = file_.prepare(loadSql, select); outcome != Outcome::ok)
-            return outcome;
-        StatementUse use(select);
-        sqlite3_bind_int64(select, 1, oid);
-        bool row = false;
-        if (Outcome outcome = file_.step(select, row); outcome != Outcome::ok || !row)
-            return outcome;
-        found = true;
         // A row whose blob breaks off keeps what came before the fault: the contact stays
         // reachable and deletable instead of failing every read.
-        decodeProperties(columnBlob(select, 0), props);
-        return Outcome::ok;
+        return readBlob(loadSql, oid, found,
+                        [&](std::span<const uint8_t> blob) { decodeProperties(blob, props); });
     });
 }
 
@@ -301,19 +307,17 @@ bool ContactStore::save(Oid& oid, const PropertyMap& changes, const std::vector<
         return file_.inTransaction([&] {
             PropertyMap props;
             if (!created) {
-                sqlite3_stmt* select = nullptr;
-                if (Outcome outcome = file_.prepare(loadSql, select); outcome != Outcome::ok)
-                    return outcome;
-                StatementUse use(select);
-                sqlite3_bind_int64(select, 1, oid);
                 bool row = false;
-                if (Outcome outcome = file_.step(select, row); outcome != Outcome::ok)
+                if (Outcome outcome = readBlob(loadSql, oid, row,
+                                               [&](std::span<const uint8_t> blob) {
+                                                   decodeProperties(blob, props);
+                                               });
+                    outcome != Outcome::ok)
                     return outcome;
                 if (!row) {
                     gone = true; // deleted meanwhile: nothing to write into
                     return Outcome::ok;
                 }
-                decodeProperties(columnBlob(select, 0), props);
             }
             // A file-as name that was derived follows the names it came from, unless the
             // caller writes one; one set by hand stays.
@@ -405,18 +409,12 @@ bool ContactStore::readPicture(Oid oid, std::vector<uint8_t>& bytes, bool& found
     found = false;
     bytes.clear();
     return run("reading a picture", [&] {
-        sqlite3_stmt* select = nullptr;
-        if (Outcome outcome = file_.prepare(pictureSql, select); outcome != Outcome::ok)
-            return outcome;
-        StatementUse use(select);
-        sqlite3_bind_int64(select, 1, oid);
         bool row = false;
-        if (Outcome outcome = file_.step(select, row); outcome != Outcome::ok || !row)
-            return outcome;
-        auto blob = columnBlob(select, 0);
-        found = !blob.empty();
-        bytes.assign(blob.begin(), blob.end());
-        return Outcome::ok;
+        Outcome outcome = readBlob(pictureSql, oid, row, [&](std::span<const uint8_t> blob) {
+            bytes.assign(blob.begin(), blob.end());
+        });
+        found = !bytes.empty();
+        return outcome;
     });
 }
 

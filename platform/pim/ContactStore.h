@@ -68,6 +68,10 @@ private:
     bool run(const char* what, const std::function<Outcome()>& operation);
     Outcome checkCollation();
     Outcome journal(Oid oid, ChangeKind kind);
+    // Runs the one-row query `sql` for `oid` and hands the row's first column to `use`;
+    // `found` says whether there was a row.
+    Outcome readBlob(const char* sql, Oid oid, bool& found,
+                     const std::function<void(std::span<const uint8_t>)>& use);
     void announce(Oid oid, ChangeKind kind);
     std::string sortKey(const PropertyMap& props);
 
