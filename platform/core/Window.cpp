@@ -82,6 +82,9 @@ public:
     bool taskBarVisible = true;
     RemoteWindows* remote = nullptr;
     Backend* backend = nullptr;
+    // The boxes shown, newest last, for scripts and tests; a program that shows a box in a
+    // loop must not grow without bound, so only the newest are kept.
+    static constexpr size_t messageBoxesKept = 1000;
     std::vector<std::u16string> messageBoxes;
 
     std::shared_ptr<WindowRecord> find(WindowHandle handle) {
@@ -734,6 +737,8 @@ MessageBoxResult messageBox(WindowHandle owner, std::u16string_view text,
     auto& system = WindowSystem::instance();
     {
         std::lock_guard lock(system.mutex);
+        if (system.messageBoxes.size() == WindowSystem::messageBoxesKept)
+            system.messageBoxes.erase(system.messageBoxes.begin());
         system.messageBoxes.push_back(std::u16string(caption) + u": " + std::u16string(text));
     }
     if (Backend* backend = installedBackend())
