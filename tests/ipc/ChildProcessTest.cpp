@@ -1,6 +1,7 @@
 // Starting a program held and letting it go: nothing of it runs before resume(), it
 // sees what was prepared in between, and no child is left a zombie.
 #include "platform/ipc/ChildProcess.h"
+#include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace vantrel;
@@ -27,22 +27,6 @@ int linesOf(const fs::path& file) {
     while (std::getline(in, line))
         ++count;
     return count;
-}
-
-int zombieChildren() {
-    int zombies = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "stat");
-        std::string stat;
-        if (!std::getline(in, stat) || stat.rfind(')') == std::string::npos)
-            continue;
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-        char state = 0;
-        pid_t parent = 0;
-        fields >> state >> parent;
-        zombies += parent == ::getpid() && state == 'Z';
-    }
-    return zombies;
 }
 
 TEST(ChildProcess, RunsNothingOfTheProgramBeforeResume) {
@@ -85,7 +69,7 @@ TEST(ChildProcess, ManyStartsLeaveNoZombieWhicheverWayTheyEnd) {
     // The runners dropped last have ended by now; the next call collects them.
     std::this_thread::sleep_for(100ms);
     ipc::ChildProcess::startSuspended(IPC_PEER).reset();
-    EXPECT_EQ(zombieChildren(), 0);
+    EXPECT_EQ(test::zombiesOf(::getpid()), 0);
 }
 
 TEST(ChildProcess, RefusesWhatItCannotRun) {

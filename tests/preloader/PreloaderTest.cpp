@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 using namespace vantrel;
@@ -43,23 +42,6 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
         std::this_thread::sleep_for(20ms);
     }
     return true;
-}
-
-// Children of `parent` that have ended and were not collected.
-int zombiesOf(pid_t parent) {
-    int zombies = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "stat");
-        std::string stat;
-        if (!std::getline(in, stat) || stat.rfind(')') == std::string::npos)
-            continue;
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-        char state = 0;
-        pid_t ppid = 0;
-        fields >> state >> ppid;
-        zombies += ppid == parent && state == 'Z';
-    }
-    return zombies;
 }
 
 class Preloader : public testing::Test {
@@ -177,7 +159,7 @@ TEST_F(Preloader, ABrowserThatNeverSignalsBlocksOnlyTheWatcherUntilItDies) {
     ::kill(hung, SIGKILL);
     ASSERT_TRUE(eventually([&] { return browsers("loaded").size() == 1; }, patience));
     EXPECT_FALSE(fs::exists("/proc/" + std::to_string(hung))) << "the dead browser was collected";
-    EXPECT_EQ(zombiesOf(preloader->pid()), 0);
+    EXPECT_EQ(test::zombiesOf(preloader->pid()), 0);
     stop(*preloader);
 }
 
@@ -192,7 +174,7 @@ TEST_F(Preloader, CrashingBrowsersNeitherBlockThePreloaderNorLeaveZombies) {
 
     setBrowserMode("");
     ASSERT_TRUE(eventually([&] { return browsers("loaded").size() == 1; }, patience));
-    EXPECT_EQ(zombiesOf(preloader->pid()), 0) << "every crashed browser was collected";
+    EXPECT_EQ(test::zombiesOf(preloader->pid()), 0) << "every crashed browser was collected";
     for (pid_t crashed : browsers("crashing"))
         EXPECT_FALSE(fs::exists("/proc/" + std::to_string(crashed)));
     stop(*preloader);

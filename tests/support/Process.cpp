@@ -1,6 +1,9 @@
 #include "tests/support/Process.h"
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -140,6 +143,22 @@ int BackgroundProcess::wait(std::chrono::milliseconds timeout) {
 std::string BackgroundProcess::errors() {
     drain(outFd_, errFd_, out_, err_, 0);
     return err_;
+}
+
+int zombiesOf(pid_t parent) {
+    int zombies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "stat");
+        std::string stat;
+        if (!std::getline(in, stat) || stat.rfind(')') == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        fields >> state >> ppid;
+        zombies += ppid == parent && state == 'Z';
+    }
+    return zombies;
 }
 
 } // namespace vantrel::test

@@ -19,6 +19,9 @@ struct ProcessResult {
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
+// Children of `parent` that have ended and were not collected.
+int zombiesOf(pid_t parent);
+
 class BackgroundProcess {
 public:
     explicit BackgroundProcess(const std::vector<std::string>& argv);
