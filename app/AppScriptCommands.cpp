@@ -11,6 +11,7 @@
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
 #include "ui/DumpCommands.h"
+#include "app/OptionsPanel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -191,6 +192,15 @@ void addAppScriptCommands(ScriptRunner& runner) {
         if (std::find(log.begin(), log.end(), toUtf16(w[0])) == log.end())
             return std::string("no message box \"" + w[0] + "\" was shown");
         return std::string();
+    });
+    // Screens that no message of the device opens, reached the way their menu entries
+    // reach them.
+    runner.addCommand("go-to", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() == 1 && w[0] == "options") {
+            goToOptions();
+            return std::string();
+        }
+        return std::string("go-to takes a screen: options");
     });
 }
 

@@ -21,6 +21,7 @@ namespace vantrel {
 //   expect-loaded [MS]            holds until the contact list's full load has ended
 //   expect-box TEXT               fails unless a message box with that "caption: text"
 //                                 was shown
+//   go-to options                 opens the options page over the current screen
 void addAppScriptCommands(platform::ScriptRunner& runner);
 
 } // namespace vantrel

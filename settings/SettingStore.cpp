@@ -50,10 +50,9 @@ constexpr size_t bulkLineCapacity = 4096;
 
 } // namespace
 
-const std::u16string SettingStore::aboutText =
-    u"Vantrel Contact\nYour contacts, messages and calls, made for the finger.";
-const std::u16string SettingStore::webAddressText =
-    u"Themes (*.zip) and languages (*.lang.ini) go into the program's folder.";
+// Each fits the one row the options page gives it.
+const std::u16string SettingStore::aboutText = u"Vantrel Contact, made for the finger";
+const std::u16string SettingStore::webAddressText = u"Themes and languages: program folder";
 
 SettingStore& SettingStore::instance() {
     static SettingStore store;

@@ -7,7 +7,9 @@
 #include "settings/TextFile.h"
 #include "graphics/Image.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace vantrel {
 
@@ -45,7 +47,44 @@ void reportBrokenTheme(std::u16string_view path) {
                  platform::toUtf8(path).c_str(), describe(platform::lastZipResult()));
 }
 
+// The files of the program's folder whose names end in `suffix` (any letter case),
+// captioned without it.
+std::vector<ChooserFile> listChoices(std::u16string_view suffix) {
+    std::vector<ChooserFile> files;
+    std::error_code error;
+    std::filesystem::directory_iterator folder(platform::programFolder(), error);
+    for (std::filesystem::directory_iterator end; !error && folder != end;
+         folder.increment(error)) {
+        if (!folder->is_regular_file(error))
+            continue;
+        std::string name = folder->path().filename().string();
+        std::u16string wide = platform::toUtf16(name);
+        // A name that is not UTF-8 could not be opened again from its wide form.
+        if (platform::toUtf8(wide) != name || wide.size() <= suffix.size())
+            continue;
+        std::u16string_view stem(wide.data(), wide.size() - suffix.size());
+        if (!platform::equalsIgnoreAsciiCase(std::u16string_view(wide).substr(stem.size()), suffix))
+            continue;
+        files.push_back({wide, std::u16string(stem)});
+    }
+    // The file system's own order means nothing to the user; by name it reads like a list.
+    std::sort(files.begin(), files.end(), [](const ChooserFile& a, const ChooserFile& b) {
+        return platform::asciiLower(a.fileName) < platform::asciiLower(b.fileName);
+    });
+    if (files.size() > ThemeManager::maximumChoices)
+        files.resize(ThemeManager::maximumChoices);
+    return files;
+}
+
 } // namespace
+
+std::vector<ChooserFile> ThemeManager::listThemes() {
+    return listChoices(u".zip");
+}
+
+std::vector<ChooserFile> ThemeManager::listLanguages() {
+    return listChoices(u".lang.ini");
+}
 
 ThemeManager& ThemeManager::instance() {
     static ThemeManager manager;
@@ -102,6 +141,28 @@ void ThemeManager::loadAll(SettingStore& store, const SettingManager& manager) {
     loadLanguage(store, manager.currentLanguage());
     loadUserSettings(store);
     store.resumeRehashing();
+}
+
+bool ThemeManager::chooseTheme(SettingStore& store, SettingManager& manager,
+                               std::u16string_view fileName) {
+    store.suspendRehashing();
+    bool applied = applyTheme(store, fileName);
+    loadLanguage(store, manager.currentLanguage());
+    loadUserSettings(store);
+    store.resumeRehashing();
+    manager.setTheme(fileName);
+    return applied;
+}
+
+bool ThemeManager::chooseLanguage(SettingStore& store, SettingManager& manager,
+                                  std::u16string_view fileName) {
+    store.suspendRehashing();
+    applyTheme(store, manager.currentTheme());
+    bool loaded = loadLanguage(store, fileName);
+    loadUserSettings(store);
+    store.resumeRehashing();
+    manager.setLanguage(fileName);
+    return loaded;
 }
 
 std::shared_ptr<Image> ThemeManager::loadImage(const std::u16string& name, bool mirror) const {

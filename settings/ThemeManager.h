@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel {
 
@@ -17,8 +18,26 @@ class Image;
 class SettingManager;
 class SettingStore;
 
+// One choice of the theme or language menu: a file of the program's folder and the
+// caption the menu shows for it (the name without ".zip" or ".lang.ini").
+struct ChooserFile {
+    std::u16string fileName;
+    std::u16string caption;
+    friend bool operator==(const ChooserFile&, const ChooserFile&) = default;
+};
+
 class ThemeManager {
 public:
+    // A folder holding more files than this lists only the first ones by name: a menu
+    // can page through them, but the folder's size is the user's, not ours.
+    static constexpr size_t maximumChoices = 200;
+
+    // The theme archives ("*.zip") and the language files ("*.lang.ini") of the
+    // program's folder, sorted by name; the suffix is matched without regard to letter
+    // case, folders and names without a stem are left out.
+    static std::vector<ChooserFile> listThemes();
+    static std::vector<ChooserFile> listLanguages();
+
     // The one theme manager of the program; it installs the image cache's loader.
     static ThemeManager& instance();
 
@@ -41,6 +60,15 @@ public:
     // "Language", then the user's "settings.ini", with the store's maps kept from
     // rehashing meanwhile.
     void loadAll(SettingStore& store, const SettingManager& manager);
+
+    // Switches the running program to another theme: the archive over fresh defaults,
+    // the current language and the user's file on top, and the name kept as "Theme".
+    // The store's controls reload once, when all of it is in (its cache clear listener).
+    // False when the archive added nothing; the name is kept all the same, so the next
+    // start looks like this one.
+    bool chooseTheme(SettingStore& store, SettingManager& manager, std::u16string_view fileName);
+    // The same for a language over the current theme; kept as "Language".
+    bool chooseLanguage(SettingStore& store, SettingManager& manager, std::u16string_view fileName);
 
     // The open theme archive, or null.
     platform::ZipArchive* archive() const { return archive_.get(); }

@@ -2,6 +2,7 @@
 
 #include "settings/DefaultSettingProvider.h"
 #include "settings/DefaultSettings.h"
+#include "settings/ThemeManager.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
@@ -150,5 +151,20 @@ void BM_LoadHostileVariables(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadHostileVariables)->Unit(benchmark::kMillisecond);
+
+// A language chosen while the program runs: the built-in lines again, the language file
+// over them, and the choice written to the registry. The user waits for all of it.
+void BM_ChooseLanguageWhileRunning(benchmark::State& state) {
+    SettingManager manager;
+    SettingStore store;
+    DefaultSettingProvider provider(manager, store);
+    store.setDefaultProvider(&provider);
+    loadStartUp(store, false);
+    for (auto _ : state) {
+        ThemeManager::instance().chooseLanguage(store, manager, u"xx.lang.ini");
+        benchmark::DoNotOptimize(store.lines(false).size());
+    }
+}
+BENCHMARK(BM_ChooseLanguageWhileRunning)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -5,11 +5,13 @@
 #include "platform/imaging/PngWriter.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
+#include "tests/support/TestFolders.h"
 #include "tests/zip/ZipBuilder.h"
 #include "graphics/Image.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 namespace vantrel {
@@ -161,6 +163,80 @@ TEST_F(ThemeTest, StartUpOrderLetsTheLanguageOverTheThemeAndTheUserOverBoth) {
     EXPECT_FALSE(themes.loadLanguage(store, u""));
     std::filesystem::remove(inProgramFolder("settings.ini"));
     EXPECT_FALSE(themes.loadUserSettings(store));
+}
+
+// The choosers read the program's folder itself, so this test gets one of its own.
+class ChooserFolder {
+public:
+    ChooserFolder() : saved_(programFolder()), folder_(test::freshFolder("chooser")) {
+        setenv("VANTREL_HOME", folder_.c_str(), 1);
+    }
+    ~ChooserFolder() { setenv("VANTREL_HOME", saved_.c_str(), 1); }
+    std::filesystem::path operator/(const char* name) const { return folder_ / name; }
+
+private:
+    std::filesystem::path saved_;
+    std::filesystem::path folder_;
+};
+
+TEST_F(ThemeTest, ChoosersListTheFolderFilesByNameWithoutTheirSuffix) {
+    ChooserFolder folder;
+    for (const char* name :
+         {"Night.zip", "autumn.ZIP", ".zip", "notes.zip.txt", "fr.lang.ini", "de.LANG.INI",
+          "fr.lang.ini.bak", "lang.ini", "settings.ini", "bad\xFFname.zip"})
+        test::writeBytes(folder / name, "x");
+    std::filesystem::create_directories(folder / "folder.zip");
+
+    std::vector<ChooserFile> themes{{u"autumn.ZIP", u"autumn"}, {u"Night.zip", u"Night"}};
+    EXPECT_EQ(ThemeManager::listThemes(), themes);
+    std::vector<ChooserFile> languages{{u"de.LANG.INI", u"de"}, {u"fr.lang.ini", u"fr"}};
+    EXPECT_EQ(ThemeManager::listLanguages(), languages);
+
+    for (int i = 0; i < 250; ++i)
+        test::writeBytes(folder / ("t" + std::to_string(1000 + i) + ".zip").c_str(), "x");
+    std::vector<ChooserFile> many = ThemeManager::listThemes();
+    ASSERT_EQ(many.size(), ThemeManager::maximumChoices);
+    EXPECT_EQ(many.front().caption, u"autumn");
+    EXPECT_EQ(many.back().caption, u"t1197");
+}
+
+TEST_F(ThemeTest, ChoosingKeepsTheLanguageAndTheUserFileOnTopAndReloadsOnce) {
+    ASSERT_TRUE(test::writeZip(inProgramFolder("first.zip"),
+                               {{"settings.ini", "label.a.text=first\r\nlabel.b.text=first\r\n"}}));
+    ASSERT_TRUE(test::writeZip(inProgramFolder("second.zip"),
+                               {{"settings.ini", "label.a.text=second\r\nlabel.b.text=second\r\n"
+                                                 "label.c.text=second\r\n"}}));
+    test::writeBytes(inProgramFolder("one.lang.ini"), "label.b.text=one\r\n");
+    test::writeBytes(inProgramFolder("two.lang.ini"), "label.b.text=two\r\nlabel.c.text=two\r\n");
+    test::writeBytes(inProgramFolder("settings.ini"), "label.c.text=mine\n");
+    SettingManager manager;
+    manager.setTheme(u"first.zip");
+    manager.setLanguage(u"one.lang.ini");
+    themes.loadAll(store, manager);
+    int reloads = 0;
+    store.setCacheClearListener([&reloads] { ++reloads; });
+
+    EXPECT_TRUE(themes.chooseTheme(store, manager, u"second.zip"));
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(manager.currentTheme(), u"second.zip");
+    EXPECT_EQ(store.text(u"label", u"a", u"text"), u"second");
+    EXPECT_EQ(store.text(u"label", u"b", u"text"), u"one");
+    EXPECT_EQ(store.text(u"label", u"c", u"text"), u"mine");
+
+    std::filesystem::remove(inProgramFolder("settings.ini"));
+    EXPECT_TRUE(themes.chooseLanguage(store, manager, u"two.lang.ini"));
+    EXPECT_EQ(reloads, 2);
+    EXPECT_EQ(manager.currentLanguage(), u"two.lang.ini");
+    EXPECT_EQ(store.text(u"label", u"a", u"text"), u"second");
+    EXPECT_EQ(store.text(u"label", u"c", u"text"), u"two");
+
+    // An archive that went away leaves the built-in look, and is still what the next
+    // start tries.
+    EXPECT_FALSE(themes.chooseTheme(store, manager, u"gone.zip"));
+    EXPECT_EQ(manager.currentTheme(), u"gone.zip");
+    EXPECT_EQ(store.text(u"label", u"a", u"text"), u"label.a.text");
+    EXPECT_EQ(store.text(u"label", u"b", u"text"), u"two");
+    store.setCacheClearListener({});
 }
 
 } // namespace
