@@ -125,7 +125,7 @@ TEST_F(ContactFilters, RowsMadeUnderAnotherKeyMapAreMatchedUnderTheNewOne) {
     EXPECT_LE(bounded.entries().size(), PhoneKeyMap::maxEntries);
 }
 
-TEST_F(ContactFilters, SmsRowsShowUnderAllContactsOnlyWhileUnread) {
+TEST_F(ContactFilters, SmsRowsShowUnderAllContactsOnlyWhileUnreadAndUnreadComeFirst) {
     ContactListItem* sms = list->addSmsContact(u"+41 79 000", u"+41 79 000", false);
     sms->counters().messages = 1;
     EXPECT_FALSE(AllContactsFilterItem().match(*sms));
@@ -133,6 +133,26 @@ TEST_F(ContactFilters, SmsRowsShowUnderAllContactsOnlyWhileUnread) {
     sms->counters().unread = 1;
     EXPECT_TRUE(AllContactsFilterItem().match(*sms));
     EXPECT_FALSE(FavoriteFilterItem().match(*sms));
+
+    // Unread first, then the newest event, then more messages, then by name.
+    auto counters = [&](const char16_t* name) -> ContactCounters& {
+        for (const ItemRef& ref : list->allItems())
+            if (auto* contact = asContact(ref.get()); contact && contact->record().firstLine == name)
+                return contact->counters();
+        ADD_FAILURE() << "no row";
+        return sms->counters();
+    };
+    counters(u"Al") = {0, 3, 0, 0, 500, false, u""};
+    counters(u"Anna Berg") = {0, 1, 0, 0, 900, false, u""};
+    counters(u"Jan Meier") = {0, 2, 0, 0, 500, false, u""};
+    counters(u"R2D2") = {0, 2, 1, 0, 500, true, u""};
+    counters(u"Ádám Kiss") = {2, 2, 0, 0, 100, false, u""};
+    list->setFilter(std::make_unique<SmsFilterItem>());
+    Names shown;
+    for (IListItem* item : list->shownItems())
+        shown.push_back(asContact(item)->record().firstLine);
+    EXPECT_EQ(shown,
+              (Names{u"Ádám Kiss", u"<+41 79 000>", u"Anna Berg", u"Al", u"Jan Meier", u"R2D2"}));
 }
 
 TEST_F(ContactFilters, FoldersListEachDistinctValueOnceWithTheNoValueEntry) {

@@ -126,12 +126,17 @@ TEST_F(MainScreenBar, ThePadTypesDigitsThatNarrowTheListAndSlidesAway) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 
-TEST_F(MainScreenBar, AWideSwipeReturnsToAllContactsButNotOneThatDrifts35Pixels) {
+TEST_F(MainScreenBar, AWideSwipeReturnsToAllButNotOneThatDrifts35PixelsAndTheCornerTapHides) {
     auto result = run(std::string("tap 180 770\n") + expectFilter("sms", "Contacts with SMS") +
                       "drag 40 300 440 335\n" + expectFilter("sms", "Contacts with SMS") +
                       "expect gesture.gesture \"\"\n"
                       "drag 40 300 440 320\n"
-                      "expect gesture.gesture swipe\n" + expectFilter("all", "All Contacts"));
+                      "expect gesture.gesture swipe\n" + expectFilter("all", "All Contacts") +
+                      // A tap in the top-right corner held 250 ms does not minimise; a
+                      // quick one does, leaving full screen.
+                      "tap 475 5 250\nexpect gesture.gesture swipe\n"
+                      "tap 475 5\nexpect gesture.gesture corner\n"
+                      "expect window.fullscreen false\n");
     EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 
