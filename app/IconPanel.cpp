@@ -97,7 +97,8 @@ void IconPanel::openSymbolPad() {
     auto pad = std::make_unique<SymbolPadContainer>(window());
     for (Entry& entry : entries) {
         auto button = std::make_unique<IconButton>(window(), entry.name);
-        button->setAction(std::make_unique<SymbolDeleteProxyAction>(std::move(entry.action), *this));
+        button->setAction(
+            std::make_unique<SymbolDeleteProxyAction>(std::move(entry.action), *this));
         pad->addChild(std::move(button));
     }
     // In front of the bar's own buttons: it takes the input first.

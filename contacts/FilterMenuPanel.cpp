@@ -161,8 +161,7 @@ ItemRef CategoryFilterFolder::makeChoice(std::u16string text, std::u16string val
 
 // ---- the menu panel ----
 
-FilterSmartListControl::FilterSmartListControl(platform::WindowHandle window,
-                                               FilterMenuPanel& menu)
+FilterSmartListControl::FilterSmartListControl(platform::WindowHandle window, FilterMenuPanel& menu)
     : SmartListControl(window, u"filterlist") {
     setClickAction(std::make_unique<ChooseEntryAction>(menu));
 }
@@ -188,8 +187,8 @@ void FilterMenuPanel::setEntries(std::vector<ItemRef> entries) {
 
 void FilterMenuPanel::showRoot() {
     std::vector<ItemRef> entries;
-    entries.push_back(makeItem<FavoriteFilterChoice>(interfaceText(u"filter.byfavorite.text"),
-                                                     u"", u"INIT"));
+    entries.push_back(
+        makeItem<FavoriteFilterChoice>(interfaceText(u"filter.byfavorite.text"), u"", u"INIT"));
     entries.push_back(makeItem<AllFilterChoice>(interfaceText(u"filter.byall.text"), u""));
     entries.push_back(makeItem<SmsFilterChoice>(interfaceText(u"filter.bysms.text"), u""));
     entries.push_back(makeItem<CompanyFilterFolder>(interfaceText(u"filter.bycompany.text"), u""));

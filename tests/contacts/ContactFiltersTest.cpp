@@ -137,7 +137,8 @@ TEST_F(ContactFilters, SmsRowsShowUnderAllContactsOnlyWhileUnreadAndUnreadComeFi
     // Unread first, then the newest event, then more messages, then by name.
     auto counters = [&](const char16_t* name) -> ContactCounters& {
         for (const ItemRef& ref : list->allItems())
-            if (auto* contact = asContact(ref.get()); contact && contact->record().firstLine == name)
+            if (auto* contact = asContact(ref.get());
+                contact && contact->record().firstLine == name)
                 return contact->counters();
         ADD_FAILURE() << "no row";
         return sms->counters();
@@ -171,13 +172,15 @@ TEST_F(ContactFilters, FoldersListEachDistinctValueOnceWithTheNoValueEntry) {
     // categories. Sorted by display text, ignoring case.
     EXPECT_EQ(texts(CompanyFilterFolder(u"", u"")),
               (Entries{{u"<No Category>", u""}, {u"ACME", u"ACME"}, {u"Acme", u"Acme"}}));
-    EXPECT_EQ(texts(CityFilterFolder(u"", u"")),
-              (Entries{{u"<No City>", u""}, {u"Basel", u"Basel"}, {u"Bern", u"Bern"},
-                       {u"Győr", u"Győr"}}));
+    EXPECT_EQ(
+        texts(CityFilterFolder(u"", u"")),
+        (Entries{
+            {u"<No City>", u""}, {u"Basel", u"Basel"}, {u"Bern", u"Bern"}, {u"Győr", u"Győr"}}));
     // Split at commas and trimmed; Work twice is one entry.
-    EXPECT_EQ(texts(CategoryFilterFolder(u"", u"")),
-              (Entries{{u"<No Category>", u""}, {u"Family", u"Family"}, {u"Homework", u"Homework"},
-                       {u"Work", u"Work"}}));
+    EXPECT_EQ(texts(CategoryFilterFolder(u"", u"")), (Entries{{u"<No Category>", u""},
+                                                              {u"Family", u"Family"},
+                                                              {u"Homework", u"Homework"},
+                                                              {u"Work", u"Work"}}));
 
     // Choosing "<No City>" sets the city filter that shows exactly the contacts
     // without a city.
