@@ -38,9 +38,10 @@ void addMainScreenControls(ContactContainerPanel& container) {
     FilterMenuRoutes routes;
     routes.backToList = [] { goToContacts(true); };
     routes.openOptions = [] { openOptionsScreen(); };
-    container.setFilterMenu(
-        std::make_unique<FilterMenuPanel>(window, *container.list(), std::move(routes)));
-    auto* menu = static_cast<FilterMenuPanel*>(container.filterMenu());
+    auto filterMenu =
+        std::make_unique<FilterMenuPanel>(window, *container.list(), std::move(routes));
+    FilterMenuPanel* menu = filterMenu.get();
+    container.setFilterMenu(std::move(filterMenu));
     container.setIconBar(std::make_unique<IconPanel>(
         window, std::make_unique<FilterMenuAction>(*menu, *container.list())));
     theScreens.phonePad = padControl;

@@ -107,10 +107,11 @@ void PhonePad::layout(const Rect& reference) {
     for (PhonePadKey* key : keys_)
         key->layout(digits);
     keysTop_ = rect().top;
-    const std::u16string map = getText(u"keys.map");
-    keyMap_ = PhoneKeyMap(hasSetting(u"keys.map") ? map : std::u16string());
+    // Read again at every layout: a theme or language may have changed the keys.
+    const std::u16string map = hasSetting(u"keys.map") ? getText(u"keys.map") : std::u16string();
+    keyMap_ = PhoneKeyMap(map);
     if (name() == u"phonepad")
-        PhoneKeyMap::publish(hasSetting(u"keys.map") ? map : std::u16string());
+        PhoneKeyMap::publish(map);
 }
 
 void PhonePad::moveKeysWithPad() {
@@ -136,10 +137,6 @@ Rect PhonePad::onStylusDown(int x, int y) {
     Rect dirty = ContainerPanel::onStylusDown(x, y);
     // A press between the keys is still the pad's: the list below must not scroll.
     return dirty.isEmpty() && touched_ ? rect() : dirty;
-}
-
-Rect PhonePad::onStylusMove(int x, int y) {
-    return ContainerPanel::onStylusMove(x, y);
 }
 
 Rect PhonePad::onStylusUp(int x, int y) {

@@ -56,7 +56,6 @@ public:
     void layout(const platform::Rect& reference) override;
     int paint(PaintContext& context, platform::Rect clip) override;
     platform::Rect onStylusDown(int x, int y) override;
-    platform::Rect onStylusMove(int x, int y) override;
     platform::Rect onStylusUp(int x, int y) override;
     void describe(DumpWriter& out) const override;
 
