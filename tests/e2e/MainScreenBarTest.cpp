@@ -187,3 +187,16 @@ TEST_F(MainScreenBar, TheDialpadOptionStartsWithThePadShownAndASecondOneClosesIt
                          {"-favorites"});
     EXPECT_EQ(favorites.exitCode, 0) << favorites.err;
 }
+
+TEST_F(MainScreenBar, ASecondStartForwardsTheDialpadAndSmsOptions) {
+    test::BackgroundProcess first({vantrel(), "--headless", "--script",
+                                   script("print ready\n"
+                                          "expect-message g_vtrGoToDialpad 10000\n"
+                                          "expect contactcontainer/phonepad.visible true\n"
+                                          "expect-message g_vtrGoToSms 10000\n" +
+                                          expectFilter("sms", "Contacts with SMS") + "quit\n")});
+    ASSERT_TRUE(first.waitForLine("ready", 30s)) << first.errors();
+    EXPECT_EQ(test::runProcess({vantrel(), "--headless", "-dialpad"}, 10s).exitCode, 0);
+    EXPECT_EQ(test::runProcess({vantrel(), "--headless", "-sms"}, 10s).exitCode, 0);
+    EXPECT_EQ(first.wait(20s), 0) << first.errors();
+}
