@@ -36,11 +36,13 @@ TextInputControl::TextInputControl(platform::WindowHandle window, std::u16string
 }
 
 TextInputControl::~TextInputControl() {
-    if (nativeEdit_) {
-        // The edit's last focus notification must not reach a control half gone.
-        platform::setWindowUserData(nativeEdit_, 0);
-        platform::destroyWindow(nativeEdit_);
-    }
+    if (!nativeEdit_)
+        return;
+    // Closed first, while the control is whole: the focus goes back to the window the
+    // usual way, so the input panel hides with it.
+    showNative(false);
+    platform::setWindowUserData(nativeEdit_, 0);
+    platform::destroyWindow(nativeEdit_);
 }
 
 TextInputControl* TextInputControl::owning(platform::WindowHandle edit) {

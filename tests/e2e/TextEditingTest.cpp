@@ -107,7 +107,9 @@ TEST_F(TextEditing, ANoteEditedWithKeysSelectionClipboardAndComposingIsSaved) {
         // OK, above the input panel.
         "tap 100 600\n"
         "wait 1000\n"
-        "expect-missing note\n");
+        "expect-missing note\n"
+        "expect sip.visible false\n"
+        "expect window.rect \"[0, 0, 480, 800]\"\n");
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(storedNote(), "old note and new:\\nfirst\\nsecond!");
 }
