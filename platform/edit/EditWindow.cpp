@@ -191,6 +191,8 @@ void EditWindow::paste() {
 // ---- layout ----------------------------------------------------------------------------
 
 int EditWindow::measure(std::u16string_view piece) const {
+    if (piece.size() > maxLineUnits)
+        return INT32_MAX / 4; // wider than any edit: the line breaks before it
     return font_ ? measureRun(*font_, piece).width : 0;
 }
 

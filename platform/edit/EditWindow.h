@@ -48,6 +48,10 @@ public:
     static constexpr int margin = 2;
     // The caret's blink period; also the id of its timer.
     static constexpr uint32_t blinkMs = 500;
+    // No line holds more UTF-16 units than this, however narrow its characters (a paste
+    // of zero-width ones): wrapping measures a line's pieces again and again, and this
+    // keeps that cost bounded at every keystroke. Real text breaks far earlier.
+    static constexpr size_t maxLineUnits = 512;
 
     // Registers both classes for the process; calling again is harmless. False when
     // another procedure took one of the names.

@@ -159,6 +159,17 @@ TEST_F(EditWindowTest, WrapsAtWordsScrollsToTheCaretAndMovesByLines) {
     EXPECT_EQ(edit.selectedText(), u"line\nline\n");
 }
 
+TEST_F(EditWindowTest, APasteOfInvisibleCharactersStillBreaksIntoBoundedLines) {
+    EditWindow& edit = open(EditWindow::className, {10, 10, 230, 200});
+    // Zero-width spaces take no room at all: only the length bound breaks them.
+    setClipboardText(std::u16string(4 * EditWindow::maxLineUnits, u'\u200B'));
+    press('V', keyFlag::control);
+    ASSERT_EQ(edit.text().size(), 4 * EditWindow::maxLineUnits);
+    EXPECT_EQ(edit.lines().size(), 4u);
+    for (const auto& line : edit.lines())
+        EXPECT_LE(line.end - line.start, EditWindow::maxLineUnits);
+}
+
 TEST_F(EditWindowTest, SelectionCopiesCutsAndPastesThroughTheClipboard) {
     EditWindow& edit = open(EditWindow::className, {10, 10, 230, 200});
     type(u"hello world");
