@@ -51,8 +51,7 @@ public:
     static TextInputControl* owning(platform::WindowHandle edit);
     // The window procedure's part for its child edits: the colour request and the focus
     // notifications. True when `id` was one of them; `result` is then the answer.
-    static bool handleEditMessage(uint32_t id, uintptr_t wParam, intptr_t lParam,
-                                  intptr_t& result);
+    static bool handleEditMessage(uint32_t id, uintptr_t wParam, intptr_t lParam, intptr_t& result);
 
     void layout(const platform::Rect& reference) override;
     // Puts the control at `at` (a row placing its field); an open edit follows its box.

@@ -92,8 +92,8 @@ EditWindow* EditWindow::from(WindowHandle window) {
 EditWindow::EditWindow(WindowHandle handle, bool capitalise)
     : handle_(handle), capitalise_(capitalise), font_(fontFor(LogicalFont{})) {}
 
-intptr_t EditWindow::procedure(WindowHandle window, uint32_t id, uintptr_t wParam,
-                               intptr_t lParam, bool capitalise) {
+intptr_t EditWindow::procedure(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam,
+                               bool capitalise) {
     if (id == msg::create) {
         edits()[window] = std::make_unique<EditWindow>(window, capitalise);
         return 0;
@@ -252,8 +252,8 @@ size_t EditWindow::offsetAt(Point p) {
     size_t best = line.start;
     int bestDistance = INT32_MAX;
     for (size_t offset = line.start; offset <= last; ++offset) {
-        int distance = std::abs(measure(text.substr(line.start, offset - line.start)) -
-                                (p.x - margin));
+        int distance =
+            std::abs(measure(text.substr(line.start, offset - line.start)) - (p.x - margin));
         if (distance < bestDistance) {
             bestDistance = distance;
             best = offset;
@@ -353,24 +353,44 @@ void EditWindow::onKey(uint32_t virtualKey, intptr_t flags) {
     const bool shift = flags & keyFlag::shift;
     if (flags & keyFlag::control) {
         switch (virtualKey) {
-        case 'A': buffer_.selectAll(); return caretMoved();
-        case 'C': return copy();
-        case 'X': return cut();
-        case 'V': return paste();
-        default: return;
+        case 'A':
+            buffer_.selectAll();
+            return caretMoved();
+        case 'C':
+            return copy();
+        case 'X':
+            return cut();
+        case 'V':
+            return paste();
+        default:
+            return;
         }
     }
     auto measurer = [this](std::u16string_view piece) { return measure(piece); };
     const auto& all = lines();
     const EditBuffer::Line& line = all[EditBuffer::lineOf(all, buffer_.caret())];
     switch (virtualKey) {
-    case key::left: buffer_.moveLeft(shift); break;
-    case key::right: buffer_.moveRight(shift); break;
-    case key::up: buffer_.moveVertically(all, -1, measurer, shift); break;
-    case key::down: buffer_.moveVertically(all, 1, measurer, shift); break;
-    case key::pageUp: buffer_.moveVertically(all, -visibleLines(), measurer, shift); break;
-    case key::pageDown: buffer_.moveVertically(all, visibleLines(), measurer, shift); break;
-    case key::home: buffer_.setCaret(line.start, shift); break;
+    case key::left:
+        buffer_.moveLeft(shift);
+        break;
+    case key::right:
+        buffer_.moveRight(shift);
+        break;
+    case key::up:
+        buffer_.moveVertically(all, -1, measurer, shift);
+        break;
+    case key::down:
+        buffer_.moveVertically(all, 1, measurer, shift);
+        break;
+    case key::pageUp:
+        buffer_.moveVertically(all, -visibleLines(), measurer, shift);
+        break;
+    case key::pageDown:
+        buffer_.moveVertically(all, visibleLines(), measurer, shift);
+        break;
+    case key::home:
+        buffer_.setCaret(line.start, shift);
+        break;
     case key::end: {
         // The end of a softly wrapped line is the next line's start; stay on this one.
         bool soft = line.end < buffer_.text().size() && buffer_.text()[line.end] != u'\n';
@@ -392,7 +412,8 @@ void EditWindow::onKey(uint32_t virtualKey, intptr_t flags) {
             return;
         textChanged();
         return notify(editNotify::change);
-    default: return;
+    default:
+        return;
     }
     caretMoved();
 }
@@ -467,9 +488,8 @@ void EditWindow::startTextInput() {
     const auto& all = lines();
     const size_t line = EditBuffer::lineOf(all, buffer_.caret());
     const int row = static_cast<int>(line) - static_cast<int>(topLine_);
-    const int x =
-        margin + measure(std::u16string_view(buffer_.text())
-                             .substr(all[line].start, buffer_.caret() - all[line].start));
+    const int x = margin + measure(std::u16string_view(buffer_.text())
+                                       .substr(all[line].start, buffer_.caret() - all[line].start));
     const Point at = clientToScreen(handle_, {x, margin + row * lineHeight()});
     backend->startTextInput(Rect::fromSize(at.x, at.y, 1, lineHeight()));
 }

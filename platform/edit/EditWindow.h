@@ -92,8 +92,8 @@ public:
     EditWindow(WindowHandle handle, bool capitalise);
 
 private:
-    static intptr_t procedure(WindowHandle window, uint32_t id, uintptr_t wParam,
-                              intptr_t lParam, bool capitalise);
+    static intptr_t procedure(WindowHandle window, uint32_t id, uintptr_t wParam, intptr_t lParam,
+                              bool capitalise);
     intptr_t handle(uint32_t id, uintptr_t wParam, intptr_t lParam);
 
     void paint();

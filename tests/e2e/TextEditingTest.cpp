@@ -39,16 +39,17 @@ protected:
         fs::path file = platform::programFolder() / "note.script";
         fs::create_directories(file.parent_path());
         std::ofstream(file) << "expect-loaded 10000\n"
-                               "open-note " + id + "\n"
-                               "wait 600\n"
-                               "expect note/textcontrol.text \"old note\"\n"
-                               "tap 240 200\n"
-                               "expect note/textcontrol.focused true\n"
+                               "open-note " +
+                                   id +
+                                   "\n"
+                                   "wait 600\n"
+                                   "expect note/textcontrol.text \"old note\"\n"
+                                   "tap 240 200\n"
+                                   "expect note/textcontrol.focused true\n"
                             << steps << "quit\n";
-        return test::runProcess(
-            {(test::binaryFolder() / "app" / "vantrel").string(), "--headless", "--script",
-             file.string()},
-            30s);
+        return test::runProcess({(test::binaryFolder() / "app" / "vantrel").string(), "--headless",
+                                 "--script", file.string()},
+                                30s);
     }
 
     // The stored note of the contact, from an export of the whole store.

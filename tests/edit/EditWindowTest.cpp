@@ -1,7 +1,7 @@
 #include "platform/edit/EditWindow.h"
 
-#include "platform/core/Clipboard.h"
 #include "platform/core/Backend.h"
+#include "platform/core/Clipboard.h"
 #include "platform/core/Clock.h"
 #include "platform/text/TextDrawing.h"
 
@@ -109,7 +109,8 @@ TEST_F(EditWindowTest, TypedPairsAndMarksGoInWholeAndBackspaceTakesThemWhole) {
     press(key::deleteKey);
     EXPECT_EQ(edit.text(), u"a");
     // A lone low half (a broken input method) is dropped rather than stored.
-    type(u"\xDC00" u"b");
+    type(u"\xDC00"
+         u"b");
     EXPECT_EQ(edit.text(), u"ab");
     edit.setText(u"fresh");
     EXPECT_FALSE(edit.modified());
