@@ -160,12 +160,6 @@ void EditWindow::setFont(FontHandle font) {
     textChanged();
 }
 
-void EditWindow::setSelection(size_t anchor, size_t caret) {
-    buffer_.setCaret(anchor, false);
-    buffer_.setCaret(caret, true);
-    caretMoved();
-}
-
 void EditWindow::copy() const {
     if (buffer_.hasSelection())
         setClipboardText(buffer_.selectedText());

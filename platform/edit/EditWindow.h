@@ -68,14 +68,12 @@ public:
     // modified flag. The parent is not notified: only the user's changes notify.
     void setText(std::u16string_view text);
     bool modified() const { return buffer_.modified(); }
-    void setModified(bool modified) { buffer_.setModified(modified); }
     // Null keeps the current font. The edit starts with a 12-pixel default face.
     void setFont(FontHandle font);
 
+    // Offsets in UTF-16 units, always on character boundaries.
     size_t caret() const { return buffer_.caret(); }
     size_t anchor() const { return buffer_.anchor(); }
-    // Offsets in UTF-16 units, moved to character boundaries.
-    void setSelection(size_t anchor, size_t caret);
     std::u16string selectedText() const { return buffer_.selectedText(); }
     const std::u16string& composition() const { return buffer_.composition(); }
 
@@ -86,8 +84,6 @@ public:
     // The first line shown at the top and the wrapped lines (for the caret's line).
     size_t topLine() const { return topLine_; }
     const std::vector<EditBuffer::Line>& lines();
-
-    WindowHandle handle() const { return handle_; }
 
     EditWindow(WindowHandle handle, bool capitalise);
 
