@@ -92,7 +92,7 @@ ContactCardPanel::ContactCardPanel(platform::WindowHandle window, std::u16string
                                    std::vector<Field> fields)
     : SimpleDialog(window, u"contactcard") {
     header()->setText(std::move(title));
-    list_ = addChild(std::make_unique<SmartListControl>(window, u"contactcard", u"list"));
+    list_ = addChild(std::make_unique<SmartListControl>(window, u"contactcard.fields", u"list"));
     for (Field& field : fields)
         list_->appendItem(makeItem<SimpleItem>(field.first + u": " + field.second));
     // Read-only: OK alone closes it, drawn over the bar behind it.
