@@ -68,6 +68,9 @@ ContactListItem* ContactDetailPanel::contact() const {
 bool ContactDetailPanel::showsPicture() const { return picture_->image() != nullptr; }
 
 void ContactDetailPanel::showContact(ContactListItem& contact) {
+    // A return still pending from an earlier call must not take this contact away.
+    if (contact_.get() != &contact && std::exchange(returnPending_, false))
+        platform::killTimer(window(), returnTimerId(*this));
     contact_ = ItemRef(&contact);
     const ContactRecord& record = contact.record();
     header()->setText(record.header.empty() ? record.firstLine : record.header);

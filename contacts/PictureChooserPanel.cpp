@@ -219,15 +219,12 @@ void PictureChooserPanel::deliverThumbnails() {
     PictureChooserPanel* chooser = openChooser;
     if (!chooser || !chooser->loader_)
         return;
-    for (ThumbnailLoader::Thumbnail& done : chooser->loader_->take()) {
-        for (const ItemRef& item : chooser->list_->allItems()) {
-            auto* picture = static_cast<PictureItem*>(item.get());
-            if (picture->row() == done.row) {
-                picture->setThumbnail(Image::FromArgb(std::move(done.image), u"thumbnail", true));
-                break;
-            }
-        }
-    }
+    // The rows were appended in file order, one per file.
+    const std::vector<ItemRef>& rows = chooser->list_->allItems();
+    for (ThumbnailLoader::Thumbnail& done : chooser->loader_->take())
+        if (done.row < rows.size())
+            static_cast<PictureItem*>(rows[done.row].get())
+                ->setThumbnail(Image::FromArgb(std::move(done.image), u"thumbnail", true));
     chooser->list_->invalidate(chooser->list_->rect());
 }
 
