@@ -1,13 +1,11 @@
 #include "contacts/PictureChooserPanel.h"
 
 #include "contacts/ContactStoreAccess.h"
+#include "contacts/ThumbnailLoader.h"
 #include "graphics/Image.h"
-#include "graphics/utils.h"
 #include "lists/BaseItem.h"
 #include "lists/SmartListControl.h"
-#include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
-#include "platform/imaging/ImageDecoder.h"
 #include "platform/shell/Programs.h"
 #include "platform/text/TextDrawing.h"
 #include "settings/Box.h"
@@ -19,78 +17,11 @@
 #include "ui/Label.h"
 
 #include <algorithm>
-#include <atomic>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 namespace vantrel {
 
 namespace fs = std::filesystem;
 using platform::Rect;
-
-// ---- the loader ----
-
-// Decodes the thumbnails of a list of files, in order, on its own thread. Each one goes
-// into a queue; the first in an empty queue posts the wake-up to the window.
-class ThumbnailLoader {
-public:
-    struct Thumbnail {
-        size_t row;
-        platform::ArgbImage image;
-    };
-
-    ThumbnailLoader(platform::WindowHandle window, std::vector<fs::path> files, platform::Size size)
-        : window_(window), files_(std::move(files)), size_(size), thread_([this] { run(); }) {}
-    ~ThumbnailLoader() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    std::vector<Thumbnail> take() {
-        std::lock_guard lock(mutex_);
-        std::vector<Thumbnail> done(std::make_move_iterator(queue_.begin()),
-                                    std::make_move_iterator(queue_.end()));
-        queue_.clear();
-        return done;
-    }
-
-private:
-    void run() {
-        for (size_t row = 0; row < files_.size() && !stop_; ++row) {
-            std::string bytes;
-            if (!platform::readWholeFile(files_[row], bytes, ContactStoreAccess::maxPictureBytes))
-                continue;
-            platform::DecodedImage decoded = platform::decodeImage(bytes);
-            if (!decoded.ok() || decoded.image.isEmpty())
-                continue;
-            platform::Size fitted = fitSize(size_.width, size_.height, decoded.image.width,
-                                            decoded.image.height);
-            if (fitted.width <= 0 || fitted.height <= 0)
-                continue;
-            push({row, platform::scaleArgb(decoded.image, fitted.width, fitted.height)});
-        }
-    }
-
-    void push(Thumbnail thumbnail) {
-        bool wasEmpty;
-        {
-            std::lock_guard lock(mutex_);
-            wasEmpty = queue_.empty();
-            queue_.push_back(std::move(thumbnail));
-        }
-        if (wasEmpty)
-            platform::postMessage(window_, PictureChooserPanel::thumbnailMessage);
-    }
-
-    platform::WindowHandle window_;
-    std::vector<fs::path> files_;
-    platform::Size size_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::deque<Thumbnail> queue_;
-    std::thread thread_; // last: it starts once everything above exists
-};
 
 namespace {
 
@@ -268,7 +199,8 @@ void PictureChooserPanel::fill() {
     const Rect row{0, 0, list_->rect().width(), rowHeight};
     const Rect thumbnail = list_->getBox(u"item.thumbnail.box", LightControl::noCache).rectangle(row);
     if (!files_.empty() && !thumbnail.isEmpty())
-        loader_ = std::make_unique<ThumbnailLoader>(window(), files_, platform::Size{thumbnail.width(), thumbnail.height()});
+        loader_ = std::make_unique<ThumbnailLoader>(window(), thumbnailMessage, files_,
+                                                    platform::Size{thumbnail.width(), thumbnail.height()});
 }
 
 void PictureChooserPanel::choose(size_t row) {
