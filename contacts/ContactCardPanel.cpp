@@ -96,7 +96,8 @@ ContactCardPanel::ContactCardPanel(platform::WindowHandle window, std::u16string
     for (Field& field : fields)
         list_->appendItem(makeItem<SimpleItem>(field.first + u": " + field.second));
     // Read-only: OK alone closes it, drawn over the bar behind it.
-    addChild(std::make_unique<Button>(window, u"ok"))->setAction(std::make_unique<SDOkAction>(this));
+    addChild(std::make_unique<Button>(window, u"ok"))
+        ->setAction(std::make_unique<SDOkAction>(this));
     addChild(std::make_unique<Label>(window, u"buttons.bg"));
 }
 

@@ -43,7 +43,9 @@ int32_t telephonyCall(platform::WindowHandle window, const std::u16string& numbe
     return platform::modem::PhoneMakeCall(info);
 }
 
-void CallAction::execute() { panel_->call(number_); }
+void CallAction::execute() {
+    panel_->call(number_);
+}
 
 void EditBeforeCallAction::execute() {
     ContactListItem* contact = panel_->contact();
@@ -139,13 +141,17 @@ void FavoriteToggleAction::execute() {
     panel_->repaintFavorite();
 }
 
-void MoveToBackAction::execute() { goBack(*panel_, true); }
+void MoveToBackAction::execute() {
+    goBack(*panel_, true);
+}
 
 void MoveToNoteAction::execute() {
     if (ContactListItem* contact = panel_->contact(); contact && panel_->routes().note)
         panel_->routes().note(*contact);
 }
 
-void ShowContactMenuAction::execute() { panel_->openContactMenu(); }
+void ShowContactMenuAction::execute() {
+    panel_->openContactMenu();
+}
 
 } // namespace vantrel

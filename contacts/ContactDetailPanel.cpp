@@ -26,7 +26,9 @@ enum BoxSlot { favoriteBox };
 enum BackgroundSlot { favoriteLook, noFavoriteLook };
 
 // Timer ids are control addresses; the return after a call is this control's second id.
-uintptr_t returnTimerId(const ContactDetailPanel& panel) { return panel.timerId() + 1; }
+uintptr_t returnTimerId(const ContactDetailPanel& panel) {
+    return panel.timerId() + 1;
+}
 
 template <class A, class... Args> std::unique_ptr<Action> make(Args&&... args) {
     return std::make_unique<A>(std::forward<Args>(args)...);
@@ -65,7 +67,9 @@ ContactListItem* ContactDetailPanel::contact() const {
     return static_cast<ContactListItem*>(contact_.get());
 }
 
-bool ContactDetailPanel::showsPicture() const { return picture_->image() != nullptr; }
+bool ContactDetailPanel::showsPicture() const {
+    return picture_->image() != nullptr;
+}
 
 void ContactDetailPanel::showContact(ContactListItem& contact) {
     // A return still pending from an earlier call must not take this contact away.

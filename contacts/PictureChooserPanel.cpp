@@ -46,7 +46,8 @@ public:
         if (!owner)
             return 0;
         const auto noCache = LightControl::noCache;
-        auto font = [&](std::u16string_view key, std::u16string_view highlightedKey) -> const Font& {
+        auto font = [&](std::u16string_view key,
+                        std::u16string_view highlightedKey) -> const Font& {
             return owner->getFont(highlighted ? highlightedKey : key, noCache);
         };
         constexpr unsigned oneLine = platform::TextFormat::VerticalCentre |
@@ -92,7 +93,8 @@ private:
 };
 
 bool hasExtension(const fs::path& file, std::u16string_view extensions) {
-    const std::u16string extension = platform::asciiLower(platform::toUtf16(file.extension().string()));
+    const std::u16string extension =
+        platform::asciiLower(platform::toUtf16(file.extension().string()));
     if (extension.empty())
         return false;
     while (!extensions.empty()) {
@@ -197,10 +199,12 @@ void PictureChooserPanel::fill() {
     }
     const int rowHeight = list_->getInt(u"item.height", LightControl::noCache);
     const Rect row{0, 0, list_->rect().width(), rowHeight};
-    const Rect thumbnail = list_->getBox(u"item.thumbnail.box", LightControl::noCache).rectangle(row);
+    const Rect thumbnail =
+        list_->getBox(u"item.thumbnail.box", LightControl::noCache).rectangle(row);
     if (!files_.empty() && !thumbnail.isEmpty())
-        loader_ = std::make_unique<ThumbnailLoader>(window(), thumbnailMessage, files_,
-                                                    platform::Size{thumbnail.width(), thumbnail.height()});
+        loader_ = std::make_unique<ThumbnailLoader>(
+            window(), thumbnailMessage, files_,
+            platform::Size{thumbnail.width(), thumbnail.height()});
 }
 
 void PictureChooserPanel::choose(size_t row) {

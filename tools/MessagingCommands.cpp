@@ -187,8 +187,8 @@ int modemCommand(int argc, char** args) {
         if (!SimulatedModem::dials(dials))
             return fail("cannot read the modem's log");
         for (const auto& dial : dials)
-            std::printf("%s\t%s\t%s\n", formatTime(dial.time).c_str(),
-                        toUtf8(dial.number).c_str(), toUtf8(dial.calledParty).c_str());
+            std::printf("%s\t%s\t%s\n", formatTime(dial.time).c_str(), toUtf8(dial.number).c_str(),
+                        toUtf8(dial.calledParty).c_str());
         return 0;
     }
     int32_t code = 0;

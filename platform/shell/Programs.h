@@ -16,7 +16,8 @@ namespace vantrel::platform::shell {
 // handed over as one word: no shell ever parses them, so a number or an address cannot
 // smuggle in options or commands. Does not wait for the program, and leaves no child to
 // reap. False when it is not an executable or could not be started.
-bool startProgram(const std::filesystem::path& program, const std::vector<std::u16string>& arguments);
+bool startProgram(const std::filesystem::path& program,
+                  const std::vector<std::u16string>& arguments);
 
 // Where the device's configured programs are named: one string value per role under
 // this key of the local machine, holding the program's path.

@@ -48,8 +48,7 @@ TEST(ThumbnailLoaderThreads, EveryReadablePictureArrivesOnceInItsProportions) {
         files.insert(files.end(), {wide, broken, tall, folder / "missing.png"});
     }
 
-    static const bool registered =
-        platform::registerClass({u"thumbnail-test", &countingProcedure});
+    static const bool registered = platform::registerClass({u"thumbnail-test", &countingProcedure});
     ASSERT_TRUE(registered);
     platform::WindowHandle window =
         platform::createWindow(u"thumbnail-test", u"Thumbnails", {0, 0, 100, 100}, false);

@@ -139,8 +139,10 @@ TEST_F(ContactDetail, ATappedContactShowsItsNumbersInStoredOrderAndTheMenuFollow
         menuView +
         // The card: every stored field, read-only.
         "expect contactcard/header.texts#0 \"Abächerli, Sophie\"\n"
-        "expect contactcard/contactcard.fields.items#3.text \"Email: sophie.abacherli@example.com\"\n"
-        "expect contactcard/contactcard.fields.items#5.text \"Home Address: München, 80331, Germany\"\n"
+        "expect contactcard/contactcard.fields.items#3.text \"Email: "
+        "sophie.abacherli@example.com\"\n"
+        "expect contactcard/contactcard.fields.items#5.text \"Home Address: München, 80331, "
+        "Germany\"\n"
         "tap 120 760\nwait 1000\n"
         "expect-missing contactcard\n"
         "expect contactdetail.visible true\n"
@@ -237,9 +239,9 @@ TEST_F(ContactDetail, SmsGoesToTheConversationOrTheConfiguredOldProgramAndMailTo
     recorder(home_ / "bin" / "xdg-email", mailWords);
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     setenv("PATH", ((home_ / "bin").string() + ":" + path).c_str(), 1);
-    auto handed = run(std::string(tapJoerg) + firstButton + "expect contactdetail.visible true\n" +
-                      back + tapSophie + thirdButton +
-                      "expect contactcontainer.visible true\nquit\n");
+    auto handed =
+        run(std::string(tapJoerg) + firstButton + "expect contactdetail.visible true\n" + back +
+            tapSophie + thirdButton + "expect contactcontainer.visible true\nquit\n");
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(handed.exitCode, 0) << handed.err;
     // One word each, the number last, as the old program's command line had it.
@@ -261,24 +263,24 @@ TEST_F(ContactDetail, TheChooserShowsThePicturesFolderAndItsChoiceBecomesThePict
     ASSERT_TRUE(platform::writePng(pictures / "tiny.png", platform::ArgbImage(2, 2, 0xFF00FF00u)));
     std::ofstream(pictures / "notes.txt") << std::string(4000, 'x');
 
-    auto result = run(
-        std::string(tapSophie) + more + menuPicture +
-        "expect picturechooser.visible true\n"
-        // Only the picture, not the tiny one nor the text.
-        "expect picturechooser/pictures.count 1\n"
-        "expect picturechooser/pictures.items#0.text \"holiday/beach.png\"\n"
-        "expect-soon picturechooser/pictures.items#0.thumbnail true 10000\n"
-        "tap 200 132\nwait 1000\n"
-        "expect-missing picturechooser\n"
-        "expect contactdetail.picture true\n"
-        "expect-soon contactcontainer/contactlist.items#3.picture true 10000\n" +
-        more + menuPicture +
-        "expect confirm/confirmdialog.content.texts#0 \"Are you sure you want to remove this "
-        "contact picture?\"\n" +
-        no + "expect contactdetail.picture true\n" + more + menuPicture + yes +
-        "expect contactdetail.picture false\n"
-        "expect contactcontainer/contactlist.items#3.picture false\n"
-        "quit\n");
+    auto result =
+        run(std::string(tapSophie) + more + menuPicture +
+            "expect picturechooser.visible true\n"
+            // Only the picture, not the tiny one nor the text.
+            "expect picturechooser/pictures.count 1\n"
+            "expect picturechooser/pictures.items#0.text \"holiday/beach.png\"\n"
+            "expect-soon picturechooser/pictures.items#0.thumbnail true 10000\n"
+            "tap 200 132\nwait 1000\n"
+            "expect-missing picturechooser\n"
+            "expect contactdetail.picture true\n"
+            "expect-soon contactcontainer/contactlist.items#3.picture true 10000\n" +
+            more + menuPicture +
+            "expect confirm/confirmdialog.content.texts#0 \"Are you sure you want to remove this "
+            "contact picture?\"\n" +
+            no + "expect contactdetail.picture true\n" + more + menuPicture + yes +
+            "expect contactdetail.picture false\n"
+            "expect contactcontainer/contactlist.items#3.picture false\n"
+            "quit\n");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     // The store holds no picture any more: the next start shows none either.
     auto again = run(std::string(tapSophie) + "expect contactdetail.picture false\nquit\n");

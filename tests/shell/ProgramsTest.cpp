@@ -32,13 +32,16 @@ TEST(Programs, EachArgumentArrivesAsOneWordAndNothingIsLeftToReap) {
     fs::path folder = test::freshFolder("programs");
     fs::path words = folder / "words";
     fs::path program = folder / "record words";
-    std::ofstream(program) << "#!/bin/sh\nfor word in \"$@\"; do printf '[%s]\\n' \"$word\"; done > "
-                           << words << ".part && mv " << words << ".part " << words << "\n";
+    std::ofstream(program)
+        << "#!/bin/sh\nfor word in \"$@\"; do printf '[%s]\\n' \"$word\"; done > " << words
+        << ".part && mv " << words << ".part " << words << "\n";
     fs::permissions(program, fs::perms::owner_all);
 
     // Blanks, quotes, a leading dash and a shell command stay plain words.
-    ASSERT_TRUE(startProgram(program, {u"-to", u"+41 79 \"5\"", u"$(touch " + (folder / "x").u16string() + u")", u"Jörg"}));
-    EXPECT_EQ(waitForFile(words), "[-to]\n[+41 79 \"5\"]\n[$(touch " + (folder / "x").string() + ")]\n[Jörg]\n");
+    ASSERT_TRUE(startProgram(program, {u"-to", u"+41 79 \"5\"",
+                                       u"$(touch " + (folder / "x").u16string() + u")", u"Jörg"}));
+    EXPECT_EQ(waitForFile(words),
+              "[-to]\n[+41 79 \"5\"]\n[$(touch " + (folder / "x").string() + ")]\n[Jörg]\n");
     EXPECT_FALSE(fs::exists(folder / "x"));
     // The program was handed to the system: this process has no child left.
     errno = 0;
@@ -72,12 +75,13 @@ TEST(Programs, ThePicturesFolderComesFromTheUserDirsFile) {
     EXPECT_EQ(picturesDirFromUserDirs("XDG_PICTURES_DIR=\"/srv/photos\"", home),
               fs::path("/srv/photos"));
     // The last line that sets it wins, as when the shell reads the file.
-    EXPECT_EQ(picturesDirFromUserDirs("XDG_PICTURES_DIR=\"/a\"\nXDG_PICTURES_DIR=\"$HOME\"\n", home),
-              home / "");
+    EXPECT_EQ(
+        picturesDirFromUserDirs("XDG_PICTURES_DIR=\"/a\"\nXDG_PICTURES_DIR=\"$HOME\"\n", home),
+        home / "");
     // Relative paths, other variables, unquoted or unterminated values are not folders.
-    for (const char* text : {"XDG_PICTURES_DIR=\"Pictures\"", "XDG_PICTURES_DIR=\"$HOMEX/a\"",
-                             "XDG_PICTURES_DIR=$HOME/a", "XDG_PICTURES_DIR=\"/a", "",
-                             "#XDG_PICTURES_DIR=\"/a\""})
+    for (const char* text :
+         {"XDG_PICTURES_DIR=\"Pictures\"", "XDG_PICTURES_DIR=\"$HOMEX/a\"",
+          "XDG_PICTURES_DIR=$HOME/a", "XDG_PICTURES_DIR=\"/a", "", "#XDG_PICTURES_DIR=\"/a\""})
         EXPECT_FALSE(picturesDirFromUserDirs(text, home)) << text;
     EXPECT_FALSE(picturesDirFromUserDirs("XDG_PICTURES_DIR=\"$HOME/a\"", fs::path()));
 }
