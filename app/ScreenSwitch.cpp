@@ -134,9 +134,9 @@ ContactDetailRoutes contactDetailRoutes() {
     routes.conversation = [](ContactListItem& contact, const std::u16string& number) {
         goToConversation(&contact, number);
     };
-    // SCREEN-PENDING(note, edit contact dialog, dialer): the note page, the contact
-    // editor and the dialer are other screens; until they exist the detail screen's
-    // Note, Edit and long-pressed call buttons lead nowhere.
+    // SCREEN-PENDING(note): routes.note opens the contact's note page (Note button).
+    // SCREEN-PENDING(edit contact dialog): routes.editContact opens the contact editor.
+    // SCREEN-PENDING(dialer): routes.editBeforeCall opens the dialer with the number.
     return routes;
 }
 
