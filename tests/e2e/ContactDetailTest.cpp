@@ -152,6 +152,33 @@ TEST_F(ContactDetail, ATappedContactShowsItsNumbersInStoredOrderAndTheMenuFollow
     EXPECT_NE(contactLine("Abächerli, Jörg").find("\t*\t"), std::string::npos) << contacts();
 }
 
+TEST_F(ContactDetail, CallButtonsFollowTheStoredOrderAndAContactWithoutAnyHasOnlySms) {
+    ASSERT_EQ(device({"contacts", "add", "--fileas", "Aalto, Aino", "--mobile", "040 111", "--work",
+                      "09 222", "--home", "09 333"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(device({"contacts", "add", "--fileas", "Aab, Ohne"}).exitCode, 0);
+    ASSERT_EQ(device({"registry", "set", "HKCU", "Software\\Vantrel\\Contact", "showallcontact",
+                      "dword", "1"})
+                  .exitCode,
+              0);
+    auto result =
+        run("tap 200 215\nwait 1000\n"
+            "expect contactdetail.contact \"Aab, Ohne\"\n"
+            "expect contactdetail/callbuttons.count 1\n"
+            "expect contactdetail/callbuttons.items#0.control#0.name sms\n" +
+            std::string(back) +
+            "tap 200 279\nwait 1000\n"
+            "expect contactdetail.contact \"Aalto, Aino\"\n"
+            "expect contactdetail/callbuttons.count 4\n"
+            "expect contactdetail/callbuttons.items#1.control#0.texts#0 \"Home - 09 333\"\n"
+            "expect contactdetail/callbuttons.items#2.control#0.texts#0 \"Business - 09 "
+            "222\"\n"
+            "expect contactdetail/callbuttons.items#3.control#0.texts#0 \"Mobile - 040 111\"\n"
+            "quit\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
 TEST_F(ContactDetail, RemoveAsksFirstNoKeepsTheContactYesDeletesIt) {
     test::BackgroundProcess app(
         {vantrel(), "--headless", "--script",
