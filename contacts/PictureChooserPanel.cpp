@@ -5,7 +5,9 @@
 #include "graphics/Image.h"
 #include "lists/BaseItem.h"
 #include "lists/SmartListControl.h"
+#include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
+#include "platform/imaging/ImageHeader.h"
 #include "platform/shell/Programs.h"
 #include "platform/text/TextDrawing.h"
 #include "settings/Box.h"
@@ -211,6 +213,14 @@ void PictureChooserPanel::choose(size_t row) {
     if (row >= files_.size())
         return;
     const fs::path file = files_[row];
+    // Only a picture becomes a contact's picture: a file that merely carries a picture's
+    // extension (or changed since it was listed) leaves the chooser open.
+    std::string bytes;
+    std::optional<platform::ImageHeader> header;
+    if (platform::readWholeFile(file, bytes, ContactStoreAccess::maxPictureBytes))
+        header = platform::readImageHeader(bytes);
+    if (!header || header->width <= 0 || header->height <= 0)
+        return;
     Chosen chosen = std::move(chosen_);
     loader_.reset();
     close();

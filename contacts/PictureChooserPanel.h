@@ -50,7 +50,7 @@ public:
     ~PictureChooserPanel() override;
 
     void layout(const platform::Rect& reference) override;
-    // Closes the chooser and hands the row's file on.
+    // Closes the chooser and hands the row's file on, when it is a picture.
     void choose(size_t row);
 
 private:

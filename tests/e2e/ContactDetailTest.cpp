@@ -289,14 +289,20 @@ TEST_F(ContactDetail, TheChooserShowsThePicturesFolderAndItsChoiceBecomesThePict
     ASSERT_TRUE(platform::writePng(pictures / "holiday" / "beach.png", noisy));
     ASSERT_TRUE(platform::writePng(pictures / "tiny.png", platform::ArgbImage(2, 2, 0xFF00FF00u)));
     std::ofstream(pictures / "notes.txt") << std::string(4000, 'x');
+    std::ofstream(pictures / "renamed.png") << std::string(4000, 'x');
 
     auto result =
         run(std::string(tapSophie) + more + menuPicture +
             "expect picturechooser.visible true\n"
-            // Only the picture, not the tiny one nor the text.
-            "expect picturechooser/pictures.count 1\n"
+            // Only the pictures' names, not the tiny one nor the text.
+            "expect picturechooser/pictures.count 2\n"
             "expect picturechooser/pictures.items#0.text \"holiday/beach.png\"\n"
+            "expect picturechooser/pictures.items#1.text renamed.png\n"
             "expect-soon picturechooser/pictures.items#0.thumbnail true 10000\n"
+            "expect picturechooser/pictures.items#1.thumbnail false\n"
+            // A name is not a picture: the chooser stays.
+            "tap 200 228\nwait 1000\n"
+            "expect picturechooser.visible true\n"
             "tap 200 132\nwait 1000\n"
             "expect-missing picturechooser\n"
             "expect contactdetail.picture true\n"
