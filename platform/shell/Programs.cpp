@@ -107,6 +107,9 @@ bool startProgram(const fs::path& program, const std::vector<std::u16string>& ar
         pid_t program = ::fork();
         if (program == 0) {
             ::setsid();
+            // The device's stores, sockets and shared objects stay with this program:
+            // whatever it has open closes at the exec (the report pipe included).
+            ::close_range(3, ~0u, CLOSE_RANGE_CLOEXEC);
             ::execv(argv[0], argv.data());
             int error = errno;
             [[maybe_unused]] ssize_t written = ::write(report[1], &error, sizeof error);

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vantrel;
 using namespace vantrel::platform::shell;
@@ -47,6 +49,19 @@ TEST(Programs, EachArgumentArrivesAsOneWordAndNothingIsLeftToReap) {
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+
+    // Nothing this process holds open reaches the program.
+    int held = ::open(program.c_str(), O_RDONLY);
+    ASSERT_GE(held, 3);
+    fs::path fds = folder / "fds";
+    fs::path probe = folder / "probe";
+    std::ofstream(probe) << "#!/bin/sh\nif [ -e /proc/$$/fd/" << held
+                         << " ]; then echo open; else echo closed; fi > " << fds << ".part && mv "
+                         << fds << ".part " << fds << "\n";
+    fs::permissions(probe, fs::perms::owner_all);
+    ASSERT_TRUE(startProgram(probe, {}));
+    EXPECT_EQ(waitForFile(fds), "closed\n");
+    ::close(held);
 
     // Not a program, or none at all: refused, nothing runs.
     std::ofstream(folder / "plain") << "#!/bin/sh\ntouch " << (folder / "ran") << "\n";
