@@ -2,12 +2,14 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactFilters.h"
+#include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
-#include "phone/PhonePad.h"
 #include "lists/Transitions.h"
+#include "phone/PhonePad.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -128,10 +130,11 @@ void goToDialpad() {
 }
 
 void goToContactDetail(ContactListItem& contact) {
-    // SCREEN-PENDING(contact detail): the detail page fills itself for `contact` once it
-    // exists; until then the routing shows its empty page.
-    (void)contact;
-    showScreen(screens().contactDetail);
+    Screens& s = screens();
+    if (!s.detail)
+        return;
+    s.detail->showContact(contact);
+    showScreen(s.detail);
 }
 
 void goToConversation(ContactListItem* contact, const std::u16string& number) {
@@ -140,6 +143,21 @@ void goToConversation(ContactListItem* contact, const std::u16string& number) {
     (void)contact;
     (void)number;
     showScreen(screens().smsPanel);
+}
+
+ContactDetailRoutes contactDetailRoutes() {
+    ContactDetailRoutes routes;
+    routes.back = [](bool animate) { goToContacts(animate); };
+    routes.conversation = [](ContactListItem& contact, const std::u16string& number) {
+        goToConversation(&contact, number);
+    };
+    routes.note = [](ContactListItem& contact) {
+        if (ContactSmartListControl* list = mainContactList(); list && list->store())
+            goToContactNote(mainWindow(), *list->store(), contact.objectId());
+    };
+    // SCREEN-PENDING(edit contact dialog): routes.editContact opens the contact editor.
+    // SCREEN-PENDING(dialer): routes.editBeforeCall opens the dialer with the number.
+    return routes;
 }
 
 ContactRoutes contactRoutes() {

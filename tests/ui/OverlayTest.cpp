@@ -116,6 +116,27 @@ TEST_F(MenuTest, TheMenuSlidesDownCentredWithOneCellPerEntry) {
     EXPECT_EQ(screen->child(0), menu) << "the menu lies over the screen's other children";
 }
 
+TEST_F(MenuTest, AChosenEntryRunsOnAScreenWithoutTheMenu) {
+    const Colour before = pixel(240, 36);
+    Colour seen{};
+    std::vector<MenuEntry> entries;
+    // What a confirmation would freeze, or a transition start from.
+    entries.push_back({u"entry0",
+                       std::make_unique<Lambda>([&] {
+                           seen = platform::fromPixel565(
+                               ControlHost::find(window)->backBuffer().at(240, 36));
+                       }),
+                       false,
+                       {},
+                       {}});
+    BorderPanel* menu = showMenu(screen.get(), u"test", std::move(entries));
+    advance(1000);
+    ASSERT_NE(pixel(240, 36), before) << "the menu shows over the screen";
+    auto [x, y] = entry(menu, 0);
+    tap(x, y);
+    EXPECT_EQ(seen, before);
+}
+
 TEST_F(MenuTest, ATapBesideTheButtonsClosesTheMenuWithoutReachingTheScreenBelow) {
     showMenu(screen.get(), u"test", numbered(3, &ran));
     tap(240, 600);
@@ -182,6 +203,9 @@ TEST_F(ConfirmTest, CancelRunsNothingAndShowsTheUnchangedScreenAgain) {
     EXPECT_EQ(static_cast<Button*>(dialog->child(2))->text(), u"No");
     const Colour box = pixel(240, 790);
     EXPECT_NE(box, before) << "the dialog's box dims the frozen screen";
+    EXPECT_TRUE(
+        dialog->rect().contains({dialog->child(0)->rect().left, dialog->child(0)->rect().top}))
+        << "the message lies inside the dialog's box";
     EXPECT_EQ(pixel(240, 100), before) << "the frozen screen shows above the box";
     tap(240, 100);
     EXPECT_FALSE(touched(*below)) << "the screen behind the question took a tap";
