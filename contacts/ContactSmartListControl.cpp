@@ -3,7 +3,6 @@
 #include "contacts/ContactCache.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactStoreAccess.h"
-#include "graphics/Image.h"
 #include "lists/Animation.h"
 #include "lists/ControlItem.h"
 #include "platform/core/Backend.h"
@@ -136,13 +135,13 @@ LoaderSettings ContactSmartListControl::loaderSettings() {
     LoaderSettings settings;
     settings.templates = ContactTemplates::fromSettings(*this);
     settings.cacheFile = ContactCache::defaultPath();
-    // Pictures are scaled once, to the picture box of a nominal row 200 pixels wide.
+    // Rows without room for a picture need no picture bytes: the picture box of a
+    // nominal row 200 pixels wide.
     int itemHeight = getInt(u"item.height", itemHeightSlot);
     Rect box = SettingStore::instance()
                    .box(typeName(), name(), u"item.picture.box")
                    .rectangle({0, 0, 200, itemHeight});
-    settings.pictureWidth = box.width();
-    settings.pictureHeight = box.height();
+    settings.pictures = !box.isEmpty();
     settings.readStore = store_ != nullptr;
     return settings;
 }
@@ -174,12 +173,10 @@ void ContactSmartListControl::onLoaderMessage() {
     for (size_t i = 0; i < batches.size(); ++i) {
         LoaderBatch& batch = batches[i];
         while (i + 1 < batches.size() && batches[i + 1].kind == batch.kind &&
-               (!batch.contacts.empty() || !batch.pictures.empty())) {
+               !batch.contacts.empty()) {
             LoaderBatch& next = batches[++i];
             std::move(next.contacts.begin(), next.contacts.end(),
                       std::back_inserter(batch.contacts));
-            std::move(next.pictures.begin(), next.pictures.end(),
-                      std::back_inserter(batch.pictures));
         }
         apply(batch);
     }
@@ -212,18 +209,20 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
         bool reorder = false;
         bool changed = false;
         for (LoadedContact& loaded : batch.contacts) {
-            loaded.record.valid = true;
             if (ContactListItem* existing = findByObjectId(loaded.record.objectId)) {
                 reorder |= existing->searchKeys().collation != loaded.keys.collation;
-                ContactRecord before = existing->record();
-                before.valid = true;
-                changed |= !(before == loaded.record);
+                loaded.record.valid = existing->isValid(); // compared without it
+                changed |= !(existing->record() == loaded.record);
+                loaded.record.valid = true;
                 existing->setRecord(std::move(loaded.record), std::move(loaded.keys));
+                existing->setPictureBytes(std::move(loaded.picture));
                 continue;
             }
+            loaded.record.valid = true;
             ItemRef item =
                 makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
             auto* contact = static_cast<ContactListItem*>(item.get());
+            contact->setPictureBytes(std::move(loaded.picture));
             remember(contact);
             addSeparatorFor(*contact, added);
             added.push_back(std::move(item));
@@ -238,11 +237,6 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
     }
     case Kind::storeDone:
         removeUnconfirmed();
-        break;
-    case Kind::pictures:
-        for (LoadedPicture& loaded : batch.pictures)
-            if (ContactListItem* item = findByObjectId(loaded.objectId))
-                item->setPicture(Image::FromArgb(std::move(loaded.picture), u"contact", true));
         break;
     case Kind::finished:
         loaderBusy_ = false;
@@ -419,13 +413,8 @@ void ContactSmartListControl::mergeSmsRowsInto(ContactListItem& contact) {
 }
 
 void ContactSmartListControl::loadPicture(ContactListItem& item) {
-    if (!store_)
-        return;
-    LoaderSettings settings = loaderSettings();
-    platform::ArgbImage picture =
-        store_->loadPicture(item.objectId(), settings.pictureWidth, settings.pictureHeight);
-    item.setPicture(picture.isEmpty() ? nullptr
-                                      : Image::FromArgb(std::move(picture), u"contact", true));
+    if (store_)
+        item.setPictureBytes(store_->loadPictureBytes(item.objectId()));
 }
 
 void ContactSmartListControl::contactChanged(uint32_t objectId) {

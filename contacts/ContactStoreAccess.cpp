@@ -219,6 +219,14 @@ platform::ArgbImage ContactStoreAccess::loadPicture(uint32_t objectId, int width
     return platform::scaleArgb(decoded.image, width, height);
 }
 
+std::vector<uint8_t> ContactStoreAccess::loadPictureBytes(uint32_t objectId) {
+    auto contact = item(objectId);
+    auto stream = contact ? contact->openProperty(prop::picture, pim::streamRead) : nullptr;
+    if (!stream || stream->size() > maxPictureBytes)
+        return {};
+    return stream->bytes();
+}
+
 bool ContactStoreAccess::setPicture(const ContactRecord& record,
                                     const std::filesystem::path& file) {
     std::error_code error;
