@@ -152,6 +152,7 @@ void ContactSmartListControl::startLoading() {
     byObjectId_.clear();
     smsByNumber_.clear();
     separatorLetters_.clear();
+    firstRowsPainted_ = false;
     appendItem(makeItem<NewContactListItem>(interfaceText(u"newcontact.text")));
     refilter();
     loader_ = std::make_unique<ContactLoader>(window(), loaderMessage, loaderSettings(), store_);
@@ -185,6 +186,12 @@ void ContactSmartListControl::onLoaderMessage() {
     invalidate(rect());
     if (Action* listener = scrollListener())
         listener->execute();
+    // The first rows are painted now: while the loader keeps handing over, the queue
+    // never runs empty, and a paint left to the queue would wait for the whole cache.
+    if (!firstRowsPainted_ && shownItems().size() > 1 && isVisible()) {
+        firstRowsPainted_ = true;
+        platform::updateWindow(window());
+    }
 }
 
 void ContactSmartListControl::apply(LoaderBatch& batch) {
@@ -206,16 +213,19 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
         mergeIn(std::move(added));
         break;
     case Kind::stored: {
-        bool reorder = false;
         bool changed = false;
+        std::unordered_set<const IListItem*> moved; // rows whose sort key changed
         for (LoadedContact& loaded : batch.contacts) {
             if (ContactListItem* existing = findByObjectId(loaded.record.objectId)) {
-                reorder |= existing->searchKeys().collation != loaded.keys.collation;
+                if (existing->searchKeys().collation != loaded.keys.collation)
+                    moved.insert(existing);
                 loaded.record.valid = existing->isValid(); // compared without it
                 changed |= !(existing->record() == loaded.record);
                 loaded.record.valid = true;
                 existing->setRecord(std::move(loaded.record), std::move(loaded.keys));
                 existing->setPictureBytes(std::move(loaded.picture));
+                if (moved.count(existing))
+                    addSeparatorFor(*existing, added);
                 continue;
             }
             loaded.record.valid = true;
@@ -227,21 +237,34 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
             addSeparatorFor(*contact, added);
             added.push_back(std::move(item));
         }
-        if (reorder)
-            resort();
+        // Moved rows leave their places and merge in again with the new ones: a pass
+        // over the list, only for a batch that renamed someone.
+        if (!moved.empty())
+            std::erase_if(allItemsRef(), [&](ItemRef& ref) {
+                if (!moved.count(ref.get()))
+                    return false;
+                added.push_back(std::move(ref));
+                return true;
+            });
         if (!added.empty())
             mergeIn(std::move(added));
-        else if (changed && !reorder)
+        if (changed || !moved.empty())
             refilter();
         break;
     }
+    case Kind::cacheDone:
+        refilter();
+        break;
     case Kind::storeDone:
+        // What stayed unconfirmed is gone, a renamed contact's old letter may be empty,
+        // and the filter meets everything again.
         removeUnconfirmed();
+        dropEmptySeparators();
+        setCursorIndex(-1);
+        refilter();
         break;
     case Kind::finished:
         loaderBusy_ = false;
-        break;
-    case Kind::cacheDone:
         break;
     }
 }
@@ -284,15 +307,25 @@ void ContactSmartListControl::addSeparatorFor(const ContactListItem& item,
 void ContactSmartListControl::mergeIn(std::vector<ItemRef> added) {
     if (added.empty())
         return;
-    for (ItemRef& item : added)
-        item->updateHeight(*this);
     std::stable_sort(added.begin(), added.end(), [](const ItemRef& a, const ItemRef& b) {
         return comesBefore(sortKeyOf(a.get()), sortKeyOf(b.get()));
     });
+    std::vector<ItemRef>& all = allItemsRef();
+    // NOTE: the cache, and mostly the store, hand rows over in the list's order, so a
+    // batch usually goes after every row there is. It is then appended and only its
+    // own rows meet the filter, at a cost of the batch alone; the loader's end of each
+    // step runs the filter over everything again (limit and arrangement included).
+    if (isLoading() && typed_.empty() &&
+        (all.empty() || !comesBefore(sortKeyOf(added.front().get()), sortKeyOf(all.back().get())))) {
+        for (ItemRef& item : added)
+            appendItem(std::move(item));
+        return;
+    }
+    for (ItemRef& item : added)
+        item->updateHeight(*this);
     // NOTE: each new row finds its place by binary search and the rows between places
     // move as pointers, so a batch of k rows costs k log n key reads and one pass of
     // pointer moves, never a sort of the whole list or a key read per existing row.
-    std::vector<ItemRef>& all = allItemsRef();
     std::vector<ItemRef> merged;
     merged.reserve(all.size() + added.size());
     auto from = all.begin();
@@ -331,11 +364,8 @@ void ContactSmartListControl::removeUnconfirmed() {
         gone.push_back(std::move(ref));
         return true;
     });
-    if (gone.empty())
-        return;
-    dropEmptySeparators();
-    setCursorIndex(-1);
-    refilter();
+    // The shown rows still point at them until the filter runs again.
+    shownItemsRef().clear();
 }
 
 void ContactSmartListControl::dropEmptySeparators() {
@@ -344,9 +374,17 @@ void ContactSmartListControl::dropEmptySeparators() {
     kept.reserve(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
         if (auto* separator = dynamic_cast<ContactSeparatorItem*>(all[i].get())) {
-            auto* next =
-                i + 1 < all.size() ? dynamic_cast<ContactListItem*>(all[i + 1].get()) : nullptr;
-            if (!next || next->indexLetter() != separator->indexLetter()) {
+            // Kept while a contact of its letter stands under it, before the next
+            // header; contacts of letters without a header ("Čapek" under "C") do not
+            // count.
+            bool used = false;
+            for (size_t j = i + 1; j < all.size() && !used; ++j) {
+                if (dynamic_cast<ContactSeparatorItem*>(all[j].get()))
+                    break;
+                const ContactListItem* contact = asContact(all[j].get());
+                used = contact && contact->indexLetter() == separator->indexLetter();
+            }
+            if (!used) {
                 // A later contact of this letter brings its header back.
                 separatorLetters_.erase(separator->indexLetter());
                 continue;

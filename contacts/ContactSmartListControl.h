@@ -126,7 +126,8 @@ private:
     // letter and separators are on.
     void addSeparatorFor(const ContactListItem& item, std::vector<ItemRef>& added);
     void removeItem(IListItem* item);
-    // Takes the contacts that the store pass did not confirm out of the list.
+    // Takes the contacts that the store pass did not confirm out of the list; the
+    // shown rows are emptied, for the filter to run again.
     void removeUnconfirmed();
     // A letter's header goes with the last contact under it.
     void dropEmptySeparators();
@@ -143,6 +144,7 @@ private:
     std::shared_ptr<ContactStoreAccess> store_;
     std::unique_ptr<ContactLoader> loader_;
     bool loaderBusy_ = false;
+    bool firstRowsPainted_ = false;
     ContactItemLook look_;
     ContactRoutes routes_;
     std::u16string lastRoute_;

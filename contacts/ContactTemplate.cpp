@@ -217,7 +217,32 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
     return cleanUpExpansion(std::move(text));
 }
 
+namespace {
+
+// True when no rule of the clean-up would change the text: clean ends, and none of the
+// pairs the replacements look for. Most expanded texts ("Berg, Anna", a number) are.
+bool alreadyClean(std::u16string_view text) {
+    constexpr std::u16string_view trimmed = u"-/, \t\r\n\v\f";
+    if (text.empty())
+        return true;
+    if (trimmed.find(text.front()) != std::u16string_view::npos ||
+        trimmed.find(text.back()) != std::u16string_view::npos)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+        if (c == u'\\' || c == u'\n' || (c == u'[' && next == u']') ||
+            (c == u'(' && next == u')') || (c == u' ' && next == u' '))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::u16string cleanUpExpansion(std::u16string text) {
+    if (alreadyClean(text))
+        return text;
     for (std::u16string_view characters : {u"-", u"/", u","})
         trimAll(text, characters);
     trimAll(text, u" \t\r\n\v\f");
