@@ -223,9 +223,11 @@ void ContactListItem::describe(DumpWriter& out) const {
 const ContactListItem* asContact(const IListItem* item) {
     if (!item)
         return nullptr;
-    const std::type_info& type = typeid(*item);
-    if (type == typeid(ContactListItem) || type == typeid(NewContactListItem) ||
-        type == typeid(SmsContactListItem))
+    // NOTE: the addresses first: type_info's own comparison may compare names as
+    // strings, three times over for a row that is no contact.
+    const std::type_info* type = &typeid(*item);
+    if (type == &typeid(ContactListItem) || type == &typeid(NewContactListItem) ||
+        type == &typeid(SmsContactListItem))
         return static_cast<const ContactListItem*>(item);
     // Rows of contact classes made elsewhere still count.
     return dynamic_cast<const ContactListItem*>(item);

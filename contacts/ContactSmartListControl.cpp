@@ -366,6 +366,7 @@ void ContactSmartListControl::removeUnconfirmed() {
     });
     // The shown rows still point at them until the filter runs again.
     shownItemsRef().clear();
+    numberEntriesShown_ = false;
 }
 
 void ContactSmartListControl::dropEmptySeparators() {
@@ -521,6 +522,7 @@ void ContactSmartListControl::resort() {
 void ContactSmartListControl::refilter() {
     std::vector<IListItem*>& shown = shownItemsRef();
     shown.clear();
+    numberEntriesShown_ = false;
     ISmartListFilter* current = filter();
     const size_t limit =
         current ? static_cast<size_t>(std::max(current->itemLimit(), 0)) : allItems().size();
@@ -548,22 +550,30 @@ void ContactSmartListControl::resetFilter() {
 
 void ContactSmartListControl::setFilter(std::unique_ptr<ISmartListFilter> filter) {
     SmartListControl::setFilter(std::move(filter));
-    placeNumberEntries();
-    resetContentHeight();
+    // The filter ran over all items, which hold no number entries.
+    numberEntriesShown_ = false;
+    if (placeNumberEntries())
+        resetContentHeight();
 }
 
-void ContactSmartListControl::placeNumberEntries() {
+bool ContactSmartListControl::placeNumberEntries() {
     std::vector<IListItem*>& shown = shownItemsRef();
-    for (const ItemRef& entry : numberEntries_)
-        std::erase(shown, entry.get());
+    // NOTE: looked for only when placed: a pass over 100,000 shown rows per entry is
+    // most of what a key that shows them all would cost.
+    const bool wereShown = std::exchange(numberEntriesShown_, false);
+    if (wereShown)
+        for (const ItemRef& entry : numberEntries_)
+            std::erase(shown, entry.get());
     if (typed_.empty() || !isDialable(typed_))
-        return;
+        return wereShown;
+    numberEntriesShown_ = true;
     for (size_t i = 0; i < std::size(numberEntries_); ++i) {
         auto& entry = static_cast<ControlItem&>(*numberEntries_[i]);
         static_cast<Button&>(entry.control()).setTextArgument(typed_);
         entry.updateHeight(*this);
         shown.insert(shown.begin() + static_cast<ptrdiff_t>(i), &entry);
     }
+    return true;
 }
 
 // ---- typing ----

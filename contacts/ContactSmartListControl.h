@@ -134,8 +134,9 @@ private:
     void mergeSmsRowsInto(ContactListItem& contact);
     void remember(ContactListItem* item);
     void forget(const ContactListItem* item);
-    // Puts the number entries on top of the shown rows while a number is typed.
-    void placeNumberEntries();
+    // Puts the number entries on top of the shown rows while a number is typed; true
+    // when the shown rows changed.
+    bool placeNumberEntries();
     void onTyped();
     void route(std::u16string text);
     LoaderSettings loaderSettings();
@@ -157,6 +158,7 @@ private:
     std::u16string typed_;
     uint32_t lastKeyTick_ = 0;
     ItemRef numberEntries_[3];
+    bool numberEntriesShown_ = false;
 };
 
 } // namespace vantrel
