@@ -169,29 +169,36 @@ void ContactSmartListControl::onLoaderMessage() {
     if (!loader_)
         return;
     std::deque<LoaderBatch> batches = loader_->take();
+    if (batches.empty())
+        return;
     // Consecutive chunks of one kind are applied as one: one merge and one filter run
-    // for everything that arrived while the interface was busy.
+    // for everything that arrived while the interface was busy. Until the first rows
+    // are on screen, though, a chunk is applied and painted alone: the first one holds
+    // a screen of rows, and the user waits for nothing else.
     for (size_t i = 0; i < batches.size(); ++i) {
         LoaderBatch& batch = batches[i];
-        while (i + 1 < batches.size() && batches[i + 1].kind == batch.kind &&
-               !batch.contacts.empty()) {
+        while (firstRowsPainted_ && i + 1 < batches.size() &&
+               batches[i + 1].kind == batch.kind && !batch.contacts.empty()) {
             LoaderBatch& next = batches[++i];
             std::move(next.contacts.begin(), next.contacts.end(),
                       std::back_inserter(batch.contacts));
         }
         apply(batch);
+        paintFirstRows();
     }
-    if (batches.empty())
-        return;
     invalidate(rect());
     if (Action* listener = scrollListener())
         listener->execute();
-    // The first rows are painted now: while the loader keeps handing over, the queue
-    // never runs empty, and a paint left to the queue would wait for the whole cache.
-    if (!firstRowsPainted_ && shownItems().size() > 1 && isVisible()) {
-        firstRowsPainted_ = true;
-        platform::updateWindow(window());
-    }
+}
+
+void ContactSmartListControl::paintFirstRows() {
+    // NOTE: painted now, not left to the queue: while the loader keeps handing over,
+    // the queue never runs empty, and the paint would wait for the whole cache.
+    if (firstRowsPainted_ || shownItems().size() <= 1 || !isVisible())
+        return;
+    firstRowsPainted_ = true;
+    invalidate(rect());
+    platform::updateWindow(window());
 }
 
 void ContactSmartListControl::apply(LoaderBatch& batch) {

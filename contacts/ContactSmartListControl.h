@@ -120,6 +120,8 @@ public:
 
 private:
     void apply(LoaderBatch& batch);
+    // Paints the list at once when a load has just brought its first rows.
+    void paintFirstRows();
     // New rows (contacts and separators) go into all items in order.
     void mergeIn(std::vector<ItemRef> added);
     // A separator before the first contact of a letter, when the letter is an index
