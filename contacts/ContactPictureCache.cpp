@@ -10,8 +10,10 @@ ContactPictureCache::ContactPictureCache(size_t budgetBytes) : budgetBytes_(budg
 ContactPictureCache::~ContactPictureCache() = default;
 
 ContactPictureCache& ContactPictureCache::shared() {
-    static ContactPictureCache cache;
-    return cache;
+    // Never destroyed: rows owned by screens that live until the process ends forget
+    // their pictures here as they go, after every function's statics are gone.
+    static ContactPictureCache* cache = new ContactPictureCache;
+    return *cache;
 }
 
 Image* ContactPictureCache::get(const void* owner, std::span<const uint8_t> bytes,
