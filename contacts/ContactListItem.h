@@ -113,6 +113,7 @@ public:
     // The store's compressed picture, decoded when the row is first drawn; empty bytes
     // remove the picture.
     void setPictureBytes(std::vector<uint8_t> bytes);
+    const std::vector<uint8_t>& pictureBytes() const { return pictureBytes_; }
     bool hasPicture() const { return picture_ || !pictureBytes_.empty(); }
 
 protected:

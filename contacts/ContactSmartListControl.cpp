@@ -175,6 +175,7 @@ void ContactSmartListControl::onLoaderMessage() {
     // for everything that arrived while the interface was busy. Until the first rows
     // are on screen, though, a chunk is applied and painted alone: the first one holds
     // a screen of rows, and the user waits for nothing else.
+    bool seen = false;
     for (size_t i = 0; i < batches.size(); ++i) {
         LoaderBatch& batch = batches[i];
         while (firstRowsPainted_ && i + 1 < batches.size() &&
@@ -183,12 +184,31 @@ void ContactSmartListControl::onLoaderMessage() {
             std::move(next.contacts.begin(), next.contacts.end(),
                       std::back_inserter(batch.contacts));
         }
-        apply(batch);
+        seen |= apply(batch);
         paintFirstRows();
     }
+    // NOTE: the store pass mostly confirms what the cache showed; a paint of the whole
+    // list for each of its chunks would cost more than the pass itself.
+    if (!seen)
+        return;
     invalidate(rect());
     if (Action* listener = scrollListener())
         listener->execute();
+}
+
+bool ContactSmartListControl::anyOnScreen(const std::vector<const IListItem*>& items) const {
+    if (items.empty())
+        return false;
+    const int top = scrollOffset(), bottom = scrollOffset() + rect().height();
+    int y = 0;
+    for (const IListItem* row : shownItems()) {
+        if (y >= bottom)
+            break;
+        if (y + row->height() > top && std::find(items.begin(), items.end(), row) != items.end())
+            return true;
+        y += row->height();
+    }
+    return false;
 }
 
 void ContactSmartListControl::paintFirstRows() {
@@ -201,7 +221,7 @@ void ContactSmartListControl::paintFirstRows() {
     platform::updateWindow(window());
 }
 
-void ContactSmartListControl::apply(LoaderBatch& batch) {
+bool ContactSmartListControl::apply(LoaderBatch& batch) {
     using Kind = LoaderBatch::Kind;
     std::vector<ItemRef> added;
     switch (batch.kind) {
@@ -222,6 +242,7 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
     case Kind::stored: {
         bool changed = false;
         std::unordered_set<const IListItem*> moved; // rows whose sort key changed
+        std::vector<const IListItem*> pictured;     // rows whose picture changed
         for (LoadedContact& loaded : batch.contacts) {
             if (ContactListItem* existing = findByObjectId(loaded.record.objectId)) {
                 if (existing->searchKeys().collation != loaded.keys.collation)
@@ -230,7 +251,10 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
                 changed |= !(existing->record() == loaded.record);
                 loaded.record.valid = true;
                 existing->setRecord(std::move(loaded.record), std::move(loaded.keys));
-                existing->setPictureBytes(std::move(loaded.picture));
+                if (existing->pictureBytes() != loaded.picture) {
+                    pictured.push_back(existing);
+                    existing->setPictureBytes(std::move(loaded.picture));
+                }
                 if (moved.count(existing))
                     addSeparatorFor(*existing, added);
                 continue;
@@ -253,11 +277,12 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
                 added.push_back(std::move(ref));
                 return true;
             });
+        const bool reordered = !added.empty() || !moved.empty();
         if (!added.empty())
             mergeIn(std::move(added));
         if (changed || !moved.empty())
             refilter();
-        break;
+        return reordered || changed || anyOnScreen(pictured);
     }
     case Kind::cacheDone:
         refilter();
@@ -274,6 +299,7 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
         loaderBusy_ = false;
         break;
     }
+    return true;
 }
 
 // ---- items ----

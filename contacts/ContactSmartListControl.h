@@ -119,7 +119,10 @@ public:
     void describe(DumpWriter& out) const override;
 
 private:
-    void apply(LoaderBatch& batch);
+    // True when what the list shows may have changed.
+    bool apply(LoaderBatch& batch);
+    // True when one of the rows is on screen.
+    bool anyOnScreen(const std::vector<const IListItem*>& items) const;
     // Paints the list at once when a load has just brought its first rows.
     void paintFirstRows();
     // New rows (contacts and separators) go into all items in order.
