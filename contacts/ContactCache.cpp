@@ -22,36 +22,12 @@ constexpr std::string_view lineEnd = "\r\n";
 constexpr char16_t mu = u'\u00B5';
 constexpr int linesPerRecord = 14;
 
-// Cuts the bytes into lines at LF, each without its CR LF; a line beyond the budget
-// ends the reading there (a cache is only a head start, never the source of truth).
-class LineReader {
-public:
-    explicit LineReader(std::string_view bytes) : rest_(bytes) {}
-    bool atEnd() const { return rest_.empty() || broken_; }
-    // False at the end of the data.
-    bool next(std::string_view& line) {
-        if (atEnd())
-            return false;
-        size_t end = rest_.find('\n');
-        line = rest_.substr(0, end);
-        rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.size() > ContactCache::maxLineBytes) {
-            broken_ = true;
-            return false;
-        }
-        return true;
-    }
-
-private:
-    std::string_view rest_;
-    bool broken_ = false;
-};
-
 std::u16string unescape(std::string_view line) {
     if (!line.empty())
         line.remove_prefix(1); // the "#"
+    // Most values hold neither an escaped line break nor a stray CR.
+    if (line.find_first_of("\\\r") == std::string_view::npos)
+        return platform::toUtf16(line);
     std::u16string text = platform::toUtf16(line);
     std::u16string out;
     out.reserve(text.size());
@@ -70,6 +46,11 @@ std::u16string unescape(std::string_view line) {
 
 void appendEscaped(std::string& out, std::u16string_view value) {
     out += '#';
+    if (value.find_first_of(u"\r\n") == std::u16string_view::npos) {
+        out += platform::toUtf8(value);
+        out += lineEnd;
+        return;
+    }
     std::u16string text;
     text.reserve(value.size());
     for (size_t i = 0; i < value.size(); ++i) {
@@ -138,15 +119,15 @@ fs::path ContactCache::defaultPath() {
     return platform::resolveProgramPath(fileName);
 }
 
-std::vector<ContactRecord> ContactCache::read(const fs::path& file) {
+ContactCache::Reader::Reader(const fs::path& file) {
     size_t size = 0;
     int fd = openPrivate(file, size);
     if (fd < 0)
-        return {};
-    std::string bytes(size, '\0');
+        return;
+    bytes_.resize(size);
     size_t got = 0;
     while (got < size) {
-        ssize_t n = ::read(fd, bytes.data() + got, size - got);
+        ssize_t n = ::read(fd, bytes_.data() + got, size - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -154,44 +135,85 @@ std::vector<ContactRecord> ContactCache::read(const fs::path& file) {
         got += static_cast<size_t>(n);
     }
     ::close(fd);
-    bytes.resize(got);
-    return parse(bytes);
+    bytes_.resize(got);
+    rest_ = bytes_;
+}
+
+ContactCache::Reader::Reader(std::string bytes) : bytes_(std::move(bytes)), rest_(bytes_) {}
+
+bool ContactCache::Reader::nextLine(std::string_view& line) {
+    if (atEnd())
+        return false;
+    size_t end = rest_.find('\n');
+    line = rest_.substr(0, end);
+    rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    if (line.size() > maxLineBytes) {
+        broken_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool ContactCache::Reader::next(ContactRecord& record) {
+    std::string_view line;
+    if (rest_.data() == bytes_.data()) {
+        // The header must be exactly "v0.15" and end with CR LF.
+        if (!rest_.starts_with(std::string(header) + std::string(lineEnd)) || !nextLine(line)) {
+            broken_ = true;
+            return false;
+        }
+    }
+    if (atEnd())
+        return false;
+    std::u16string fields[linesPerRecord - 1];
+    int read = 0;
+    for (; read < linesPerRecord - 1 && nextLine(line); ++read)
+        fields[read] = unescape(line);
+    // Whole only when data follows line 13: a file cut short drops its last record.
+    if (read < linesPerRecord - 1 || atEnd()) {
+        broken_ = true;
+        return false;
+    }
+    nextLine(line);
+    record = ContactRecord();
+    record.objectId = static_cast<uint32_t>(static_cast<int32_t>(leadingNumber(fields[0])));
+    record.favorite = leadingNumber(fields[1]) != 0;
+    record.sortKey = std::move(fields[2]);
+    record.firstLine = std::move(fields[3]);
+    record.secondLine = std::move(fields[4]);
+    for (int i = 0; i < 3; ++i)
+        record.emails[i] = std::move(fields[5 + i]);
+    record.header = std::move(fields[8]);
+    record.detailLines = std::move(fields[9]);
+    record.company = std::move(fields[10]);
+    record.city = std::move(fields[11]);
+    record.categories = std::move(fields[12]);
+    record.phones = parsePhones(unescape(line));
+    record.valid = false;
+    return true;
+}
+
+namespace {
+
+std::vector<ContactRecord> readAll(ContactCache::Reader& reader) {
+    std::vector<ContactRecord> records;
+    for (ContactRecord record; reader.next(record);)
+        records.push_back(std::move(record));
+    return records;
+}
+
+} // namespace
+
+std::vector<ContactRecord> ContactCache::read(const fs::path& file) {
+    Reader reader(file);
+    return readAll(reader);
 }
 
 std::vector<ContactRecord> ContactCache::parse(std::string_view bytes) {
-    std::vector<ContactRecord> records;
-    LineReader lines(bytes);
-    std::string_view line;
-    // The header must be exactly "v0.15" and end with CR LF.
-    if (!bytes.starts_with(std::string(header) + std::string(lineEnd)) || !lines.next(line))
-        return records;
-    while (!lines.atEnd()) {
-        ContactRecord record;
-        std::u16string fields[linesPerRecord - 1];
-        int read = 0;
-        for (; read < linesPerRecord - 1 && lines.next(line); ++read)
-            fields[read] = unescape(line);
-        // Whole only when data follows line 13: a file cut short drops its last record.
-        if (read < linesPerRecord - 1 || lines.atEnd())
-            break;
-        lines.next(line);
-        record.objectId = static_cast<uint32_t>(static_cast<int32_t>(leadingNumber(fields[0])));
-        record.favorite = leadingNumber(fields[1]) != 0;
-        record.sortKey = std::move(fields[2]);
-        record.firstLine = std::move(fields[3]);
-        record.secondLine = std::move(fields[4]);
-        for (int i = 0; i < 3; ++i)
-            record.emails[i] = std::move(fields[5 + i]);
-        record.header = std::move(fields[8]);
-        record.detailLines = std::move(fields[9]);
-        record.company = std::move(fields[10]);
-        record.city = std::move(fields[11]);
-        record.categories = std::move(fields[12]);
-        record.phones = parsePhones(unescape(line));
-        record.valid = false;
-        records.push_back(std::move(record));
-    }
-    return records;
+    Reader reader{std::string(bytes)};
+    return readAll(reader);
 }
 
 std::string ContactCache::format(const std::vector<const ContactRecord*>& records) {
@@ -199,33 +221,39 @@ std::string ContactCache::format(const std::vector<const ContactRecord*>& record
     out.reserve(64 + records.size() * 160);
     out += header;
     out += lineEnd;
-    char number[16];
-    for (const ContactRecord* record : records) {
-        std::snprintf(number, sizeof number, "#%i", static_cast<int32_t>(record->objectId));
-        out += number;
-        out += lineEnd;
-        out += record->favorite ? "#1" : "#0";
-        out += lineEnd;
-        for (const std::u16string* field :
-             {&record->sortKey, &record->firstLine, &record->secondLine, &record->emails[0],
-              &record->emails[1], &record->emails[2], &record->header, &record->detailLines,
-              &record->company, &record->city, &record->categories})
-            appendEscaped(out, *field);
-        std::u16string phones;
-        for (const PhoneEntry& phone : record->phones) {
-            std::snprintf(number, sizeof number, "%i", static_cast<int32_t>(phone.propertyId));
-            phones += platform::toUtf16(number);
-            phones += mu;
-            phones += phone.number;
-            phones += mu;
-        }
-        appendEscaped(out, phones);
-    }
+    for (const ContactRecord* record : records)
+        appendRecord(out, *record);
     return out;
 }
 
+void ContactCache::appendRecord(std::string& out, const ContactRecord& record) {
+    char number[16];
+    std::snprintf(number, sizeof number, "#%i", static_cast<int32_t>(record.objectId));
+    out += number;
+    out += lineEnd;
+    out += record.favorite ? "#1" : "#0";
+    out += lineEnd;
+    for (const std::u16string* field :
+         {&record.sortKey, &record.firstLine, &record.secondLine, &record.emails[0],
+          &record.emails[1], &record.emails[2], &record.header, &record.detailLines,
+          &record.company, &record.city, &record.categories})
+        appendEscaped(out, *field);
+    std::u16string phones;
+    for (const PhoneEntry& phone : record.phones) {
+        std::snprintf(number, sizeof number, "%i", static_cast<int32_t>(phone.propertyId));
+        phones += platform::toUtf16(number);
+        phones += mu;
+        phones += phone.number;
+        phones += mu;
+    }
+    appendEscaped(out, phones);
+}
+
 bool ContactCache::write(const fs::path& file, const std::vector<const ContactRecord*>& records) {
-    std::string bytes = format(records);
+    return writeBytes(file, format(records));
+}
+
+bool ContactCache::writeBytes(const fs::path& file, std::string_view bytes) {
     fs::path temp = file.parent_path() / tempFileName;
     if (!file.parent_path().empty() && !platform::ensureFolder(file.parent_path()))
         return false;

@@ -34,6 +34,31 @@ public:
     // The cache beside the program: "contact.cache.txt" in the program's folder.
     static std::filesystem::path defaultPath();
 
+    // Reads the records one at a time, so the first screen of them can be shown while
+    // the rest are still read.
+    class Reader {
+    public:
+        // A missing, foreign or unreadable file reads as empty.
+        explicit Reader(const std::filesystem::path& file);
+        // Over the file's bytes.
+        explicit Reader(std::string bytes);
+        Reader(const Reader&) = delete;
+        Reader& operator=(const Reader&) = delete;
+        // The next record that was written whole, marked unconfirmed (valid = false);
+        // false at the end, and at once for a file with another header.
+        bool next(ContactRecord& record);
+
+    private:
+        // False at the end of the data, or at a line beyond the budget (a cache is only
+        // a head start, never the source of truth: what follows such a line is dropped).
+        bool nextLine(std::string_view& line);
+        bool atEnd() const { return rest_.empty() || broken_; }
+
+        std::string bytes_;
+        std::string_view rest_;
+        bool broken_ = false;
+    };
+
     // Reads every record that was written whole, in file order, each marked unconfirmed
     // (valid = false). A missing, foreign, unreadable file or one with another header
     // gives none.
@@ -47,6 +72,10 @@ public:
                       const std::vector<const ContactRecord*>& records);
     // The file's bytes for the records.
     static std::string format(const std::vector<const ContactRecord*>& records);
+    // One record's lines, appended; the file is the header line and then these.
+    static void appendRecord(std::string& out, const ContactRecord& record);
+    // Writes bytes made of the header line and records as `write` does.
+    static bool writeBytes(const std::filesystem::path& file, std::string_view bytes);
 };
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #include "contacts/ContactListItem.h"
 
+#include "contacts/ContactPictureCache.h"
 #include "contacts/ContactSmartListControl.h"
 #include "graphics/Image.h"
 #include "lists/SmartListControl.h"
@@ -10,6 +11,7 @@
 #include "settings/TextFormatter.h"
 #include "ui/ControlDump.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 namespace vantrel {
@@ -20,6 +22,20 @@ namespace {
 
 constexpr unsigned lineFormat = platform::TextFormat::VerticalCentre |
                                 platform::TextFormat::SingleLine | platform::TextFormat::NoPrefix;
+
+// The clip of a text line that shares its row with the picture: the line ends where the
+// picture begins (or starts where it ends, for a picture on the left), so a long
+// "number (company)" neither runs under the picture nor shows around its edges.
+Rect clipBeside(const Rect& line, const Rect& picture, const Rect& clip) {
+    if (line.intersected(picture).isEmpty())
+        return clip;
+    Rect cut = clip;
+    if (picture.left + picture.right >= line.left + line.right)
+        cut.right = std::min(cut.right, picture.left);
+    else
+        cut.left = std::max(cut.left, picture.right);
+    return cut;
+}
 
 } // namespace
 
@@ -67,7 +83,10 @@ ContactListItem::ContactListItem(ContactRecord record)
 ContactListItem::ContactListItem(ContactRecord record, SearchKeys keys)
     : BaseItem(record.firstLine), keys_(std::move(keys)), record_(std::move(record)) {}
 
-ContactListItem::~ContactListItem() = default;
+ContactListItem::~ContactListItem() {
+    if (!pictureBytes_.empty())
+        ContactPictureCache::shared().forget(this);
+}
 
 void ContactListItem::setRecord(ContactRecord record, SearchKeys keys) {
     setText(record.firstLine);
@@ -76,7 +95,21 @@ void ContactListItem::setRecord(ContactRecord record, SearchKeys keys) {
 }
 
 void ContactListItem::setPicture(std::unique_ptr<Image> picture) {
+    setPictureBytes({});
     picture_ = std::move(picture);
+}
+
+void ContactListItem::setPictureBytes(std::vector<uint8_t> bytes) {
+    ContactPictureCache::shared().forget(this);
+    picture_.reset();
+    pictureBytes_ = std::move(bytes);
+}
+
+const Image* ContactListItem::picture() const {
+    if (picture_ || pictureBytes_.empty())
+        return picture_.get();
+    // Only what is kept: asking must not decode.
+    return ContactPictureCache::shared().find(this);
 }
 
 char16_t ContactListItem::indexLetter() const {
@@ -111,17 +144,33 @@ int ContactListItem::paint(PaintContext& context, const Rect& rect, const Rect& 
     look.resolve(*owner);
     const SettingOptions& options = SettingManager::instance().options();
 
+    const bool withPicture = hasPicture();
+    const bool drawsPicture = withPicture && options.contactPicture;
+    const Rect pictureBox = look.pictureBox->rectangle(rect);
+    const Rect firstLine = look.firstLineBox->rectangle(rect);
+    const Rect secondLine = look.secondLineBox->rectangle(rect);
     (highlighted ? look.firstLineHighlightedFont : look.firstLineFont)
-        ->drawText(context.surface, record_.firstLine, look.firstLineBox->rectangle(rect),
-                   lineFormat, clip);
+        ->drawText(context.surface, record_.firstLine, firstLine, lineFormat,
+                   drawsPicture ? clipBeside(firstLine, pictureBox, clip) : clip);
     const std::u16string& second =
         counters_.unread == 0 ? record_.secondLine : counters_.lastMessage;
     (highlighted ? look.secondLineHighlightedFont : look.secondLineFont)
-        ->drawText(context.surface, second, look.secondLineBox->rectangle(rect), lineFormat, clip);
+        ->drawText(context.surface, second, secondLine, lineFormat,
+                   drawsPicture ? clipBeside(secondLine, pictureBox, clip) : clip);
 
-    const bool withPicture = picture_ != nullptr;
-    if (withPicture && options.contactPicture)
-        picture_->draw(context.surface, look.pictureBox->rectangle(rect), clip, true);
+    if (drawsPicture) {
+        const Rect& box = pictureBox;
+        Image* picture = picture_.get();
+        if (!picture && !box.intersected(clip).isEmpty()) {
+            picture = ContactPictureCache::shared().get(this, pictureBytes_,
+                                                        {box.width(), box.height()});
+            // Bytes that are no picture are not decoded again at every paint.
+            if (!picture)
+                pictureBytes_.clear();
+        }
+        if (picture)
+            picture->draw(context.surface, box, clip, true);
+    }
     if (record_.favorite && options.favoriteIcon)
         drawBackground(context, *look.favoriteBackground,
                        (withPicture ? look.pictureFavoriteBox : look.favoriteBox)->rectangle(rect),
@@ -166,7 +215,7 @@ void ContactListItem::describe(DumpWriter& out) const {
     out.add("unread", counters_.unread);
     out.add("messages", counters_.messages);
     out.add("calls", counters_.calls);
-    out.add("picture", picture_ != nullptr);
+    out.add("picture", hasPicture());
     if (isSelected())
         out.add("selected", true);
 }
@@ -174,9 +223,11 @@ void ContactListItem::describe(DumpWriter& out) const {
 const ContactListItem* asContact(const IListItem* item) {
     if (!item)
         return nullptr;
-    const std::type_info& type = typeid(*item);
-    if (type == typeid(ContactListItem) || type == typeid(NewContactListItem) ||
-        type == typeid(SmsContactListItem))
+    // NOTE: the addresses first: type_info's own comparison may compare names as
+    // strings, three times over for a row that is no contact.
+    const std::type_info* type = &typeid(*item);
+    if (type == &typeid(ContactListItem) || type == &typeid(NewContactListItem) ||
+        type == &typeid(SmsContactListItem))
         return static_cast<const ContactListItem*>(item);
     // Rows of contact classes made elsewhere still count.
     return dynamic_cast<const ContactListItem*>(item);

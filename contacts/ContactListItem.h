@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -103,8 +104,17 @@ public:
     bool isValid() const { return record_.valid; }
     void setValid(bool on) { record_.valid = on; }
     uint32_t objectId() const { return record_.objectId; }
-    const Image* picture() const { return picture_.get(); }
+    // The decoded picture when one is at hand: one set with setPicture, or the picture
+    // bytes as last drawn (ContactPictureCache); null otherwise.
+    const Image* picture() const;
+    // A decoded picture, drawn as it is, in place of any picture bytes; null removes the
+    // picture.
     void setPicture(std::unique_ptr<Image> picture);
+    // The store's compressed picture, decoded when the row is first drawn; empty bytes
+    // remove the picture.
+    void setPictureBytes(std::vector<uint8_t> bytes);
+    const std::vector<uint8_t>& pictureBytes() const { return pictureBytes_; }
+    bool hasPicture() const { return picture_ || !pictureBytes_.empty(); }
 
 protected:
     const char* kindName() const;
@@ -114,6 +124,7 @@ private:
     ContactRecord record_;
     ContactCounters counters_;
     std::unique_ptr<Image> picture_;
+    std::vector<uint8_t> pictureBytes_;
 };
 
 // "<New Contact>": first line from "newcontact.text", an empty sort key (so it comes

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <numeric>
 
 namespace vantrel {
 
@@ -43,62 +42,56 @@ std::deque<LoaderBatch> ContactLoader::take() {
     return std::exchange(queue_, {});
 }
 
-void ContactLoader::add(LoaderBatch::Kind kind, LoadedContact* contact, LoadedPicture* picture) {
+void ContactLoader::add(LoaderBatch::Kind kind, LoadedContact& contact) {
     if (pending_.kind != kind)
         flush();
     pending_.kind = kind;
-    if (contact)
-        pending_.contacts.push_back(std::move(*contact));
-    if (picture)
-        pending_.pictures.push_back(std::move(*picture));
+    pending_.contacts.push_back(std::move(contact));
     const size_t chunk = chunks_ == 0 ? 32 : 256;
-    if (pending_.contacts.size() + pending_.pictures.size() >= chunk)
+    if (pending_.contacts.size() >= chunk)
         flush();
 }
 
 void ContactLoader::flush(std::optional<LoaderBatch::Kind> step) {
-    const bool collected = !pending_.contacts.empty() || !pending_.pictures.empty();
+    const bool collected = !pending_.contacts.empty();
     if (!collected && !step)
         return;
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
         if (collected) {
-            queue_.push_back(LoaderBatch{pending_.kind, std::move(pending_.contacts),
-                                         std::move(pending_.pictures)});
+            queue_.push_back(LoaderBatch{pending_.kind, std::move(pending_.contacts)});
             ++chunks_;
         }
         if (step)
-            queue_.push_back(LoaderBatch{*step, {}, {}});
+            queue_.push_back(LoaderBatch{*step, {}});
         wake = !std::exchange(wakePosted_, true);
     }
     pending_.contacts.clear();
-    pending_.pictures.clear();
     if (wake)
         platform::postMessage(window_, wakeMessage_);
 }
 
 void ContactLoader::run() {
     // The cache is read at the interface's own priority: it is what the user waits
-    // for. The store pass and the pictures then run below it, as the phone ran the
-    // whole load, so painting and input come first.
+    // for. The store pass then runs below it, as the phone ran the whole load, so
+    // painting and input come first.
     readCache();
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
     if (!stop_ && settings_.readStore && store_)
         readStore();
-    if (!stop_ && store_)
-        readPictures();
     flush(LoaderBatch::Kind::finished);
 }
 
 void ContactLoader::readCache() {
-    std::vector<ContactRecord> cached = ContactCache::read(settings_.cacheFile);
-    for (ContactRecord& record : cached) {
-        if (stop_)
-            return;
-        LoadedContact contact{std::move(record), {}};
+    // Record by record: the first chunk goes over as soon as it is read, while the
+    // rest of the file is still being parsed.
+    ContactCache::Reader reader(settings_.cacheFile);
+    LoadedContact contact;
+    while (!stop_ && reader.next(contact.record)) {
         contact.keys = makeSearchKeys(contact.record);
-        add(LoaderBatch::Kind::cached, &contact);
+        add(LoaderBatch::Kind::cached, contact);
+        contact = LoadedContact();
     }
     flush(LoaderBatch::Kind::cacheDone);
 }
@@ -112,7 +105,14 @@ void ContactLoader::readStore() {
     ContactPropertyTable table =
         ContactPropertyTable::build(settings_.templates, store_->favoriteId());
     const uint32_t count = collection->count();
-    std::vector<std::string> keys;
+    // The cache is written as the records come, each with its order key; the file
+    // keeps the list's order (by sort key, equal keys as the store gave them).
+    struct Written {
+        std::string key;
+        size_t begin, end;
+    };
+    std::vector<Written> written;
+    std::string lines;
     for (uint32_t index = 1; index <= count; ++index) {
         if (stop_)
             return;
@@ -120,39 +120,26 @@ void ContactLoader::readStore() {
         if (!store_->loadFromCollection(contact.record, *collection, index, table,
                                         settings_.templates))
             continue;
+        if (settings_.pictures && (!collection->getPicture(index, contact.picture) ||
+                                   contact.picture.size() > ContactStoreAccess::maxPictureBytes))
+            contact.picture.clear();
         contact.keys = makeSearchKeys(contact.record);
-        stored_.push_back(contact.record);
-        keys.push_back(contact.keys.collation);
-        add(LoaderBatch::Kind::stored, &contact);
+        const size_t begin = lines.size();
+        ContactCache::appendRecord(lines, contact.record);
+        written.push_back({contact.keys.collation, begin, lines.size()});
+        add(LoaderBatch::Kind::stored, contact);
     }
     collection.reset();
-
-    // The cache keeps the list's order: by sort key, equal keys as the store gave them.
-    std::vector<size_t> order(stored_.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
-    std::vector<const ContactRecord*> records;
-    records.reserve(order.size());
-    for (size_t i : order)
-        records.push_back(&stored_[i]);
     flush();
-    ContactCache::write(settings_.cacheFile, records);
-    flush(LoaderBatch::Kind::storeDone);
-}
 
-void ContactLoader::readPictures() {
-    if (settings_.pictureWidth <= 0 || settings_.pictureHeight <= 0)
-        return;
-    for (const ContactRecord& record : stored_) {
-        if (stop_)
-            return;
-        LoadedPicture picture{
-            record.objectId,
-            store_->loadPicture(record.objectId, settings_.pictureWidth, settings_.pictureHeight)};
-        if (!picture.picture.isEmpty())
-            add(LoaderBatch::Kind::pictures, nullptr, &picture);
-    }
+    std::stable_sort(written.begin(), written.end(),
+                     [](const Written& a, const Written& b) { return a.key < b.key; });
+    std::string bytes = ContactCache::format({}); // the header line
+    bytes.reserve(bytes.size() + lines.size());
+    for (const Written& record : written)
+        bytes.append(lines, record.begin, record.end - record.begin);
+    ContactCache::writeBytes(settings_.cacheFile, bytes);
+    flush(LoaderBatch::Kind::storeDone);
 }
 
 } // namespace vantrel

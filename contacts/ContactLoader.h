@@ -8,15 +8,17 @@
 // interface is busy comes over in one larger step, and the list grows as fast as the
 // interface can take it.
 //
-// A loader asked to stop (or destroyed) ends at its next contact.
+// Pictures travel as the store keeps them, compressed; a row decodes its own when it is
+// first drawn (ContactPictureCache). A loader asked to stop (or destroyed) ends at its
+// next contact.
 
 #include "contacts/ContactRecord.h"
 #include "contacts/ContactSearchKeys.h"
 #include "contacts/ContactStoreAccess.h"
 #include "platform/core/Window.h"
-#include "platform/gfx/ArgbImage.h"
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -30,11 +32,9 @@ namespace vantrel {
 struct LoadedContact {
     ContactRecord record;
     SearchKeys keys;
-};
-
-struct LoadedPicture {
-    uint32_t objectId = noObjectId;
-    platform::ArgbImage picture;
+    // The store's compressed picture (the store pass only); the row decodes it when
+    // it is first drawn.
+    std::vector<uint8_t> picture;
 };
 
 // One step of the load, in the order the steps happened.
@@ -42,14 +42,12 @@ struct LoaderBatch {
     enum class Kind {
         cached,    // records from the cache file, unconfirmed
         cacheDone, // the cache is all there: sort, filter and show
-        stored,    // records confirmed or added by the store pass
+        stored,    // records confirmed or added by the store pass, with their pictures
         storeDone, // the store pass ended: what stayed unconfirmed is gone
-        pictures,  // pictures, already scaled to the list's picture box
         finished,
     };
     Kind kind;
     std::vector<LoadedContact> contacts;
-    std::vector<LoadedPicture> pictures;
 };
 
 // What the loader needs to know, read from the settings before it starts (the setting
@@ -57,8 +55,8 @@ struct LoaderBatch {
 struct LoaderSettings {
     ContactTemplates templates;
     std::filesystem::path cacheFile;
-    int pictureWidth = 0;
-    int pictureHeight = 0;
+    // The rows draw pictures (the list's picture box is not empty).
+    bool pictures = true;
     // Skip the store (no store could be opened): the cache alone is shown.
     bool readStore = true;
 };
@@ -82,10 +80,9 @@ private:
     void run();
     void readCache();
     void readStore();
-    void readPictures();
-    // Collects records and pictures on the loader's side; they are handed over in
-    // chunks, so the queue's lock is taken once a chunk, never once a contact.
-    void add(LoaderBatch::Kind kind, LoadedContact* contact, LoadedPicture* picture = nullptr);
+    // Collects records on the loader's side; they are handed over in chunks, so the
+    // queue's lock is taken once a chunk, never once a contact.
+    void add(LoaderBatch::Kind kind, LoadedContact& contact);
     // Hands over what was collected, then a batch of `kind` when it is a step of its
     // own (cacheDone, storeDone, finished); wakes the list when the queue was empty.
     void flush(std::optional<LoaderBatch::Kind> step = std::nullopt);
@@ -94,12 +91,10 @@ private:
     uint32_t wakeMessage_;
     LoaderSettings settings_;
     std::shared_ptr<ContactStoreAccess> store_;
-    // What the store pass found, for the cache and the picture pass.
-    std::vector<ContactRecord> stored_;
 
     // The chunk being collected, and how many chunks went over so far: the first is
     // small, so the first screen of the cache shows at once.
-    LoaderBatch pending_{LoaderBatch::Kind::cached, {}, {}};
+    LoaderBatch pending_{LoaderBatch::Kind::cached, {}};
     int chunks_ = 0;
 
     std::mutex mutex_;

@@ -3,7 +3,6 @@
 #include "contacts/ContactCache.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactStoreAccess.h"
-#include "graphics/Image.h"
 #include "lists/Animation.h"
 #include "lists/ControlItem.h"
 #include "phone/PhoneKeyMap.h"
@@ -137,13 +136,13 @@ LoaderSettings ContactSmartListControl::loaderSettings() {
     LoaderSettings settings;
     settings.templates = ContactTemplates::fromSettings(*this);
     settings.cacheFile = ContactCache::defaultPath();
-    // Pictures are scaled once, to the picture box of a nominal row 200 pixels wide.
+    // Rows without room for a picture need no picture bytes: the picture box of a
+    // nominal row 200 pixels wide.
     int itemHeight = getInt(u"item.height", itemHeightSlot);
     Rect box = SettingStore::instance()
                    .box(typeName(), name(), u"item.picture.box")
                    .rectangle({0, 0, 200, itemHeight});
-    settings.pictureWidth = box.width();
-    settings.pictureHeight = box.height();
+    settings.pictures = !box.isEmpty();
     settings.readStore = store_ != nullptr;
     return settings;
 }
@@ -154,6 +153,7 @@ void ContactSmartListControl::startLoading() {
     byObjectId_.clear();
     smsByNumber_.clear();
     separatorLetters_.clear();
+    firstRowsPainted_ = false;
     appendItem(makeItem<NewContactListItem>(interfaceText(u"newcontact.text")));
     refilter();
     loader_ = std::make_unique<ContactLoader>(window(), loaderMessage, loaderSettings(), store_);
@@ -170,28 +170,59 @@ void ContactSmartListControl::onLoaderMessage() {
     if (!loader_)
         return;
     std::deque<LoaderBatch> batches = loader_->take();
+    if (batches.empty())
+        return;
     // Consecutive chunks of one kind are applied as one: one merge and one filter run
-    // for everything that arrived while the interface was busy.
+    // for everything that arrived while the interface was busy. Until the first rows
+    // are on screen, though, a chunk is applied and painted alone: the first one holds
+    // a screen of rows, and the user waits for nothing else.
+    bool seen = false;
     for (size_t i = 0; i < batches.size(); ++i) {
         LoaderBatch& batch = batches[i];
-        while (i + 1 < batches.size() && batches[i + 1].kind == batch.kind &&
-               (!batch.contacts.empty() || !batch.pictures.empty())) {
+        while (firstRowsPainted_ && i + 1 < batches.size() &&
+               batches[i + 1].kind == batch.kind && !batch.contacts.empty()) {
             LoaderBatch& next = batches[++i];
             std::move(next.contacts.begin(), next.contacts.end(),
                       std::back_inserter(batch.contacts));
-            std::move(next.pictures.begin(), next.pictures.end(),
-                      std::back_inserter(batch.pictures));
         }
-        apply(batch);
+        seen |= apply(batch);
+        paintFirstRows();
     }
-    if (batches.empty())
+    // NOTE: the store pass mostly confirms what the cache showed; a paint of the whole
+    // list for each of its chunks would cost more than the pass itself.
+    if (!seen)
         return;
     invalidate(rect());
     if (Action* listener = scrollListener())
         listener->execute();
 }
 
-void ContactSmartListControl::apply(LoaderBatch& batch) {
+bool ContactSmartListControl::anyOnScreen(const std::vector<const IListItem*>& items) const {
+    if (items.empty())
+        return false;
+    const int top = scrollOffset(), bottom = scrollOffset() + rect().height();
+    int y = 0;
+    for (const IListItem* row : shownItems()) {
+        if (y >= bottom)
+            break;
+        if (y + row->height() > top && std::find(items.begin(), items.end(), row) != items.end())
+            return true;
+        y += row->height();
+    }
+    return false;
+}
+
+void ContactSmartListControl::paintFirstRows() {
+    // NOTE: painted now, not left to the queue: while the loader keeps handing over,
+    // the queue never runs empty, and the paint would wait for the whole cache.
+    if (firstRowsPainted_ || shownItems().size() <= 1 || !isVisible())
+        return;
+    firstRowsPainted_ = true;
+    invalidate(rect());
+    platform::updateWindow(window());
+}
+
+bool ContactSmartListControl::apply(LoaderBatch& batch) {
     using Kind = LoaderBatch::Kind;
     std::vector<ItemRef> added;
     switch (batch.kind) {
@@ -210,47 +241,66 @@ void ContactSmartListControl::apply(LoaderBatch& batch) {
         mergeIn(std::move(added));
         break;
     case Kind::stored: {
-        bool reorder = false;
         bool changed = false;
+        std::unordered_set<const IListItem*> moved; // rows whose sort key changed
+        std::vector<const IListItem*> pictured;     // rows whose picture changed
         for (LoadedContact& loaded : batch.contacts) {
-            loaded.record.valid = true;
             if (ContactListItem* existing = findByObjectId(loaded.record.objectId)) {
-                reorder |= existing->searchKeys().collation != loaded.keys.collation;
-                ContactRecord before = existing->record();
-                before.valid = true;
-                changed |= !(before == loaded.record);
+                if (existing->searchKeys().collation != loaded.keys.collation)
+                    moved.insert(existing);
+                loaded.record.valid = existing->isValid(); // compared without it
+                changed |= !(existing->record() == loaded.record);
+                loaded.record.valid = true;
                 existing->setRecord(std::move(loaded.record), std::move(loaded.keys));
+                if (existing->pictureBytes() != loaded.picture) {
+                    pictured.push_back(existing);
+                    existing->setPictureBytes(std::move(loaded.picture));
+                }
+                if (moved.count(existing))
+                    addSeparatorFor(*existing, added);
                 continue;
             }
+            loaded.record.valid = true;
             ItemRef item =
                 makeItem<ContactListItem>(std::move(loaded.record), std::move(loaded.keys));
             auto* contact = static_cast<ContactListItem*>(item.get());
+            contact->setPictureBytes(std::move(loaded.picture));
             remember(contact);
             addSeparatorFor(*contact, added);
             added.push_back(std::move(item));
         }
-        if (reorder)
-            resort();
+        // Moved rows leave their places and merge in again with the new ones: a pass
+        // over the list, only for a batch that renamed someone.
+        if (!moved.empty())
+            std::erase_if(allItemsRef(), [&](ItemRef& ref) {
+                if (!moved.count(ref.get()))
+                    return false;
+                added.push_back(std::move(ref));
+                return true;
+            });
+        const bool reordered = !added.empty() || !moved.empty();
         if (!added.empty())
             mergeIn(std::move(added));
-        else if (changed && !reorder)
+        if (changed || !moved.empty())
             refilter();
-        break;
+        return reordered || changed || anyOnScreen(pictured);
     }
-    case Kind::storeDone:
-        removeUnconfirmed();
+    case Kind::cacheDone:
+        refilter();
         break;
-    case Kind::pictures:
-        for (LoadedPicture& loaded : batch.pictures)
-            if (ContactListItem* item = findByObjectId(loaded.objectId))
-                item->setPicture(Image::FromArgb(std::move(loaded.picture), u"contact", true));
+    case Kind::storeDone:
+        // What stayed unconfirmed is gone, a renamed contact's old letter may be empty,
+        // and the filter meets everything again.
+        removeUnconfirmed();
+        dropEmptySeparators();
+        setCursorIndex(-1);
+        refilter();
         break;
     case Kind::finished:
         loaderBusy_ = false;
         break;
-    case Kind::cacheDone:
-        break;
     }
+    return true;
 }
 
 // ---- items ----
@@ -291,15 +341,25 @@ void ContactSmartListControl::addSeparatorFor(const ContactListItem& item,
 void ContactSmartListControl::mergeIn(std::vector<ItemRef> added) {
     if (added.empty())
         return;
-    for (ItemRef& item : added)
-        item->updateHeight(*this);
     std::stable_sort(added.begin(), added.end(), [](const ItemRef& a, const ItemRef& b) {
         return comesBefore(sortKeyOf(a.get()), sortKeyOf(b.get()));
     });
+    std::vector<ItemRef>& all = allItemsRef();
+    // NOTE: the cache, and mostly the store, hand rows over in the list's order, so a
+    // batch usually goes after every row there is. It is then appended and only its
+    // own rows meet the filter, at a cost of the batch alone; the loader's end of each
+    // step runs the filter over everything again (limit and arrangement included).
+    if (isLoading() && typed_.empty() &&
+        (all.empty() || !comesBefore(sortKeyOf(added.front().get()), sortKeyOf(all.back().get())))) {
+        for (ItemRef& item : added)
+            appendItem(std::move(item));
+        return;
+    }
+    for (ItemRef& item : added)
+        item->updateHeight(*this);
     // NOTE: each new row finds its place by binary search and the rows between places
     // move as pointers, so a batch of k rows costs k log n key reads and one pass of
     // pointer moves, never a sort of the whole list or a key read per existing row.
-    std::vector<ItemRef>& all = allItemsRef();
     std::vector<ItemRef> merged;
     merged.reserve(all.size() + added.size());
     auto from = all.begin();
@@ -338,11 +398,9 @@ void ContactSmartListControl::removeUnconfirmed() {
         gone.push_back(std::move(ref));
         return true;
     });
-    if (gone.empty())
-        return;
-    dropEmptySeparators();
-    setCursorIndex(-1);
-    refilter();
+    // The shown rows still point at them until the filter runs again.
+    shownItemsRef().clear();
+    numberEntriesShown_ = false;
 }
 
 void ContactSmartListControl::dropEmptySeparators() {
@@ -351,9 +409,17 @@ void ContactSmartListControl::dropEmptySeparators() {
     kept.reserve(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
         if (auto* separator = dynamic_cast<ContactSeparatorItem*>(all[i].get())) {
-            auto* next =
-                i + 1 < all.size() ? dynamic_cast<ContactListItem*>(all[i + 1].get()) : nullptr;
-            if (!next || next->indexLetter() != separator->indexLetter()) {
+            // Kept while a contact of its letter stands under it, before the next
+            // header; contacts of letters without a header ("Čapek" under "C") do not
+            // count.
+            bool used = false;
+            for (size_t j = i + 1; j < all.size() && !used; ++j) {
+                if (dynamic_cast<ContactSeparatorItem*>(all[j].get()))
+                    break;
+                const ContactListItem* contact = asContact(all[j].get());
+                used = contact && contact->indexLetter() == separator->indexLetter();
+            }
+            if (!used) {
                 // A later contact of this letter brings its header back.
                 separatorLetters_.erase(separator->indexLetter());
                 continue;
@@ -420,13 +486,8 @@ void ContactSmartListControl::mergeSmsRowsInto(ContactListItem& contact) {
 }
 
 void ContactSmartListControl::loadPicture(ContactListItem& item) {
-    if (!store_)
-        return;
-    LoaderSettings settings = loaderSettings();
-    platform::ArgbImage picture =
-        store_->loadPicture(item.objectId(), settings.pictureWidth, settings.pictureHeight);
-    item.setPicture(picture.isEmpty() ? nullptr
-                                      : Image::FromArgb(std::move(picture), u"contact", true));
+    if (store_)
+        item.setPictureBytes(store_->loadPictureBytes(item.objectId()));
 }
 
 void ContactSmartListControl::contactChanged(uint32_t objectId) {
@@ -495,6 +556,7 @@ void ContactSmartListControl::resort() {
 void ContactSmartListControl::refilter() {
     std::vector<IListItem*>& shown = shownItemsRef();
     shown.clear();
+    numberEntriesShown_ = false;
     ISmartListFilter* current = filter();
     const size_t limit =
         current ? static_cast<size_t>(std::max(current->itemLimit(), 0)) : allItems().size();
@@ -522,22 +584,30 @@ void ContactSmartListControl::resetFilter() {
 
 void ContactSmartListControl::setFilter(std::unique_ptr<ISmartListFilter> filter) {
     SmartListControl::setFilter(std::move(filter));
-    placeNumberEntries();
-    resetContentHeight();
+    // The filter ran over all items, which hold no number entries.
+    numberEntriesShown_ = false;
+    if (placeNumberEntries())
+        resetContentHeight();
 }
 
-void ContactSmartListControl::placeNumberEntries() {
+bool ContactSmartListControl::placeNumberEntries() {
     std::vector<IListItem*>& shown = shownItemsRef();
-    for (const ItemRef& entry : numberEntries_)
-        std::erase(shown, entry.get());
+    // NOTE: looked for only when placed: a pass over 100,000 shown rows per entry is
+    // most of what a key that shows them all would cost.
+    const bool wereShown = std::exchange(numberEntriesShown_, false);
+    if (wereShown)
+        for (const ItemRef& entry : numberEntries_)
+            std::erase(shown, entry.get());
     if (typed_.empty() || !isDialable(typed_))
-        return;
+        return wereShown;
+    numberEntriesShown_ = true;
     for (size_t i = 0; i < std::size(numberEntries_); ++i) {
         auto& entry = static_cast<ControlItem&>(*numberEntries_[i]);
         static_cast<Button&>(entry.control()).setTextArgument(typed_);
         entry.updateHeight(*this);
         shown.insert(shown.begin() + static_cast<ptrdiff_t>(i), &entry);
     }
+    return true;
 }
 
 // ---- typing ----

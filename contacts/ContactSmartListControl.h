@@ -119,22 +119,29 @@ public:
     void describe(DumpWriter& out) const override;
 
 private:
-    void apply(LoaderBatch& batch);
+    // True when what the list shows may have changed.
+    bool apply(LoaderBatch& batch);
+    // True when one of the rows is on screen.
+    bool anyOnScreen(const std::vector<const IListItem*>& items) const;
+    // Paints the list at once when a load has just brought its first rows.
+    void paintFirstRows();
     // New rows (contacts and separators) go into all items in order.
     void mergeIn(std::vector<ItemRef> added);
     // A separator before the first contact of a letter, when the letter is an index
     // letter and separators are on.
     void addSeparatorFor(const ContactListItem& item, std::vector<ItemRef>& added);
     void removeItem(IListItem* item);
-    // Takes the contacts that the store pass did not confirm out of the list.
+    // Takes the contacts that the store pass did not confirm out of the list; the
+    // shown rows are emptied, for the filter to run again.
     void removeUnconfirmed();
     // A letter's header goes with the last contact under it.
     void dropEmptySeparators();
     void mergeSmsRowsInto(ContactListItem& contact);
     void remember(ContactListItem* item);
     void forget(const ContactListItem* item);
-    // Puts the number entries on top of the shown rows while a number is typed.
-    void placeNumberEntries();
+    // Puts the number entries on top of the shown rows while a number is typed; true
+    // when the shown rows changed.
+    bool placeNumberEntries();
     void onTyped();
     void route(std::u16string text);
     LoaderSettings loaderSettings();
@@ -143,6 +150,7 @@ private:
     std::shared_ptr<ContactStoreAccess> store_;
     std::unique_ptr<ContactLoader> loader_;
     bool loaderBusy_ = false;
+    bool firstRowsPainted_ = false;
     ContactItemLook look_;
     ContactRoutes routes_;
     std::u16string lastRoute_;
@@ -155,6 +163,7 @@ private:
     std::u16string typed_;
     uint32_t lastKeyTick_ = 0;
     ItemRef numberEntries_[3];
+    bool numberEntriesShown_ = false;
 };
 
 } // namespace vantrel

@@ -29,11 +29,12 @@ bool present(const pim::PropValue& value) {
     return value.found() && pim::propType(value.id) == pim::typeString;
 }
 
-PropertyValues toValues(const std::vector<uint32_t>& ids, const std::vector<pim::PropValue>& read) {
+// Takes the texts out of `read`.
+PropertyValues toValues(const std::vector<uint32_t>& ids, std::vector<pim::PropValue>& read) {
     PropertyValues values(&ids);
     for (size_t i = 0; i < ids.size() && i < read.size(); ++i)
         if (present(read[i]))
-            values.at(i) = read[i].text;
+            values.at(i) = std::move(read[i].text);
     return values;
 }
 
@@ -217,6 +218,14 @@ platform::ArgbImage ContactStoreAccess::loadPicture(uint32_t objectId, int width
     if (!decoded.ok())
         return {};
     return platform::scaleArgb(decoded.image, width, height);
+}
+
+std::vector<uint8_t> ContactStoreAccess::loadPictureBytes(uint32_t objectId) {
+    auto contact = item(objectId);
+    auto stream = contact ? contact->openProperty(prop::picture, pim::streamRead) : nullptr;
+    if (!stream || stream->size() > maxPictureBytes)
+        return {};
+    return stream->bytes();
 }
 
 bool ContactStoreAccess::setPicture(const ContactRecord& record,

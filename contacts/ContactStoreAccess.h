@@ -80,6 +80,9 @@ public:
     bool setNote(const ContactRecord& record, std::u16string_view text);
     // The contact's picture scaled to width x height; empty when it has none.
     platform::ArgbImage loadPicture(uint32_t objectId, int width, int height);
+    // The contact's picture as the store keeps it, compressed; empty when it has none
+    // or it is larger than maxPictureBytes.
+    std::vector<uint8_t> loadPictureBytes(uint32_t objectId);
     // Stores the file's bytes as the picture; false when the file or the store failed.
     bool setPicture(const ContactRecord& record, const std::filesystem::path& file);
     bool removePicture(const ContactRecord& record);

@@ -121,9 +121,34 @@ void trimAll(std::u16string& text, std::u16string_view characters) {
         text.clear();
         return;
     }
-    size_t last = text.find_last_not_of(characters);
-    text = text.substr(first, last - first + 1);
+    text.erase(text.find_last_not_of(characters) + 1);
+    text.erase(0, first);
 }
+
+// The lower-case letters that follow a "%" in a text, one bit each; `any` when some
+// "%" is followed by another "%" (a placeholder replaced there would bring a new
+// letter next to the first one).
+struct PlaceholderLetters {
+    uint32_t bits = 0;
+    bool any = false;
+
+    explicit PlaceholderLetters(std::u16string_view text) {
+        for (size_t at = text.find(u'%'); at != std::u16string_view::npos && !any;
+             at = text.find(u'%', at + 1)) {
+            if (at + 1 < text.size())
+                add(text[at + 1]);
+        }
+    }
+    void add(char16_t c) {
+        if (c >= u'a' && c <= u'z')
+            bits |= 1u << (c - u'a');
+        else if (c == u'%')
+            any = true;
+    }
+    bool mayStart(std::u16string_view placeholder) const {
+        return any || (bits & (1u << (placeholder[1] - u'a'))) != 0;
+    }
+};
 
 bool hasText(const PropertyValues& values, uint32_t id) {
     const std::u16string* value = values.find(id);
@@ -155,11 +180,21 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
                               const std::vector<PhoneEntry>& phones) {
     std::u16string text(format);
     if (text.find(u'%') != std::u16string::npos) {
+        // NOTE: a list expands its templates for every contact; looking for each of the
+        // sixty-odd placeholders would cost more than all the rest. Every "%" of the
+        // text comes from the template or from a value put in, and the letter after a
+        // template's "%" stays what it is until that placeholder itself is replaced, so
+        // only placeholders starting with such a letter can be found.
+        PlaceholderLetters letters(format);
         for (const Placeholder& placeholder : placeholders) {
-            if (text.find(placeholder.text) == std::u16string::npos)
+            if (!letters.mayStart(placeholder.text) ||
+                text.find(placeholder.text) == std::u16string::npos)
                 continue;
-            if (const std::u16string* value = values.find(placeholder.id))
+            if (const std::u16string* value = values.find(placeholder.id)) {
                 replaceAll(text, placeholder.text, *value);
+                if (value->find(u'%') != std::u16string::npos)
+                    letters.any = true; // rare: the value's own "%"s could start any
+            }
         }
         if (text.find(u"%address") != std::u16string::npos) {
             int preferred = 2;
@@ -182,7 +217,32 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
     return cleanUpExpansion(std::move(text));
 }
 
+namespace {
+
+// True when no rule of the clean-up would change the text: clean ends, and none of the
+// pairs the replacements look for. Most expanded texts ("Berg, Anna", a number) are.
+bool alreadyClean(std::u16string_view text) {
+    constexpr std::u16string_view trimmed = u"-/, \t\r\n\v\f";
+    if (text.empty())
+        return true;
+    if (trimmed.find(text.front()) != std::u16string_view::npos ||
+        trimmed.find(text.back()) != std::u16string_view::npos)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+        if (c == u'\\' || c == u'\n' || (c == u'[' && next == u']') ||
+            (c == u'(' && next == u')') || (c == u' ' && next == u' '))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::u16string cleanUpExpansion(std::u16string text) {
+    if (alreadyClean(text))
+        return text;
     for (std::u16string_view characters : {u"-", u"/", u","})
         trimAll(text, characters);
     trimAll(text, u" \t\r\n\v\f");

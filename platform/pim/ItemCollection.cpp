@@ -17,12 +17,14 @@ constexpr const char* orderSql = "SELECT oid, sortkey FROM items ORDER BY sortke
 // index, so a pass from 1 to n is one walk of the index.
 constexpr const char* cursorSql =
     "SELECT oid, props FROM items WHERE (sortkey, oid) >= (?1, ?2) ORDER BY sortkey, oid";
+constexpr const char* pictureSql = "SELECT data FROM pictures WHERE oid=?1";
 
 } // namespace
 
 struct ItemCollection::Snapshot {
     sqlite3* db = nullptr;
     sqlite3_stmt* cursor = nullptr;
+    sqlite3_stmt* picture = nullptr; // prepared on first use
     // The order as the snapshot holds it: keys packed one after the other.
     std::vector<Oid> oids;
     std::vector<uint32_t> keyEnds;
@@ -33,6 +35,7 @@ struct ItemCollection::Snapshot {
 
     ~Snapshot() {
         sqlite3_finalize(cursor);
+        sqlite3_finalize(picture);
         if (db) {
             sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             sqlite3_close_v2(db);
@@ -107,6 +110,26 @@ bool ItemCollection::getProps(uint32_t index, std::span<const PropId> ids,
     for (PropId id : ids)
         values.push_back(id == prop::oid ? PropValue::ofUint32(id, oid) : s.view.get(id));
     return true;
+}
+
+bool ItemCollection::getPicture(uint32_t index, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    Snapshot& s = *snapshot_;
+    if (index < 1 || index > s.oids.size())
+        return false;
+    if (!s.picture && sqlite3_prepare_v3(s.db, pictureSql, -1, SQLITE_PREPARE_PERSISTENT,
+                                         &s.picture, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_reset(s.picture);
+    sqlite3_bind_int64(s.picture, 1, s.oids[index - 1]);
+    int code = sqlite3_step(s.picture);
+    if (code == SQLITE_ROW) {
+        const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(s.picture, 0));
+        bytes.assign(data, data + sqlite3_column_bytes(s.picture, 0));
+        code = SQLITE_DONE;
+    }
+    sqlite3_reset(s.picture);
+    return code == SQLITE_DONE;
 }
 
 } // namespace vantrel::platform::pim

@@ -31,6 +31,11 @@ public:
     // tag the item lacks is marked propNotFound. False (values emptied) for an index
     // out of range or a failed read.
     bool getProps(uint32_t index, std::span<const PropId> ids, std::vector<PropValue>& values);
+    // The picture stream's bytes of the item at a 1-based index, as the snapshot holds
+    // them; empty when it has none. False (bytes emptied) for an index out of range or
+    // a failed read. A pass that reads every picture this way costs one lookup each,
+    // with no lock taken or released between them.
+    bool getPicture(uint32_t index, std::vector<uint8_t>& bytes);
 
 private:
     friend class Folder;

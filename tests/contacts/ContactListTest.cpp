@@ -5,7 +5,12 @@
 #include "tests/contacts/ContactListFixture.h"
 
 #include "contacts/ContactFilters.h"
+#include "contacts/ContactPictureCache.h"
+#include "graphics/Image.h"
+#include "platform/imaging/PngWriter.h"
+#include "settings/Box.h"
 #include "platform/core/Utf.h"
+#include "platform/pim/PictureStream.h"
 #include "platform/pim/PimItem.h"
 
 using namespace vantrel;
@@ -222,4 +227,69 @@ TEST_F(ContactList, TapsOpenTheContactItsConversationOrANewContact) {
     EXPECT_EQ(routes, (std::vector<std::u16string>{u"new", u"detail Anna Berg",
                                                    u"sms 079 555 01 01", u"sms 031 555 01 02",
                                                    u"sms 044 555 01 02", u"call 0311"}));
+}
+
+TEST_F(ContactList, PicturesAreDrawnFromTheStoreBytesAndTheLinesStopBeforeThem) {
+    auto withPicture = [&](std::u16string name, std::u16string company) {
+        uint32_t oid = add(name, {{prop::mobile, u"079 555 01 01"}}, company);
+        auto item = app->getItemFromOidEx(oid, 0);
+        auto stream = item->openProperty(pim::prop::picture, pim::streamWrite);
+        std::string png = platform::encodePng(platform::ArgbImage(96, 96, 0xFFFF0000));
+        EXPECT_TRUE(stream->write(std::span(reinterpret_cast<const uint8_t*>(png.data()),
+                                            png.size())));
+        EXPECT_TRUE(stream->commit() && item->save());
+    };
+    withPicture(u"Aaron, Long", std::u16string(60, u'W'));
+    withPicture(u"Bauer, Bea", u"");
+    load();
+    repaint();
+    ContactListItem* wide = named(u"Aaron, Long");
+    ContactListItem* plain = named(u"Bauer, Bea");
+    ASSERT_TRUE(wide && plain);
+    EXPECT_TRUE(wide->hasPicture());
+    ASSERT_NE(wide->picture(), nullptr) << "a drawn row keeps its decoded picture";
+
+    const Box& pictureBox = SettingStore::instance().box(u"contactlist", list->name(),
+                                                         u"item.picture.box");
+    const platform::Rect wideRow = list->itemRect(wide), plainRow = list->itemRect(plain);
+    const platform::Rect box = pictureBox.rectangle(wideRow);
+    EXPECT_EQ(pixel((box.left + box.right) / 2, (box.top + box.bottom) / 2),
+              as565(platform::rgb(255, 0, 0)));
+    // Beside and below the picture the row with sixty "W"s after its number looks as
+    // the row with the number alone.
+    const int secondLineTop = (wideRow.top + wideRow.bottom) / 2;
+    for (int y = secondLineTop; y < wideRow.bottom; ++y) {
+        for (int x = box.left; x < wideRow.right; ++x) {
+            if (box.contains({x, y}))
+                continue;
+            ASSERT_EQ(pixel(x, y), pixel(x, plainRow.top + (y - wideRow.top)))
+                << "text at " << x << "," << y;
+        }
+    }
+}
+
+TEST(ContactPictureCache, KeepsTheLatestPicturesWithinItsBudget) {
+    std::string png = platform::encodePng(platform::ArgbImage(40, 40, 0xFF00FF00));
+    std::span bytes(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    // Two opaque 10 x 10 pictures in RGB565.
+    ContactPictureCache cache(2 * 10 * 10 * 2);
+    int a = 0, b = 0, c = 0;
+    Image* first = cache.get(&a, bytes, {10, 10});
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->size(), (platform::Size{10, 10}));
+    cache.get(&b, bytes, {10, 10});
+    EXPECT_EQ(cache.get(&a, bytes, {10, 10}), first) << "kept, not decoded again";
+    cache.get(&c, bytes, {10, 10}); // b was drawn longest ago
+    EXPECT_EQ(cache.count(), 2u);
+    EXPECT_EQ(cache.find(&b), nullptr);
+    EXPECT_EQ(cache.find(&a), first);
+    EXPECT_LE(cache.bytesUsed(), 400u);
+    // Another box size decodes again; bytes that are no picture give nothing.
+    EXPECT_EQ(cache.get(&a, bytes, {12, 12})->size(), (platform::Size{12, 12}));
+    std::string junk = "not a picture";
+    EXPECT_EQ(cache.get(&b, std::span(reinterpret_cast<const uint8_t*>(junk.data()), junk.size()),
+                        {10, 10}),
+              nullptr);
+    cache.forget(&a);
+    EXPECT_EQ(cache.find(&a), nullptr);
 }

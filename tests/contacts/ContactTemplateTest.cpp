@@ -63,6 +63,21 @@ TEST(ContactTemplate, LongerPlaceholdersAreReplacedBeforeTheirPrefixes) {
     EXPECT_EQ(expandTemplate(format, values.get(), {}), u"b@x.ch / a@x.ch / 044 Acme");
 }
 
+// Replacing in order can make a placeholder that the template did not hold: a value put
+// in next to a "%", or a value with a "%" of its own. Those are replaced as well.
+TEST(ContactTemplate, PlaceholdersMadeByEarlierReplacementsAreReplacedToo) {
+    const std::vector<uint32_t> ids{prop::fileAs, 0x0084001F, company, prop::email1, prop::email2};
+    // "%name" becomes "2", which makes "%email2" of "%email".
+    Values digit(ids, {{0x0084001F, u"2"}, {prop::email1, u"a@x"}, {prop::email2, u"b@x"}});
+    EXPECT_EQ(expandTemplate(u"%email%name", digit.get(), {}), u"b@x");
+    // An empty "%name" after a "%" leaves "%company".
+    Values empty(ids, {{company, u"Acme"}});
+    EXPECT_EQ(expandTemplate(u"%%namecompany", empty.get(), {}), u"Acme");
+    // A file-as name holding a placeholder of its own.
+    Values percent(ids, {{prop::fileAs, u"%company"}, {company, u"Acme"}});
+    EXPECT_EQ(expandTemplate(u"%fileas", percent.get(), {}), u"Acme");
+}
+
 TEST(ContactTemplate, UnfetchedPlaceholdersStayAndFetchedEmptyOnesVanish) {
     Values values({prop::fileAs}, {});
     EXPECT_EQ(expandTemplate(u"%fileas %nickname", values.get(), {}), u"%nickname");
