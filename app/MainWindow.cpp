@@ -12,6 +12,7 @@
 #include "app/Sip.h"
 #include "app/Startup.h"
 #include "contacts/ContactSmartListControl.h"
+#include "messaging/MessageCounter.h"
 #include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
@@ -165,8 +166,15 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         return 0;
     }
     case ContactSmartListControl::loaderMessage:
-        if (ContactSmartListControl* list = mainContactList())
+        if (ContactSmartListControl* list = mainContactList()) {
             list->onLoaderMessage();
+            // Counts held back while the contacts loaded go on once they are in.
+            messageCounter().apply(*list);
+        }
+        return 0;
+    case MessageCounter::wakeMessage:
+        if (ContactSmartListControl* list = mainContactList())
+            messageCounter().apply(*list);
         return 0;
     case platform::pim::pimItemCreatedLocal:
     case platform::pim::pimItemCreatedRemote:

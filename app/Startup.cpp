@@ -8,6 +8,8 @@
 #include "lists/Transitions.h"
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
+#include "app/RefreshWorkers.h"
+#include "messaging/MessageCounter.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimFolder.h"
@@ -188,6 +190,10 @@ bool initialiseOnce(WindowHandle window) {
         list->setStore(contactStore);
         list->setRoutes(contactRoutes());
         list->startLoading();
+        // The counts are read while the contacts load and applied once they are all in.
+        setSmsRefreshWork([] { messageCounter().scanSmsCounts(); });
+        setCallLogRefreshWork([] { messageCounter().scanCallLogCounts(); });
+        requestFullRecount();
     }
     ControlHost::beginScreenChangeAll(window);
     ControlHost::renderAll(window);

@@ -2,6 +2,7 @@
 
 #include "contacts/ContactSmartListControl.h"
 #include "graphics/Image.h"
+#include "mapi/PhoneNumber.h"
 #include "lists/SmartListControl.h"
 #include "platform/core/Utf.h"
 #include "platform/text/TextDrawing.h"
@@ -87,17 +88,13 @@ char16_t ContactListItem::indexLetter() const {
 }
 
 bool ContactListItem::matchesNumber(std::u16string_view number) const {
-    std::u16string other = reduceNumber(number);
-    for (const PhoneEntry& phone : record_.phones) {
-        std::u16string mine = reduceNumber(phone.number);
-        // Reduced numbers hold only digits and "+": no case to ignore.
-        if (mine == other)
+    return !number.empty() && matchesNormalized(mapi::normalizePhoneNumber(number));
+}
+
+bool ContactListItem::matchesNormalized(std::u16string_view normalized) const {
+    for (const PhoneEntry& phone : record_.phones)
+        if (mapi::normalizedNumbersMatch(mapi::normalizePhoneNumber(phone.number), normalized))
             return true;
-        bool longEnough = (mine.size() > 6 && other.size() > 3) || mine.size() == other.size();
-        if (longEnough && !mine.empty() && !other.empty() &&
-            (mine.find(other) != std::u16string::npos || other.find(mine) != std::u16string::npos))
-            return true;
-    }
     return false;
 }
 
@@ -166,6 +163,7 @@ void ContactListItem::describe(DumpWriter& out) const {
     out.add("unread", counters_.unread);
     out.add("messages", counters_.messages);
     out.add("calls", counters_.calls);
+    out.add("last", std::u16string_view(counters_.lastMessage));
     out.add("picture", picture_ != nullptr);
     if (isSelected())
         out.add("selected", true);
@@ -220,6 +218,10 @@ SmsContactListItem::SmsContactListItem(std::u16string_view sender, std::u16strin
     : ContactListItem(smsRecord(sender, number, serviceText)) {
     counters().unread = unread ? 1 : 0;
     counters().messages = 1;
+}
+
+bool SmsContactListItem::matchesNumber(std::u16string_view number) const {
+    return matchesNormalized(mapi::normalizePhoneNumber(number));
 }
 
 } // namespace vantrel
