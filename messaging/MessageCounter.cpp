@@ -125,6 +125,11 @@ void MessageCounter::push(Batch batch) {
 
 // ---------------------------------------------------------------------------- applying
 
+bool MessageCounter::hasQueued() {
+    std::lock_guard lock(queueMutex_);
+    return !queue_.empty();
+}
+
 bool MessageCounter::apply(ContactSmartListControl& list) {
     if (list.isLoading())
         return false;

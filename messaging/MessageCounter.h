@@ -68,6 +68,9 @@ public:
 
     // ---- the interface thread ----
 
+    // Counts wait to be applied.
+    bool hasQueued();
+
     // Applies what the scans queued, in order, then filters the list again. A list that
     // is still loading keeps the queue: its rows are not all there to match against.
     // True when anything was applied.
