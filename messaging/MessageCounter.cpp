@@ -3,6 +3,7 @@
 #include "contacts/ContactSmartListControl.h"
 #include "mapi/MAPIMessage.h"
 #include "messaging/CallLog.h"
+#include "settings/SettingStore.h"
 
 #include <algorithm>
 
@@ -146,15 +147,22 @@ bool MessageCounter::apply(ContactSmartListControl& list) {
             if (ContactListItem* contact = asContact(ref.get()))
                 change(contact->counters());
     };
+    // One pass for everything queued: the index of the list is built once.
+    size_t events = 0;
+    for (const Batch& batch : batches)
+        events += batch.events.size();
+    beginPass(list, events);
     for (Batch& batch : batches) {
         switch (batch.kind) {
         case Batch::Kind::reset:
+            // Rows made so far join the list first, so they are reset with it.
+            endPass(list);
             eachContact([](ContactCounters& c) { c = ContactCounters(); });
             rowsAppliedTo_ = 0;
             countedAhead_.clear();
+            beginPass(list, events);
             break;
         case Batch::Kind::events:
-            beginPass(list, batch.events.size());
             for (const CountedEvent& event : batch.events) {
                 if (!event.isCall &&
                     (event.rowId <= rowsAppliedTo_ || countedAhead_.count(event.rowId)))
@@ -165,10 +173,13 @@ bool MessageCounter::apply(ContactSmartListControl& list) {
             countedAhead_.erase(countedAhead_.begin(), countedAhead_.upper_bound(rowsAppliedTo_));
             break;
         case Batch::Kind::endRecount:
+            endPass(list);
             eachContact([](ContactCounters& c) { c.newCalls = 0; });
+            beginPass(list, events);
             break;
         }
     }
+    endPass(list);
     list.refilter();
     list.invalidate(list.rect());
     return true;
@@ -191,20 +202,24 @@ bool MessageCounter::countReceived(ContactSmartListControl& list, const mapi::En
     message->messageTime(event.time);
     beginPass(list, 1);
     count(list, event);
+    endPass(list);
     list.refilter();
     list.invalidate(list.rect());
     return true;
 }
 
-void MessageCounter::beginPass(ContactSmartListControl& list, size_t events) {
+void MessageCounter::beginPass(ContactSmartListControl&, size_t events) {
     // Rows come and go between passes (a contact deleted, its numbers changed): what a
     // pass found is forgotten at the next, so nothing points at a row that is gone.
     numberCache_.clear();
     addedThisPass_.clear();
     indexed_.clear();
     index_ = {};
-    if (events < indexFrom)
-        return;
+    indexWanted_ = events >= indexFrom;
+}
+
+void MessageCounter::buildIndex(ContactSmartListControl& list) {
+    indexWanted_ = false;
     for (const ItemRef& ref : list.allItems()) {
         ContactListItem* contact = asContact(ref.get());
         if (!contact || contact->kind() == ContactListItem::Kind::newContact)
@@ -216,13 +231,24 @@ void MessageCounter::beginPass(ContactSmartListControl& list, size_t events) {
     }
 }
 
+void MessageCounter::endPass(ContactSmartListControl& list) {
+    if (!addedThisPass_.empty())
+        list.addSmsContacts(std::move(addedThisPass_));
+    addedThisPass_.clear();
+    numberCache_.clear();
+}
+
 void MessageCounter::count(ContactSmartListControl& list, const CountedEvent& event) {
     ContactListItem* item = findInPass(list, event.number, nullptr);
     bool created = false;
     if (!item) {
         std::u16string_view sender = event.senderName.empty() ? event.number : event.senderName;
-        item = list.addSmsContact(sender, event.number, event.unread);
-        addedThisPass_.push_back(item);
+        const std::u16string* service =
+            SettingStore::instance().resolve(u"global", u"", u"servicemessage.text");
+        ItemRef row = makeItem<SmsContactListItem>(sender, event.number, event.unread,
+                                                   service ? *service : std::u16string());
+        item = asContact(row.get());
+        addedThisPass_.push_back(std::move(row));
         numberCache_[event.number] = item;
         created = true;
     }
@@ -251,7 +277,9 @@ ContactListItem* MessageCounter::findItemByNumber(ContactSmartListControl& list,
                                                   std::u16string_view number,
                                                   const IListItem* excluded) {
     beginPass(list, 0);
-    return findInPass(list, number, excluded);
+    ContactListItem* found = findInPass(list, number, excluded);
+    numberCache_.clear();
+    return found;
 }
 
 ContactListItem* MessageCounter::findInPass(ContactSmartListControl& list,
@@ -261,14 +289,12 @@ ContactListItem* MessageCounter::findInPass(ContactSmartListControl& list,
     if (auto cached = numberCache_.find(key); cached != numberCache_.end())
         return cached->second == excluded ? nullptr : cached->second;
     ContactListItem* found = nullptr;
+    if (indexWanted_ && !excluded)
+        buildIndex(list);
     if (!indexed_.empty() && !excluded) {
         uint32_t entry = index_.find(number);
         if (entry != mapi::NumberIndex::none)
             found = indexed_[entry];
-        // Rows made in this pass come after those the index holds.
-        for (size_t i = 0; !found && i < addedThisPass_.size(); ++i)
-            if (addedThisPass_[i]->matchesNumber(number))
-                found = addedThisPass_[i];
     } else {
         for (const ItemRef& ref : list.allItems()) {
             ContactListItem* contact = asContact(ref.get());
@@ -277,6 +303,12 @@ ContactListItem* MessageCounter::findInPass(ContactSmartListControl& list,
                 break;
             }
         }
+    }
+    // Rows made in this pass come after the list's.
+    for (size_t i = 0; !found && i < addedThisPass_.size(); ++i) {
+        ContactListItem* made = asContact(addedThisPass_[i].get());
+        if (made != excluded && made->matchesNumber(number))
+            found = made;
     }
     if (found)
         numberCache_.emplace(std::move(key), found);

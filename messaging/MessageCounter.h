@@ -13,6 +13,7 @@
 //
 // Index: the scans (any thread), applying (interface thread), finding a row by number.
 
+#include "lists/IListItem.h"
 #include "mapi/MAPIMsgStore.h"
 #include "mapi/PhoneNumber.h"
 #include "platform/core/Window.h"
@@ -30,7 +31,6 @@ namespace vantrel {
 
 class ContactListItem;
 class ContactSmartListControl;
-class IListItem;
 
 // A received SMS or a counted (incoming or missed) call.
 struct CountedEvent {
@@ -98,6 +98,9 @@ private:
     // Within a pass a number text found once is not looked for again (the number
     // cache); large passes look rows up in an index of the whole list.
     void beginPass(ContactSmartListControl& list, size_t events);
+    void endPass(ContactSmartListControl& list);
+    // The index of the list's rows, built when a large pass first looks a number up.
+    void buildIndex(ContactSmartListControl& list);
     ContactListItem* findInPass(ContactSmartListControl& list, std::u16string_view number,
                                 const IListItem* excluded);
 
@@ -120,7 +123,10 @@ private:
     std::unordered_map<std::u16string, ContactListItem*> numberCache_;
     std::vector<ContactListItem*> indexed_;
     mapi::NumberIndex index_;
-    std::vector<ContactListItem*> addedThisPass_;
+    bool indexWanted_ = false;
+    // Unknown senders' rows made in this pass; they join the list at its end, in one
+    // merge.
+    std::vector<ItemRef> addedThisPass_;
 };
 
 } // namespace vantrel

@@ -776,8 +776,10 @@ bool MessageDatabase::readContents(FolderId folder, const std::vector<PropTag>& 
 bool MessageDatabase::readArrivals(FolderId folder, const std::vector<PropTag>& tags,
                                    int64_t& afterId, size_t limit, std::vector<Row>& out) {
     // The primary key orders the rows by arrival: one seek, then the new rows only.
+    // NOTE: "+folder" keeps the planner off the folder's order index, which would read
+    // the whole folder and sort it for every chunk.
     std::string sql = "SELECT " + selectList(tags) +
-                      " FROM messages m WHERE id>?2 AND folder=?1 ORDER BY id LIMIT ?3";
+                      " FROM messages m WHERE id>?2 AND +folder=?1 ORDER BY id LIMIT ?3";
     int64_t last = afterId;
     bool ok = file_.run("arrivals read", [&] {
         out.clear();
