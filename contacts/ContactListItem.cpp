@@ -88,12 +88,12 @@ char16_t ContactListItem::indexLetter() const {
 }
 
 bool ContactListItem::matchesNumber(std::u16string_view number) const {
-    return !number.empty() && matchesNormalized(mapi::normalizePhoneNumber(number));
+    return !number.empty() && matchesNormalized(mapi::NormalizedNumber(number).view());
 }
 
 bool ContactListItem::matchesNormalized(std::u16string_view normalized) const {
     for (const PhoneEntry& phone : record_.phones)
-        if (mapi::normalizedNumbersMatch(mapi::normalizePhoneNumber(phone.number), normalized))
+        if (mapi::normalizedNumbersMatch(mapi::NormalizedNumber(phone.number).view(), normalized))
             return true;
     return false;
 }
@@ -221,7 +221,7 @@ SmsContactListItem::SmsContactListItem(std::u16string_view sender, std::u16strin
 }
 
 bool SmsContactListItem::matchesNumber(std::u16string_view number) const {
-    return matchesNormalized(mapi::normalizePhoneNumber(number));
+    return matchesNormalized(mapi::NormalizedNumber(number).view());
 }
 
 } // namespace vantrel

@@ -20,10 +20,11 @@ template <class Char> size_t normalizeInto(std::u16string_view number, Char (&ou
 
 } // namespace
 
+NormalizedNumber::NormalizedNumber(std::u16string_view number)
+    : size_(normalizeInto(number, chars_)) {}
+
 std::u16string normalizePhoneNumber(std::u16string_view number) {
-    char16_t buffer[8];
-    size_t kept = normalizeInto(number, buffer);
-    return std::u16string(buffer + 8 - kept, kept);
+    return std::u16string(NormalizedNumber(number).view());
 }
 
 bool normalizedNumbersMatch(std::u16string_view a, std::u16string_view b) {

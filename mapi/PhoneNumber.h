@@ -20,6 +20,18 @@ namespace vantrel::mapi {
 // Digits and "+" in order, then the last 8 characters.
 std::u16string normalizePhoneNumber(std::u16string_view number);
 
+// The same, held without allocating: a walk over a list normalises every number of
+// every row.
+class NormalizedNumber {
+public:
+    explicit NormalizedNumber(std::u16string_view number);
+    std::u16string_view view() const { return {chars_ + 8 - size_, size_}; }
+
+private:
+    char16_t chars_[8];
+    size_t size_;
+};
+
 // The rule on two normalised numbers: `a` the contact's, `b` the message's.
 bool normalizedNumbersMatch(std::u16string_view a, std::u16string_view b);
 

@@ -186,6 +186,9 @@ bool MessageCounter::apply(ContactSmartListControl& list) {
 }
 
 bool MessageCounter::countReceived(ContactSmartListControl& list, const mapi::EntryId& id) {
+    // While the contacts load, the recount that follows the load counts it.
+    if (list.isLoading())
+        return false;
     auto session = mapi::MAPISession::logon();
     auto message = session ? session->openMessage(id) : nullptr;
     if (!message)

@@ -76,7 +76,8 @@ public:
     // True when anything was applied.
     bool apply(ContactSmartListControl& list);
     // Counts one received message now (the new-message notification), unless a scan
-    // already did; a later scan passes it by. False when it was not counted.
+    // already did; a later scan passes it by. False when it was not counted (also while
+    // the list loads: the counts after the load take it in).
     bool countReceived(ContactSmartListControl& list, const mapi::EntryId& id);
     // The row a number belongs to: the first row of the list (skipping `excluded`)
     // whose numbers match, or null.
