@@ -167,9 +167,12 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
     }
     case ContactSmartListControl::loaderMessage:
         if (ContactSmartListControl* list = mainContactList()) {
+            bool loading = list->isLoading();
             list->onLoaderMessage();
-            // Counts held back while the contacts loaded go on once they are in.
-            messageCounter().apply(*list);
+            // A full load ends with new rows whose counters are zero: all is counted
+            // again (counts read meanwhile wait and are replaced).
+            if (loading && !list->isLoading())
+                requestFullRecount();
         }
         return 0;
     case MessageCounter::wakeMessage:

@@ -7,6 +7,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/SettingManager.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -17,14 +18,18 @@ namespace {
 
 struct Worker {
     std::mutex mutex; // guards everything below
+    std::condition_variable ended;
     bool running = false;
     bool again = false;
+    bool stopped = false;
     std::function<void()> work;
     // Run once in place of `work` on the next start (the recount).
     std::function<void()> once;
 
     void start(std::function<void()> instead = {}) {
         std::lock_guard lock(mutex);
+        if (stopped)
+            return;
         if (instead)
             once = std::move(instead);
         if (running) {
@@ -47,11 +52,19 @@ struct Worker {
                 job();
             platform::postMessage(mainWindow(), repaintMessage);
             std::lock_guard lock(mutex);
-            if (!again && !once) {
+            if (stopped || (!again && !once)) {
                 running = false;
+                ended.notify_all();
                 return;
             }
         }
+    }
+
+    // No more starts; waits for the running one to end.
+    void stop() {
+        std::unique_lock lock(mutex);
+        stopped = true;
+        ended.wait(lock, [this] { return !running; });
     }
 
     bool isRunning() {
@@ -98,6 +111,12 @@ void requestCallLogRefresh() {
 void requestFullRecount() {
     takeCallLogOption();
     smsWorker().start([] { messageCounter().recountMessages(); });
+}
+
+void stopRefreshWorkers() {
+    messageCounter().stop();
+    smsWorker().stop();
+    callLogWorker().stop();
 }
 
 bool smsRefreshRunning() { return smsWorker().isRunning(); }

@@ -15,8 +15,13 @@ class MessageCounter;
 void requestSmsCountRefresh();
 // On "VantrelRefreshPhoneCallLog": starts the call-log refresh (or has it go again).
 void requestCallLogRefresh();
-// The full recount on the SMS refresh's thread: at start-up, every message and call.
+// The full recount on the SMS refresh's thread, after each full load of the contacts:
+// every message and call.
 void requestFullRecount();
+
+// At the end of the program: running scans end early and are waited for, and no new
+// one starts (what they use goes with the process).
+void stopRefreshWorkers();
 
 bool smsRefreshRunning();
 bool callLogRefreshRunning();

@@ -9,6 +9,7 @@
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
 #include "app/RefreshWorkers.h"
+#include "mapi/MAPIMsgStore.h"
 #include "messaging/MessageCounter.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/pim/PimApp.h"
@@ -157,6 +158,7 @@ int vantrelMain(const std::u16string& commandLine, Show show, const DisplayOpene
     if (!initInstance(show, commandLine, openDisplay))
         return 0;
     int code = runMessageLoop();
+    stopRefreshWorkers();
     removeSmsBuffer();
     return code;
 }
@@ -184,16 +186,18 @@ bool initialiseOnce(WindowHandle window) {
     PictureControl::setFadeTransition(fadeTransition);
     createScreens(window);
 
+    // Opening the message store puts the unread count right; read it after that, and
+    // before watching it, so the program does not hear of its own correction.
+    mapi::MAPISession::logon();
     readUnreadSmsCount();
 
     if (ContactSmartListControl* list = mainContactList()) {
         list->setStore(contactStore);
         list->setRoutes(contactRoutes());
         list->startLoading();
-        // The counts are read while the contacts load and applied once they are all in.
+        // The load ends with a full recount (main window); later changes are refreshes.
         setSmsRefreshWork([] { messageCounter().scanSmsCounts(); });
         setCallLogRefreshWork([] { messageCounter().scanCallLogCounts(); });
-        requestFullRecount();
     }
     ControlHost::beginScreenChangeAll(window);
     ControlHost::renderAll(window);

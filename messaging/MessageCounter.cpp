@@ -65,7 +65,8 @@ void MessageCounter::scanSmsLocked(bool thenCalls) {
     auto table = inbox ? inbox->contentsTable() : nullptr;
     if (table && table->setColumns(countColumns) && table->restrictToRowsAfter(smsCutoff_)) {
         Batch batch;
-        for (std::vector<store::Row> rows; !(rows = table->queryRows(256)).empty();) {
+        for (std::vector<store::Row> rows;
+             !stopping_ && !(rows = table->queryRows(256)).empty();) {
             for (const store::Row& row : rows) {
                 batch.events.push_back(smsEvent(row));
                 smsCutoff_ = std::max(smsCutoff_, batch.events.back().rowId);
@@ -80,7 +81,7 @@ void MessageCounter::scanSmsLocked(bool thenCalls) {
         if (!batch.events.empty())
             push(std::move(batch));
     }
-    if (thenCalls)
+    if (thenCalls && !stopping_)
         scanCallsLocked();
 }
 
@@ -93,7 +94,7 @@ void MessageCounter::scanCallsLocked() {
     Batch batch;
     platform::modem::CallLogEntry call;
     uint64_t newest = callCutoff_;
-    for (bool first = true; log.next(call); first = false) {
+    for (bool first = true; !stopping_ && log.next(call); first = false) {
         if (first)
             newest = std::max(newest, call.startTime);
         // Newest first: the first call the last scan saw ends this one.

@@ -65,6 +65,8 @@ public:
     void recountMessages();
     // The option "callloginsms", set by the interface thread when it changes.
     void setCallLogCounting(bool on) { callLogCounting_ = on; }
+    // Running scans end at their next chunk, later ones read nothing: the program ends.
+    void stop() { stopping_ = true; }
 
     // ---- the interface thread ----
 
@@ -107,6 +109,7 @@ private:
 
     platform::WindowHandle window_;
     std::atomic<bool> callLogCounting_{true};
+    std::atomic<bool> stopping_{false};
 
     // Worker side: the cut-offs, under scanMutex_.
     std::mutex scanMutex_;
