@@ -119,8 +119,12 @@ void stopRefreshWorkers() {
     callLogWorker().stop();
 }
 
-bool smsRefreshRunning() { return smsWorker().isRunning(); }
-bool callLogRefreshRunning() { return callLogWorker().isRunning(); }
+bool smsRefreshRunning() {
+    return smsWorker().isRunning();
+}
+bool callLogRefreshRunning() {
+    return callLogWorker().isRunning();
+}
 
 void setSmsRefreshWork(std::function<void()> work) {
     std::lock_guard lock(smsWorker().mutex);

@@ -13,10 +13,18 @@ Property MAPIMessage::read(PropTag tag) {
     return std::move(values.front());
 }
 
-std::u16string MAPIMessage::senderAddress() { return read(tag::senderEmailAddress).asText(); }
-std::u16string MAPIMessage::senderName() { return read(tag::senderName).asText(); }
-EntryId MAPIMessage::entryId() { return read(tag::entryId).asBinary(); }
-std::u16string MAPIMessage::subject() { return read(tag::subject).asText(); }
+std::u16string MAPIMessage::senderAddress() {
+    return read(tag::senderEmailAddress).asText();
+}
+std::u16string MAPIMessage::senderName() {
+    return read(tag::senderName).asText();
+}
+EntryId MAPIMessage::entryId() {
+    return read(tag::entryId).asBinary();
+}
+std::u16string MAPIMessage::subject() {
+    return read(tag::subject).asText();
+}
 
 bool MAPIMessage::messageTime(uint64_t& fileTime) {
     for (PropTag tag : {tag::creationTime, tag::messageDeliveryTime}) {
@@ -29,9 +37,13 @@ bool MAPIMessage::messageTime(uint64_t& fileTime) {
     return false;
 }
 
-bool MAPIMessage::isRead() { return read(tag::messageFlags).asNumber() & store::flag::read; }
+bool MAPIMessage::isRead() {
+    return read(tag::messageFlags).asNumber() & store::flag::read;
+}
 
-uint32_t MAPIMessage::rowId() { return read(tag::rowId).asNumber(); }
+uint32_t MAPIMessage::rowId() {
+    return read(tag::rowId).asNumber();
+}
 
 bool MAPIMessage::setRead(bool on) {
     uint32_t flags = read(tag::messageFlags).asNumber();
@@ -74,9 +86,10 @@ bool MAPIMessage::setSentState() {
 }
 
 bool MAPIMessage::setTimes(uint64_t fileTime) {
-    return message_->setProps(
-        {Property::time(tag::messageDeliveryTime, fileTime), Property::time(tag::deliverTime, fileTime),
-         Property::time(tag::creationTime, fileTime), Property::time(tag::receiptTime, fileTime)});
+    return message_->setProps({Property::time(tag::messageDeliveryTime, fileTime),
+                               Property::time(tag::deliverTime, fileTime),
+                               Property::time(tag::creationTime, fileTime),
+                               Property::time(tag::receiptTime, fileTime)});
 }
 
 } // namespace vantrel::mapi

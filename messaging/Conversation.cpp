@@ -20,8 +20,8 @@ namespace tag = store::tag;
 namespace {
 
 const std::vector<store::PropTag> conversationColumns{
-    tag::displayName, tag::entryId,      tag::senderEmailAddress,  tag::messageFlags,
-    tag::rowId,       tag::subject,      tag::creationTime,        tag::messageDeliveryTime};
+    tag::displayName, tag::entryId, tag::senderEmailAddress, tag::messageFlags,
+    tag::rowId,       tag::subject, tag::creationTime,       tag::messageDeliveryTime};
 
 SMSMessage entryOf(const store::Row& row, bool sent) {
     SMSMessage entry;

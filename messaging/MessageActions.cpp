@@ -40,9 +40,9 @@ bool deleteMessage(SMSMessage& message, int& unreadChange) {
     if (message.isCall)
         return false;
     auto session = mapi::MAPISession::logon();
-    auto folder = session ? session->openSmsFolder(message.sent ? mapi::sentFolder
-                                                                : mapi::inboxFolder)
-                          : nullptr;
+    auto folder = session
+                      ? session->openSmsFolder(message.sent ? mapi::sentFolder : mapi::inboxFolder)
+                      : nullptr;
     if (!folder)
         return false;
     if (!message.read)
@@ -65,8 +65,7 @@ bool keepSentCopy(std::u16string_view name, std::u16string_view number, std::u16
     return copy &&
            copy->addRecipients(
                {{std::u16string(name), std::u16string(number), u"SMS", recipientTo}}) &&
-           copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) &&
-           copy->save();
+           copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) && copy->save();
 }
 
 } // namespace vantrel

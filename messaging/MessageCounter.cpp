@@ -14,10 +14,9 @@ namespace tag = store::tag;
 
 namespace {
 
-const std::vector<store::PropTag> countColumns{tag::rowId,        tag::senderEmailAddress,
-                                               tag::senderName,   tag::messageFlags,
-                                               tag::subject,      tag::creationTime,
-                                               tag::messageDeliveryTime};
+const std::vector<store::PropTag> countColumns{
+    tag::rowId,   tag::senderEmailAddress, tag::senderName,         tag::messageFlags,
+    tag::subject, tag::creationTime,       tag::messageDeliveryTime};
 
 CountedEvent smsEvent(const store::Row& row) {
     CountedEvent event;
@@ -65,8 +64,7 @@ void MessageCounter::scanSmsLocked(bool thenCalls) {
     auto table = inbox ? inbox->contentsTable() : nullptr;
     if (table && table->setColumns(countColumns) && table->restrictToRowsAfter(smsCutoff_)) {
         Batch batch;
-        for (std::vector<store::Row> rows;
-             !stopping_ && !(rows = table->queryRows(256)).empty();) {
+        for (std::vector<store::Row> rows; !stopping_ && !(rows = table->queryRows(256)).empty();) {
             for (const store::Row& row : rows) {
                 batch.events.push_back(smsEvent(row));
                 smsCutoff_ = std::max(smsCutoff_, batch.events.back().rowId);
@@ -287,8 +285,7 @@ ContactListItem* MessageCounter::findItemByNumber(ContactSmartListControl& list,
 }
 
 ContactListItem* MessageCounter::findInPass(ContactSmartListControl& list,
-                                            std::u16string_view number,
-                                            const IListItem* excluded) {
+                                            std::u16string_view number, const IListItem* excluded) {
     std::u16string key(number);
     if (auto cached = numberCache_.find(key); cached != numberCache_.end())
         return cached->second == excluded ? nullptr : cached->second;

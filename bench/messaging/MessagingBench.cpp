@@ -14,8 +14,8 @@
 #include "contacts/ContactTemplate.h"
 #include "messaging/Conversation.h"
 #include "messaging/MessageCounter.h"
-#include "platform/core/Clock.h"
 #include "platform/core/Backend.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Window.h"
 #include "platform/modem/Phone.h"
 #include "platform/msgstore/MessageStore.h"
@@ -173,7 +173,8 @@ void RefreshAfterOneSms(benchmark::State& state) {
     int contact = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        receive(*inbox, numberOf(contact++ * 101 % contactCount), platform::systemFileTime(), false);
+        receive(*inbox, numberOf(contact++ * 101 % contactCount), platform::systemFileTime(),
+                false);
         state.ResumeTiming();
         s.counter->scanSmsCounts();
         s.counter->apply(*s.list);

@@ -143,20 +143,19 @@ TEST_F(MessageCounters, TheListsCountersMatchTheDevicesMessagesAndCalls) {
 TEST_F(MessageCounters, MessagesAndAMissedRoamingCallArrivingWhileItRunsRaiseTheirRowsOnce) {
     test::BackgroundProcess app(
         {binary("app/vantrel"), "--headless", "--script",
-         script("arrivals.script",
-                std::string(settled) + "dump " + dumpFile("before.json").string() +
-                    "\n"
-                    "print ready\n"
-                    // The device says when it is done; the counts then settle.
-                    "expect-message g_vtrGoToContacts 30000\n"
-                    "expect-soon counts.busy false 15000\n"
-                    "dump " +
-                    dumpFile("after.json").string() + "\nquit\n")});
+         script("arrivals.script", std::string(settled) + "dump " +
+                                       dumpFile("before.json").string() +
+                                       "\n"
+                                       "print ready\n"
+                                       // The device says when it is done; the counts then settle.
+                                       "expect-message g_vtrGoToContacts 30000\n"
+                                       "expect-soon counts.busy false 15000\n"
+                                       "dump " +
+                                       dumpFile("after.json").string() + "\nquit\n")});
     ASSERT_TRUE(app.waitForLine("ready", 20s)) << app.errors();
 
     EXPECT_EQ(device({"sms", "receive", "--from", "+1 514 089-0568", "Dinner at 8?"}).exitCode, 0);
-    EXPECT_EQ(device({"sms", "receive", "--from", "+41 76 123 45 67", "Who is this?"}).exitCode,
-              0);
+    EXPECT_EQ(device({"sms", "receive", "--from", "+41 76 123 45 67", "Who is this?"}).exitCode, 0);
     EXPECT_EQ(device({"call", "add", "missed", "+15140890568", "--roaming"}).exitCode, 0);
     // Another change of the unread count: one more scan, which finds nothing new.
     EXPECT_EQ(device({"state", "unread", "40"}).exitCode, 0);

@@ -71,7 +71,8 @@ TEST(NumberIndex, FindsTheSameEntryAsAWalkOverTheList) {
         NumberIndex index;
         for (uint32_t i = 0; i < entries.size(); ++i) {
             entries[i].emptyMatches = random() % 5 == 0;
-            int count = entries[i].emptyMatches ? 1 : std::uniform_int_distribution<int>(0, 3)(random);
+            int count =
+                entries[i].emptyMatches ? 1 : std::uniform_int_distribution<int>(0, 3)(random);
             for (int n = 0; n < count; ++n) {
                 entries[i].numbers.push_back(randomNumber(random));
                 index.add(i, entries[i].numbers.back(), entries[i].emptyMatches);

@@ -37,8 +37,8 @@ void walkFolder(mapi::PropTag folderTag, bool sent, const ConversationRequest& r
         mapi::MessageRow row = mapi::toMessageRow(rows.front());
         auto message = folder->openMessage(row.entryId);
         bool matched = !sent && request.matches(message->senderAddress());
-        for (const mapi::RecipientRow& recipient : sent ? message->recipients()
-                                                        : std::vector<mapi::RecipientRow>())
+        for (const mapi::RecipientRow& recipient :
+             sent ? message->recipients() : std::vector<mapi::RecipientRow>())
             matched = matched || request.matches(recipient.address);
         if (!matched)
             continue;
@@ -77,7 +77,10 @@ std::vector<SMSMessage> walk(const ConversationRequest& request) {
 std::string describe(const std::vector<SMSMessage>& entries) {
     std::string text;
     for (const SMSMessage& e : entries)
-        text += std::to_string(e.time) + (e.isCall ? " call " : e.sent ? " sent " : " received ") +
+        text += std::to_string(e.time) +
+                (e.isCall ? " call "
+                 : e.sent ? " sent "
+                          : " received ") +
                 std::to_string(e.row.rowId) + (e.read ? " read" : " unread") + "\n";
     return text;
 }
@@ -138,8 +141,8 @@ TEST_F(Messaging, TheConversationThroughTheNumberIndexEqualsTheWalkOverEveryMess
     for (const auto& forms : people) {
         for (int history : {5, 20, 1000}) {
             for (bool calls : {false, true}) {
-                ConversationRequest request{{forms.front()}, forms.front() == u"Swisscom", history,
-                                            calls};
+                ConversationRequest request{
+                    {forms.front()}, forms.front() == u"Swisscom", history, calls};
                 std::vector<SMSMessage> found = conversation(request);
                 ASSERT_EQ(describe(found), describe(walk(request)))
                     << "number of " << forms.front().size() << " characters, history " << history;

@@ -18,7 +18,8 @@ TEST_F(Messaging, MessagesArrivingDuringScansAreEachCountedOnce) {
         auto folder = openFolder(tag::inboxEntryId);
         for (int i = 0; i < stored; ++i)
             // Every third from an unknown number, times out of arrival order.
-            receiveSms(*folder, i % 3 ? u"+41795550102" : u"+41 76 000 00 00", u"m", at((i * 7) % 50));
+            receiveSms(*folder, i % 3 ? u"+41795550102" : u"+41 76 000 00 00", u"m",
+                       at((i * 7) % 50));
         writing = false;
     });
     std::thread scanner([&] {

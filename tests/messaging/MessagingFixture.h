@@ -15,7 +15,9 @@ namespace vantrel::test {
 class Messaging : public ContactListTest {
 protected:
     // 2026-01-01 in file time, plus `minutes`.
-    static uint64_t at(int minutes) { return 134117856000000000ull + uint64_t(minutes) * 600000000ull; }
+    static uint64_t at(int minutes) {
+        return 134117856000000000ull + uint64_t(minutes) * 600000000ull;
+    }
 
     void SetUp() override {
         ContactListTest::SetUp();
@@ -45,9 +47,9 @@ protected:
     static void call(uint32_t direction, std::u16string number, int minute, uint32_t flags = 0) {
         platform::modem::CallLogEntry entry;
         entry.direction = direction;
-        entry.flags = flags | (direction == platform::modem::callOutgoing
-                                   ? platform::modem::callFlag::outgoing
-                                   : 0);
+        entry.flags =
+            flags |
+            (direction == platform::modem::callOutgoing ? platform::modem::callFlag::outgoing : 0);
         entry.number = std::move(number);
         entry.startTime = at(minute);
         ASSERT_TRUE(platform::modem::addCallLogEntry(entry));
@@ -56,7 +58,8 @@ protected:
     // The row whose first line is `first`, among all rows.
     ContactListItem* row(std::u16string_view first) const {
         for (const ItemRef& ref : list->allItems())
-            if (auto* contact = asContact(ref.get()); contact && contact->record().firstLine == first)
+            if (auto* contact = asContact(ref.get());
+                contact && contact->record().firstLine == first)
                 return contact;
         return nullptr;
     }
