@@ -4,6 +4,8 @@
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
 #include "app/FullScreen.h"
+#include "app/RefreshWorkers.h"
+#include "messaging/MessageCounter.h"
 #include "app/Screens.h"
 #include "app/Startup.h"
 #include "contacts/ContactNote.h"
@@ -41,10 +43,14 @@ DumpValue dumpForScripts() {
     DumpValue::Object taskbar{{"visible", DumpValue(isTaskBarVisible())}};
     DumpValue::Object sip{{"visible", DumpValue(shell::inputPanelVisible())},
                           {"rect", rectValue(shell::inputPanelRect())}};
+    // Whether message and call counts are still being read or wait to be applied.
+    DumpValue::Object counts{{"busy", DumpValue(smsRefreshRunning() || callLogRefreshRunning() ||
+                                                messageCounter().hasQueued())}};
     if (auto* object = dump.asObject()) {
         object->emplace_back("window", DumpValue(std::move(window)));
         object->emplace_back("taskbar", DumpValue(std::move(taskbar)));
         object->emplace_back("sip", DumpValue(std::move(sip)));
+        object->emplace_back("counts", DumpValue(std::move(counts)));
     }
     return dump;
 }
@@ -52,7 +58,7 @@ DumpValue dumpForScripts() {
 // Platform values are addressed as "window.top", "sip.visible"; everything else is a
 // control path ("contactcontainer/header.texts").
 const DumpValue* lookUp(const DumpValue& dump, std::string_view path) {
-    for (const char* part : {"window.", "taskbar.", "sip."}) {
+    for (const char* part : {"window.", "taskbar.", "sip.", "counts."}) {
         if (path.starts_with(part)) {
             const DumpValue* group = dump.member(std::string_view(part, std::strlen(part) - 1));
             return group ? group->member(path.substr(std::strlen(part))) : nullptr;

@@ -13,8 +13,9 @@
 #include "app/Startup.h"
 #include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactSmartListControl.h"
-#include "platform/edit/EditWindow.h"
 #include "contacts/PictureChooserPanel.h"
+#include "messaging/MessageCounter.h"
+#include "platform/edit/EditWindow.h"
 #include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
@@ -188,8 +189,18 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         return 0;
     }
     case ContactSmartListControl::loaderMessage:
-        if (ContactSmartListControl* list = mainContactList())
+        if (ContactSmartListControl* list = mainContactList()) {
+            bool loading = list->isLoading();
             list->onLoaderMessage();
+            // A full load ends with new rows whose counters are zero: all is counted
+            // again (counts read meanwhile wait and are replaced).
+            if (loading && !list->isLoading())
+                requestFullRecount();
+        }
+        return 0;
+    case MessageCounter::wakeMessage:
+        if (ContactSmartListControl* list = mainContactList())
+            messageCounter().apply(*list);
         return 0;
     case platform::pim::pimItemCreatedLocal:
     case platform::pim::pimItemCreatedRemote:

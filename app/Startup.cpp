@@ -9,6 +9,9 @@
 #include "lists/Transitions.h"
 #include "app/Messages.h"
 #include "app/SmsInterceptor.h"
+#include "app/RefreshWorkers.h"
+#include "mapi/MAPIMsgStore.h"
+#include "messaging/MessageCounter.h"
 #include "platform/ipc/SharedMemory.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimFolder.h"
@@ -156,6 +159,7 @@ int vantrelMain(const std::u16string& commandLine, Show show, const DisplayOpene
     if (!initInstance(show, commandLine, openDisplay))
         return 0;
     int code = runMessageLoop();
+    stopRefreshWorkers();
     removeSmsBuffer();
     return code;
 }
@@ -183,12 +187,18 @@ bool initialiseOnce(WindowHandle window) {
     PictureControl::setFadeTransition(fadeTransition);
     createScreens(window);
 
+    // Opening the message store puts the unread count right; read it after that, and
+    // before watching it, so the program does not hear of its own correction.
+    mapi::MAPISession::logon();
     readUnreadSmsCount();
 
     if (ContactSmartListControl* list = mainContactList()) {
         list->setStore(contactStore);
         list->setRoutes(contactRoutes());
         list->startLoading();
+        // The load ends with a full recount (main window); later changes are refreshes.
+        setSmsRefreshWork([] { messageCounter().scanSmsCounts(); });
+        setCallLogRefreshWork([] { messageCounter().scanCallLogCounts(); });
     }
     if (ContactDetailPanel* detail = screens().detail) {
         detail->setStore(contactStore);

@@ -4,6 +4,7 @@
 #include "contacts/ContactSmartListControl.h"
 #include "graphics/Image.h"
 #include "lists/SmartListControl.h"
+#include "mapi/PhoneNumber.h"
 #include "platform/core/Utf.h"
 #include "platform/text/TextDrawing.h"
 #include "settings/SettingManager.h"
@@ -120,17 +121,13 @@ char16_t ContactListItem::indexLetter() const {
 }
 
 bool ContactListItem::matchesNumber(std::u16string_view number) const {
-    std::u16string other = reduceNumber(number);
-    for (const PhoneEntry& phone : record_.phones) {
-        std::u16string mine = reduceNumber(phone.number);
-        // Reduced numbers hold only digits and "+": no case to ignore.
-        if (mine == other)
+    return !number.empty() && matchesNormalized(mapi::NormalizedNumber(number).view());
+}
+
+bool ContactListItem::matchesNormalized(std::u16string_view normalized) const {
+    for (const PhoneEntry& phone : record_.phones)
+        if (mapi::normalizedNumbersMatch(mapi::NormalizedNumber(phone.number).view(), normalized))
             return true;
-        bool longEnough = (mine.size() > 6 && other.size() > 3) || mine.size() == other.size();
-        if (longEnough && !mine.empty() && !other.empty() &&
-            (mine.find(other) != std::u16string::npos || other.find(mine) != std::u16string::npos))
-            return true;
-    }
     return false;
 }
 
@@ -215,6 +212,7 @@ void ContactListItem::describe(DumpWriter& out) const {
     out.add("unread", counters_.unread);
     out.add("messages", counters_.messages);
     out.add("calls", counters_.calls);
+    out.add("last", std::u16string_view(counters_.lastMessage));
     out.add("picture", hasPicture());
     if (isSelected())
         out.add("selected", true);
@@ -271,6 +269,10 @@ SmsContactListItem::SmsContactListItem(std::u16string_view sender, std::u16strin
     : ContactListItem(smsRecord(sender, number, serviceText)) {
     counters().unread = unread ? 1 : 0;
     counters().messages = 1;
+}
+
+bool SmsContactListItem::matchesNumber(std::u16string_view number) const {
+    return matchesNormalized(mapi::NormalizedNumber(number).view());
 }
 
 } // namespace vantrel

@@ -90,6 +90,7 @@ public:
     void describe(DumpWriter& out) const override;
     // True when one of the contact's numbers is the same number as `number` (both reduced
     // to their last eight digits, or one containing the other when long enough).
+    // A number given as empty text matches no contact.
     virtual bool matchesNumber(std::u16string_view number) const;
 
     const ContactRecord& record() const { return record_; }
@@ -118,6 +119,8 @@ public:
 
 protected:
     const char* kindName() const;
+    // One of the numbers matches a number already normalised.
+    bool matchesNormalized(std::u16string_view normalized) const;
 
 private:
     SearchKeys keys_;
@@ -144,6 +147,9 @@ public:
     SmsContactListItem(std::u16string_view sender, std::u16string_view number, bool unread,
                        std::u16string_view serviceText);
     Kind kind() const override { return Kind::sms; }
+    // The contact rule without its first step: senders whose address holds no digit
+    // (operators, services) all match the row whose number has none.
+    bool matchesNumber(std::u16string_view number) const override;
 };
 
 // The row as a contact row, or null for any other row. NOTE: filters and the sort ask

@@ -458,6 +458,13 @@ ContactListItem* ContactSmartListControl::addSmsContact(std::u16string_view send
     return contact;
 }
 
+void ContactSmartListControl::addSmsContacts(std::vector<ItemRef> rows) {
+    for (const ItemRef& row : rows)
+        if (auto* contact = asContact(row.get()))
+            remember(contact);
+    mergeIn(std::move(rows));
+}
+
 void ContactSmartListControl::mergeSmsRowsInto(ContactListItem& contact) {
     std::vector<IListItem*> merged;
     for (const PhoneEntry& phone : contact.record().phones) {

@@ -80,6 +80,8 @@ public:
     // Adds a row for messages from a number that matches no contact.
     ContactListItem* addSmsContact(std::u16string_view sender, std::u16string_view number,
                                    bool unread);
+    // Adds many such rows (SmsContactListItems) in one merge.
+    void addSmsContacts(std::vector<ItemRef> rows);
 
     // ---- order and filter ----
 

@@ -773,6 +773,36 @@ bool MessageDatabase::readContents(FolderId folder, const std::vector<PropTag>& 
     });
 }
 
+bool MessageDatabase::readArrivals(FolderId folder, const std::vector<PropTag>& tags,
+                                   int64_t& afterId, size_t limit, std::vector<Row>& out) {
+    // The primary key orders the rows by arrival: one seek, then the new rows only.
+    // NOTE: "+folder" keeps the planner off the folder's order index, which would read
+    // the whole folder and sort it for every chunk.
+    std::string sql = "SELECT " + selectList(tags) +
+                      " FROM messages m WHERE id>?2 AND +folder=?1 ORDER BY id LIMIT ?3";
+    int64_t last = afterId;
+    bool ok = file_.run("arrivals read", [&] {
+        out.clear();
+        last = afterId;
+        sqlite3_stmt* statement = nullptr;
+        if (Outcome o = file_.prepare(sql, statement); o != Outcome::ok)
+            return o;
+        StatementUse use(statement);
+        sqlite3_bind_int(statement, 1, int(folder));
+        sqlite3_bind_int64(statement, 2, afterId);
+        sqlite3_bind_int64(statement, 3, int64_t(limit));
+        for (bool row = true;;) {
+            if (Outcome o = file_.step(statement, row); o != Outcome::ok || !row)
+                return o;
+            last = sqlite3_column_int64(statement, 0);
+            out.push_back(readRow(statement, tags, last));
+        }
+    });
+    if (ok)
+        afterId = last;
+    return ok;
+}
+
 bool MessageDatabase::readMatching(FolderId folder, const std::vector<PropTag>& tags,
                                    bool newestFirst, const std::vector<std::string>& reducedForms,
                                    std::vector<Row>& out) {

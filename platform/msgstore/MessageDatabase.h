@@ -58,6 +58,10 @@ public:
     // Up to `limit` rows after the cursor, which moves to the last one.
     bool readContents(FolderId folder, const std::vector<PropTag>& columns, bool newestFirst,
                       ContentsCursor& cursor, size_t limit, std::vector<Row>& out);
+    // Up to `limit` rows stored after the row `afterId`, by row id; `afterId` moves to
+    // the last one.
+    bool readArrivals(FolderId folder, const std::vector<PropTag>& columns, int64_t& afterId,
+                      size_t limit, std::vector<Row>& out);
     // Every row whose sender or a recipient has one of the reduced forms.
     bool readMatching(FolderId folder, const std::vector<PropTag>& columns, bool newestFirst,
                       const std::vector<std::string>& reducedForms, std::vector<Row>& out);

@@ -98,6 +98,7 @@ public:
     }
     bool restrictToNumber(std::u16string_view) override { return false; }
     bool sortNewestFirst(bool) override { return false; }
+    bool restrictToRowsAfter(uint32_t) override { return false; }
     std::vector<Row> queryRows(size_t count) override {
         std::vector<Row> out;
         for (; next_ < rows_.size() && out.size() < count; ++next_)
@@ -128,6 +129,11 @@ public:
         newestFirst_ = newestFirst;
         return rewind();
     }
+    bool restrictToRowsAfter(uint32_t rowId) override {
+        afterRow_ = rowId;
+        arrivals_ = true;
+        return rewind();
+    }
     std::vector<Row> queryRows(size_t count) override {
         std::vector<Row> out;
         if (count == 0)
@@ -147,8 +153,10 @@ public:
             chunk_.clear();
             next_ = 0;
             constexpr size_t chunkRows = 256;
-            if (!db().readContents(folder_, columns_, newestFirst_, cursor_, chunkRows, chunk_) ||
-                chunk_.size() < chunkRows)
+            bool read = arrivals_ ? db().readArrivals(folder_, columns_, afterRow_, chunkRows, chunk_)
+                                  : db().readContents(folder_, columns_, newestFirst_, cursor_,
+                                                      chunkRows, chunk_);
+            if (!read || chunk_.size() < chunkRows)
                 ended_ = true;
         }
         for (; next_ < chunk_.size() && out.size() < count; ++next_)
@@ -180,6 +188,8 @@ private:
     std::vector<PropTag> columns_ = defaultColumns;
     bool newestFirst_ = false;
     bool restricted_ = false;
+    bool arrivals_ = false;
+    int64_t afterRow_ = 0;
     std::vector<std::string> candidates_;
     ContentsCursor cursor_;
     std::vector<Row> chunk_;

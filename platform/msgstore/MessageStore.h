@@ -123,6 +123,11 @@ public:
     // Tables other than a folder's contents refuse (false).
     virtual bool restrictToNumber(std::u16string_view number) = 0;
     virtual bool sortNewestFirst(bool newestFirst) = 0;
+    // Keeps only messages stored after the one whose tag::rowId is `rowId`, in the
+    // order they were stored (row ids only grow, and a moved message keeps its own), so
+    // a reader that remembers the last row id it saw reads each message once. Tables
+    // other than a folder's contents refuse (false).
+    virtual bool restrictToRowsAfter(uint32_t rowId) = 0;
     // Up to `count` next rows; none at the end. A failed read also returns none.
     virtual std::vector<Row> queryRows(size_t count) = 0;
     virtual uint32_t rowCount() = 0;
