@@ -41,8 +41,7 @@ void handleRegistered(WindowHandle window, uint32_t id) {
     } else if (id == m.goToContacts) {
         goToContacts(false);
     } else if (id == m.goToDialpad) {
-        goToContacts(false);
-        // The container's dial pad slides in or out here once it exists.
+        goToDialpad();
     } else if (id == m.repositionKeyboard) {
         repositionSip(window);
     } else if (id == m.doFullScreen) {

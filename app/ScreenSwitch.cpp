@@ -4,7 +4,9 @@
 #include "app/Startup.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactSmartListControl.h"
+#include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
+#include "phone/PhonePad.h"
 #include "lists/Transitions.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
@@ -78,10 +80,14 @@ int contactListSlideDirection() {
 namespace {
 
 // Sets the filter of type F on the main list, or all contacts again when toggling
-// while it is already set.
+// while it is already set. A drag on the index strip ends first: the list under it
+// changes.
 template <class F> void toggleFilter(bool toggle) {
+    Screens& s = screens();
+    if (auto* strip = dynamic_cast<LeftSearchPanel*>(s.indexStrip))
+        strip->cancelPress();
     ContactSmartListControl* list = mainContactList();
-    if (!list)
+    if (!list || !s.contactContainer || !s.contactContainer->isVisible())
         return;
     if (toggle && dynamic_cast<F*>(list->filter()))
         list->resetFilter();
@@ -109,6 +115,20 @@ void goToSmsList(bool toggle) {
 void goToFavorites(bool toggle) {
     toggleFilter<FavoriteFilterItem>(toggle);
     goToContacts(true);
+}
+
+void toggleDialpad() {
+    if (auto* pad = dynamic_cast<PhonePad*>(screens().phonePad))
+        pad->toggle();
+}
+
+void goToDialpad() {
+    goToContacts(false);
+    toggleDialpad();
+}
+
+void openOptionsScreen() {
+    // SCREEN-PENDING(options): goToOptions() opens the options screen once it exists.
 }
 
 void goToContactDetail(ContactListItem& contact) {

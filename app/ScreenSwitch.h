@@ -20,6 +20,12 @@ int contactListSlideDirection();
 void goToSmsList(bool toggle);
 // The same with the favourites filter.
 void goToFavorites(bool toggle);
+// Slides the main screen's phone pad in when hidden, out when shown.
+void toggleDialpad();
+// The contacts without animation, then the phone pad toggled.
+void goToDialpad();
+// The options screen.
+void openOptionsScreen();
 
 // The contact detail screen for a contact, with the card swap.
 void goToContactDetail(ContactListItem& contact);

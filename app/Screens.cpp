@@ -2,7 +2,11 @@
 
 #include "app/GestureControl.h"
 #include "app/HeaderMenu.h"
+#include "app/IconPanel.h"
+#include "app/ScreenSwitch.h"
 #include "contacts/ContactContainerPanel.h"
+#include "contacts/FilterMenuPanel.h"
+#include "phone/PhonePad.h"
 #include "lists/LeftSearchPanel.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
@@ -23,6 +27,25 @@ template <class T> T* keep(std::unique_ptr<T> control) {
     T* raw = control.get();
     owned.push_back(std::move(control));
     return raw;
+}
+
+// The phone pad, the icon bar and the filter menu of the main screen.
+void addMainScreenControls(ContactContainerPanel& container) {
+    platform::WindowHandle window = container.window();
+    auto pad = std::make_unique<PhonePad>(window, u"phonepad");
+    PhonePad* padControl = pad.get();
+    container.setPhonePad(std::move(pad));
+    FilterMenuRoutes routes;
+    routes.backToList = [] { goToContacts(true); };
+    routes.openOptions = [] { openOptionsScreen(); };
+    auto filterMenu =
+        std::make_unique<FilterMenuPanel>(window, *container.list(), std::move(routes));
+    FilterMenuPanel* menu = filterMenu.get();
+    container.setFilterMenu(std::move(filterMenu));
+    container.setIconBar(std::make_unique<IconPanel>(
+        window, std::make_unique<FilterMenuAction>(*menu, *container.list())));
+    theScreens.phonePad = padControl;
+    theScreens.filterMenu = menu;
 }
 
 } // namespace
@@ -51,6 +74,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.contactList = container->list();
     theScreens.indexStrip = container->indexStrip();
     theScreens.contacts = container;
+    addMainScreenControls(*container);
     installHeaderMenu(mainWindow);
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.

@@ -1,5 +1,7 @@
 #include "contacts/ContactSearchKeys.h"
 
+#include "phone/PhoneKeyMap.h"
+
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -69,6 +71,9 @@ SearchKeys makeSearchKeys(const ContactRecord& record) {
     SearchKeys keys;
     keys.collation = collationKey(record.sortKey);
     keys.lowerFirstLine = lowerCased(record.firstLine);
+    std::shared_ptr<const PhoneKeyMap> padMap = PhoneKeyMap::current();
+    keys.padClasses = padMap->classesOf(keys.lowerFirstLine);
+    keys.padVersion = padMap->version();
     for (const PhoneEntry& phone : record.phones) {
         keys.phoneDigits += digitsAndPlus(phone.number);
         keys.phoneDigits += u' ';

@@ -6,6 +6,7 @@
 #include "graphics/Image.h"
 #include "lists/Animation.h"
 #include "lists/ControlItem.h"
+#include "phone/PhoneKeyMap.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Clock.h"
 #include "settings/Box.h"
@@ -564,9 +565,15 @@ void ContactSmartListControl::onTyped() {
     if (typed_.empty()) {
         resetFilter();
     } else {
-        const std::u16string* keyMap =
-            SettingStore::instance().resolve(u"phonepad", u"phonepad", u"keys.map");
-        setFilter(std::make_unique<LettersFilterItem>(typed_, keyMap ? *keyMap : std::u16string()));
+        std::shared_ptr<const PhoneKeyMap> keys = PhoneKeyMap::current();
+        if (keys->version() == 0) {
+            // No pad has published its keys yet: the main pad's setting stands for them.
+            if (const std::u16string* map =
+                    SettingStore::instance().resolve(u"phonepad", u"phonepad", u"keys.map"))
+                PhoneKeyMap::publish(*map);
+            keys = PhoneKeyMap::current();
+        }
+        setFilter(std::make_unique<LettersFilterItem>(typed_, std::move(keys)));
     }
     setScrollOffset(-marginTop());
     invalidate(rect());
@@ -677,6 +684,7 @@ void ContactSmartListControl::describe(DumpWriter& out) const {
     out.add("loading", isLoading());
     if (filter())
         out.add("filter", std::u16string_view(filter()->label()));
+    out.add("filterKind", filterKindName(filter()));
     // The rows the filter leaves out, so a script can tell hidden from gone; bounded,
     // as a dump is read by scripts, not meant to list a whole address book.
     constexpr int hiddenLimit = 500;

@@ -46,6 +46,8 @@ public:
     void paintFeedback(PaintContext& context, const platform::Rect& clip);
 
     bool isActive() const { return active_; }
+    // Ends a drag on the strip without a jump (the screen is being switched under it).
+    void cancelPress() { active_ = false; }
     char16_t touchLetter() const { return touchLetter_; }
     char16_t currentLetter() const { return currentLetter_; }
     const platform::Rect& feedbackRect() const { return feedbackRect_; }

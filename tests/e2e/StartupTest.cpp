@@ -151,7 +151,8 @@ TEST_F(Startup, TheLanguageOverrulesTheThemeAndTheUserFileBothFromAnyDirectory) 
         << "header.*.nonetwork.text=Pas de r\xC3\xA9seau\r\n";
     // A path with folders, as themes for the phone wrote them.
     std::ofstream(home / "settings.ini", std::ios::binary)
-        << "panel.contactcontainer.background=stretchimage(images\\blue.png)\r\n";
+        << "panel.contactcontainer.background=stretchimage(images\\blue.png)\r\n"
+        << "iconpanel.*.background=none\r\n";
     fs::create_directories(home / "images");
     ASSERT_TRUE(platform::writePng(home / "images" / "blue.png",
                                    platform::ArgbImage(4, 4, platform::argb(255, 0, 0, 255))));
@@ -176,6 +177,7 @@ TEST_F(Startup, TheLanguageOverrulesTheThemeAndTheUserFileBothFromAnyDirectory) 
     ASSERT_TRUE(screen.ok()) << screen.error;
     // The theme alone sets the header; the user's image hides the theme's red panel.
     EXPECT_EQ(screen.image.at(240, 60), platform::argb(255, 0, 255, 0));
-    // The contact list covers the middle of the panel; its background shows below it.
-    EXPECT_EQ(screen.image.at(240, 770), platform::argb(255, 0, 0, 255));
+    // The contact list covers the middle of the panel; its background shows below it,
+    // through the icon bar made transparent.
+    EXPECT_EQ(screen.image.at(240, 798), platform::argb(255, 0, 0, 255));
 }
