@@ -6,7 +6,9 @@
 #include "app/FullScreen.h"
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
+#include "contacts/ContactStoreAccess.h"
 #include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
@@ -201,6 +203,22 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return std::string();
         }
         return std::string("go-to takes a screen: options");
+    });
+    // open-note ID: the note screen of the contact with that object id, as the detail
+    // screen's Note button opens it.
+    runner.addCommand("open-note", [](const std::vector<std::string>& w, std::string&) {
+        uint32_t id = 0;
+        try {
+            if (w.size() != 1)
+                throw 0;
+            id = static_cast<uint32_t>(std::stoul(w[0], nullptr, 0));
+        } catch (...) {
+            return std::string("open-note takes a contact id");
+        }
+        ContactSmartListControl* list = mainContactList();
+        if (!list || !list->store() || !goToContactNote(mainWindow(), *list->store(), id))
+            return "open-note: no contact " + w[0];
+        return std::string();
     });
 }
 

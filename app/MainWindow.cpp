@@ -12,11 +12,13 @@
 #include "app/Sip.h"
 #include "app/Startup.h"
 #include "contacts/ContactSmartListControl.h"
+#include "platform/edit/EditWindow.h"
 #include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
+#include "ui/TextInputControl.h"
 
 namespace vantrel {
 
@@ -75,6 +77,17 @@ void onActivate(WindowHandle window, bool active) {
     }
 }
 
+// A text field's edit gained or lost the focus: its control heard of it first; the
+// panel shows for an edit no control owns, or while its control is open and wants it.
+void onEditFocus(WindowHandle window, uintptr_t wParam, intptr_t lParam) {
+    const uint32_t code = static_cast<uint32_t>(wParam >> 16);
+    if (code != editNotify::setFocus && code != editNotify::killFocus)
+        return;
+    const TextInputControl* owner = TextInputControl::owning(static_cast<WindowHandle>(lParam));
+    if (!owner || (owner->sipWanted() && owner->nativeShown()))
+        showSip(window);
+}
+
 void paint(WindowHandle window) {
     Rect damaged = beginPaint(window);
     ControlHost::paintWindow(window, damaged);
@@ -124,6 +137,15 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         return 0;
     case msg::eraseBackground:
         return 0;
+    case msg::command:
+    case msg::ctlColorEdit: {
+        intptr_t result = 0;
+        if (!TextInputControl::handleEditMessage(id, wParam, lParam, result))
+            return defaultWindowProcedure(window, id, wParam, lParam);
+        if (id == msg::command)
+            onEditFocus(window, wParam, lParam);
+        return result;
+    }
     case msg::keyDown:
         if (focusWindow() == window)
             ControlHost::key(window, static_cast<int>(wParam), 0);

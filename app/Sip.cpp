@@ -67,6 +67,9 @@ void onSipTimer(WindowHandle window) {
 }
 
 void hideSip(WindowHandle window) {
+    // A panel hidden right after it was placed must not come back when the timer fires.
+    if (window)
+        killTimer(window, sipRepositionTimer);
     if (shell::inputPanelVisible()) {
         shell::setInputPanelVisible(false);
         if (!sip.savedRect.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
+#include "ui/TextInputControl.h"
 
 namespace vantrel {
 
@@ -9,6 +10,8 @@ using namespace platform;
 
 intptr_t hostWindowProcedure(WindowHandle w, uint32_t id, uintptr_t wParam, intptr_t lParam) {
     Point p = unpackPoint(lParam);
+    if (intptr_t result; TextInputControl::handleEditMessage(id, wParam, lParam, result))
+        return result;
     switch (id) {
     case msg::paint:
         ControlHost::paintWindow(w, beginPaint(w));

@@ -38,6 +38,14 @@ public:
 
     virtual void messageBox(WindowHandle owner, const std::u16string& text,
                             const std::u16string& caption) = 0;
+
+    // A text field took the focus: typed text (and an input method's composition) is
+    // wanted, and `caret` (screen coordinates) is where a candidate list may show.
+    virtual void startTextInput(Rect) {}
+    // The system clipboard. A backend without one answers false and nullopt, and the
+    // process keeps its own (see Clipboard.h).
+    virtual bool setClipboardText(const std::u16string&) { return false; }
+    virtual std::optional<std::u16string> clipboardText() { return std::nullopt; }
 };
 
 // Installs the backend for the calling thread's queue (the UI thread); nullptr removes it.
@@ -54,8 +62,12 @@ bool isTaskBarVisible();
 // characters to the focus window (else the active one). Screen coordinates.
 enum class StylusAction { down, move, up };
 void injectStylus(StylusAction action, Point screen);
-void injectKey(uint32_t virtualKey);
+void injectKey(uint32_t virtualKey, intptr_t keyFlags = 0);
 void injectCharacter(char16_t character);
+// An input method's text while it is being composed (empty once it is committed or
+// cancelled): kept for compositionText() and announced with msg::imeComposition.
+void injectComposition(std::u16string_view text);
+std::u16string compositionText();
 
 // The earliest timer due of the calling thread, as milliseconds from now (0 when one is
 // already due), or -1 when it has none. Used to step virtual time timer by timer.

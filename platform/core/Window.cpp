@@ -4,7 +4,8 @@
 //   WindowSystem      process-wide registry of classes and windows (one mutex)
 //   ThreadQueue       one per UI thread: posted messages, timers, quit state
 //   getMessage        posted messages first, then due timers, then paints, then wait
-//   input routing     injectStylus / injectKey / injectCharacter
+//   child windows     drawn into their parent's buffer at endPaint, stylus by point
+//   input routing     injectStylus / injectKey / injectCharacter / injectComposition
 //
 // NOTE: window procedures are always called without any lock held, so a procedure may
 // create, destroy, post or send freely.
@@ -51,7 +52,10 @@ struct WindowRecord {
     std::u16string title;
     WindowProcedure procedure;
     std::shared_ptr<ThreadQueue> queue;
-    Rect rect;
+    Rect rect; // screen coordinates; a child's are its parent's client coordinates
+    WindowHandle parent = 0;
+    std::vector<WindowHandle> children; // topmost first
+    uintptr_t userData = 0;
     bool visible = false;
     bool minimized = false;
     Rect damaged;
@@ -80,6 +84,7 @@ public:
     WindowHandle focus = 0;
     WindowHandle capture = 0;
     bool taskBarVisible = true;
+    std::u16string composition;
     RemoteWindows* remote = nullptr;
     Backend* backend = nullptr;
     // The boxes shown, newest last, for scripts and tests; a program that shows a box in a
@@ -158,34 +163,47 @@ bool unregisterClass(std::u16string_view className) {
     return true;
 }
 
-WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
-                          bool visible) {
+namespace {
+
+// Takes `window` out of the z-order it lives in: its parent's children or the top level.
+void unlink(WindowSystem& system, WindowHandle window, WindowHandle parent) {
+    if (auto owner = parent ? system.find(parent) : nullptr)
+        std::erase(owner->children, window);
+    else
+        std::erase(system.zOrder, window);
+}
+
+WindowHandle create(std::u16string_view className, std::u16string_view title, Rect rect,
+                    bool visible, WindowHandle parent) {
     auto& system = WindowSystem::instance();
     auto record = std::make_shared<WindowRecord>();
     WindowHandle handle;
     {
         std::lock_guard lock(system.mutex);
         auto cls = system.classes.find(std::u16string(className));
-        if (cls == system.classes.end())
+        auto owner = parent ? system.find(parent) : nullptr;
+        if (cls == system.classes.end() || (parent && (!owner || owner->queue != currentQueue())))
             return 0;
         record->className = className;
         record->title = title;
         record->procedure = cls->second;
         record->queue = currentQueue();
+        record->parent = parent;
         handle = (static_cast<WindowHandle>(static_cast<uint32_t>(getpid())) << 32) | system.nextId++;
         system.windows.emplace(static_cast<uint32_t>(handle), record);
-        system.zOrder.insert(system.zOrder.begin(), handle);
+        auto& order = owner ? owner->children : system.zOrder;
+        order.insert(order.begin(), handle);
     }
     if (rect.left == useDefault || rect.top == useDefault || rect.right == useDefault ||
         rect.bottom == useDefault)
-        rect = defaultWindowRect();
+        rect = parent ? Rect{} : defaultWindowRect();
     record->rect = rect;
     record->buffer = Surface(rect.width(), rect.height());
     record->damaged = {0, 0, rect.width(), rect.height()};
     if (sendMessage(handle, msg::create) == -1) {
         std::lock_guard lock(system.mutex);
         system.windows.erase(static_cast<uint32_t>(handle));
-        std::erase(system.zOrder, handle);
+        unlink(system, handle, parent);
         return 0;
     }
     sendMessage(handle, msg::size, 0, packPoint(rect.width(), rect.height()));
@@ -194,16 +212,69 @@ WindowHandle createWindow(std::u16string_view className, std::u16string_view tit
     return handle;
 }
 
+// A child's rectangle in screen coordinates, through every parent.
+Rect screenRectOf(WindowHandle window) {
+    auto record = lookup(window);
+    if (!record)
+        return {};
+    Rect rect = record->rect;
+    for (auto parent = lookup(record->parent); parent; parent = lookup(parent->parent))
+        rect = rect.offsetBy(parent->rect.left, parent->rect.top);
+    return rect;
+}
+
+WindowHandle topLevelOf(WindowHandle window) {
+    for (auto record = lookup(window); record && record->parent; record = lookup(record->parent))
+        window = record->parent;
+    return window;
+}
+
+// Damages the part of a child's parent that the child covers (or covered), so the
+// parent repaints it and the child is laid over it again.
+void damageParentUnder(const WindowRecord& child, Rect area) {
+    if (child.parent)
+        invalidateRect(child.parent, &area);
+}
+
+} // namespace
+
+WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
+                          bool visible) {
+    return create(className, title, rect, visible, 0);
+}
+
+WindowHandle createChildWindow(std::u16string_view className, WindowHandle parent, Rect rect,
+                               bool visible) {
+    return parent ? create(className, u"", rect, visible, parent) : 0;
+}
+
+WindowHandle parentWindow(WindowHandle window) {
+    auto record = lookup(window);
+    return record ? record->parent : 0;
+}
+
+void setWindowUserData(WindowHandle window, uintptr_t data) {
+    if (auto record = lookup(window))
+        record->userData = data;
+}
+
+uintptr_t windowUserData(WindowHandle window) {
+    auto record = lookup(window);
+    return record ? record->userData : 0;
+}
+
 void destroyWindow(WindowHandle window) {
     auto record = lookup(window);
     if (!record)
         return;
+    for (WindowHandle child : std::vector<WindowHandle>(record->children))
+        destroyWindow(child);
     sendMessage(window, msg::destroy);
     auto& system = WindowSystem::instance();
     {
         std::lock_guard lock(system.mutex);
         system.windows.erase(static_cast<uint32_t>(window));
-        std::erase(system.zOrder, window);
+        unlink(system, window, record->parent);
         if (system.active == window)
             system.active = 0;
         if (system.focus == window)
@@ -213,6 +284,8 @@ void destroyWindow(WindowHandle window) {
     }
     auto& timers = record->queue->timers;
     std::erase_if(timers, [window](const Timer& t) { return t.window == window; });
+    if (record->visible)
+        damageParentUnder(*record, record->rect);
     notifyWindowsChanged();
 }
 
@@ -238,20 +311,33 @@ void showWindow(WindowHandle window, Show how) {
     record->visible = how != Show::hide;
     record->minimized = how == Show::minimize;
     bool nowVisible = record->visible && !record->minimized;
+    if (record->parent) {
+        if (nowVisible != wasVisible) {
+            record->damaged = {0, 0, record->rect.width(), record->rect.height()};
+            damageParentUnder(*record, record->rect);
+        }
+        // A hidden child cannot type: the focus goes back to its parent.
+        if (!nowVisible && focusWindow() == window)
+            setFocus(record->parent);
+        return;
+    }
     if (nowVisible && !wasVisible) {
         record->damaged = {0, 0, record->rect.width(), record->rect.height()};
         setForegroundWindow(window);
     } else if (!nowVisible && wasVisible) {
         auto& system = WindowSystem::instance();
         bool wasActive;
+        WindowHandle focus;
         {
             std::lock_guard lock(system.mutex);
             wasActive = system.active == window;
+            focus = system.focus;
             if (wasActive)
                 system.active = system.focus = 0;
         }
         if (wasActive) {
-            sendMessage(window, msg::killFocus);
+            // The focus may sit on one of its children (a text field).
+            sendMessage(focus && topLevelOf(focus) == window ? focus : window, msg::killFocus);
             sendMessage(window, msg::activate, 0);
         }
     }
@@ -259,8 +345,13 @@ void showWindow(WindowHandle window, Show how) {
 }
 
 bool isWindowVisible(WindowHandle window) {
-    auto record = lookup(window);
-    return record && record->visible && !record->minimized;
+    for (auto record = lookup(window); record; record = lookup(record->parent)) {
+        if (!record->visible || record->minimized)
+            return false;
+        if (!record->parent)
+            return true;
+    }
+    return false;
 }
 
 bool isMinimized(WindowHandle window) {
@@ -273,6 +364,11 @@ void moveWindow(WindowHandle window, Rect rect, bool repaint) {
     if (!record)
         return;
     bool resized = rect.width() != record->rect.width() || rect.height() != record->rect.height();
+    if (record->parent && record->visible && !(rect == record->rect)) {
+        damageParentUnder(*record, record->rect);
+        damageParentUnder(*record, rect);
+        record->damaged = {0, 0, rect.width(), rect.height()};
+    }
     record->rect = rect;
     if (resized) {
         Surface bigger(rect.width(), rect.height());
@@ -295,6 +391,11 @@ Rect windowRect(WindowHandle window) {
 Rect clientRect(WindowHandle window) {
     auto record = lookup(window);
     return record ? Rect{0, 0, record->rect.width(), record->rect.height()} : Rect{};
+}
+
+Point clientToScreen(WindowHandle window, Point client) {
+    Rect rect = screenRectOf(window);
+    return {client.x + rect.left, client.y + rect.top};
 }
 
 std::u16string windowTitle(WindowHandle window) {
@@ -349,6 +450,7 @@ std::vector<WindowHandle> localWindows() {
 
 bool setForegroundWindow(WindowHandle window) {
     auto& system = WindowSystem::instance();
+    window = topLevelOf(window);
     auto record = lookup(window);
     if (!record) {
         RemoteWindows* remote;
@@ -522,10 +624,19 @@ bool takeMessage(ThreadQueue& queue, Message& message) {
     std::lock_guard lock(system.mutex);
     for (WindowHandle handle : system.zOrder) {
         auto record = system.find(handle);
-        if (record && record->queue.get() == &queue && record->visible && !record->minimized &&
-            !record->damaged.isEmpty() && !record->painting) {
+        if (!record || record->queue.get() != &queue || !record->visible || record->minimized)
+            continue;
+        // The parent first: its paint lays the children's buffers over its own drawing.
+        if (!record->damaged.isEmpty() && !record->painting) {
             message = {handle, msg::paint, 0, 0};
             return true;
+        }
+        for (WindowHandle child : record->children) {
+            auto c = system.find(child);
+            if (c && c->visible && !c->damaged.isEmpty() && !c->painting) {
+                message = {child, msg::paint, 0, 0};
+                return true;
+            }
         }
     }
     return false;
@@ -666,14 +777,47 @@ Rect beginPaint(WindowHandle window) {
     return record->paintingRect;
 }
 
+namespace {
+
+// Copies `area` (the parent's client coordinates) of every visible child over the
+// parent's buffer, bottom child first.
+void layChildrenOver(WindowRecord& parent, Rect area) {
+    for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
+        auto child = lookup(*it);
+        if (!child || !child->visible)
+            continue;
+        Rect target = area.intersected(child->rect).intersected(parent.buffer.bounds());
+        for (int y = target.top; y < target.bottom; ++y)
+            std::copy_n(child->buffer.row(y - child->rect.top) + (target.left - child->rect.left),
+                        target.width(), parent.buffer.row(y) + target.left);
+    }
+}
+
+} // namespace
+
 void endPaint(WindowHandle window) {
     auto record = lookup(window);
     if (!record || !record->painting)
         return;
     record->painting = false;
-    if (Backend* backend = record->queue->backend; backend && !record->paintingRect.isEmpty())
-        backend->present(window, record->buffer, record->rect, record->paintingRect);
-    record->paintingRect = {};
+    Rect painted = std::exchange(record->paintingRect, {});
+    if (painted.isEmpty())
+        return;
+    // A child presents through its parent: its pixels join the parent's buffer.
+    auto top = record;
+    while (top->parent) {
+        auto parent = lookup(top->parent);
+        if (!parent)
+            return;
+        painted = painted.offsetBy(top->rect.left, top->rect.top).intersected(
+            {0, 0, parent->rect.width(), parent->rect.height()});
+        window = top->parent;
+        top = parent;
+    }
+    layChildrenOver(*top, painted);
+    if (Backend* backend = top->queue->backend; backend && !painted.isEmpty() &&
+                                                  (top == record || (top->visible && !top->minimized)))
+        backend->present(window, top->buffer, top->rect, painted);
 }
 
 void updateWindow(WindowHandle window) {
@@ -771,8 +915,15 @@ WindowHandle windowAt(Point screen) {
         return system.capture;
     for (WindowHandle handle : system.zOrder) {
         auto record = system.find(handle);
-        if (record && record->visible && !record->minimized && record->rect.contains(screen))
-            return handle;
+        if (!record || !record->visible || record->minimized || !record->rect.contains(screen))
+            continue;
+        Point inside{screen.x - record->rect.left, screen.y - record->rect.top};
+        for (WindowHandle child : record->children) {
+            auto c = system.find(child);
+            if (c && c->visible && c->rect.contains(inside))
+                return child;
+        }
+        return handle;
     }
     return 0;
 }
@@ -789,22 +940,38 @@ void injectStylus(StylusAction action, Point screen) {
     WindowHandle target = windowAt(screen);
     if (!target)
         return;
-    Rect rect = windowRect(target);
+    Rect rect = screenRectOf(target);
     static constexpr uint32_t ids[] = {msg::leftButtonDown, msg::mouseMove, msg::leftButtonUp};
-    if (action == StylusAction::down && activeWindow() != target)
+    if (action == StylusAction::down && activeWindow() != topLevelOf(target))
         setForegroundWindow(target);
     postMessage(target, ids[static_cast<int>(action)], action == StylusAction::up ? 0 : 1,
                 packPoint(screen.x - rect.left, screen.y - rect.top));
 }
 
-void injectKey(uint32_t virtualKey) {
+void injectKey(uint32_t virtualKey, intptr_t keyFlags) {
     if (WindowHandle target = keyboardTarget())
-        postMessage(target, msg::keyDown, virtualKey, 0);
+        postMessage(target, msg::keyDown, virtualKey, keyFlags);
 }
 
 void injectCharacter(char16_t character) {
     if (WindowHandle target = keyboardTarget())
         postMessage(target, msg::character, character, 0);
+}
+
+void injectComposition(std::u16string_view text) {
+    auto& system = WindowSystem::instance();
+    {
+        std::lock_guard lock(system.mutex);
+        system.composition = text;
+    }
+    if (WindowHandle target = keyboardTarget())
+        postMessage(target, msg::imeComposition);
+}
+
+std::u16string compositionText() {
+    auto& system = WindowSystem::instance();
+    std::lock_guard lock(system.mutex);
+    return system.composition;
 }
 
 } // namespace vantrel::platform

@@ -36,11 +36,13 @@ constexpr uint32_t close = 0x0010;
 constexpr uint32_t quit = 0x0012;         // wParam: exit code
 constexpr uint32_t eraseBackground = 0x0014;
 constexpr uint32_t settingChange = 0x001A;
-constexpr uint32_t keyDown = 0x0100;      // wParam: virtual key
+constexpr uint32_t keyDown = 0x0100;      // wParam: virtual key, lParam: keyFlag bits
 constexpr uint32_t keyUp = 0x0101;
 constexpr uint32_t character = 0x0102;    // wParam: UTF-16 code unit
-constexpr uint32_t command = 0x0111;
+constexpr uint32_t imeComposition = 0x010F; // the text being composed: compositionText()
+constexpr uint32_t command = 0x0111;      // wParam: notification << 16 | id, lParam: child
 constexpr uint32_t timer = 0x0113;        // wParam: timer id
+constexpr uint32_t ctlColorEdit = 0x0133; // wParam: the edit's colour request, lParam: edit
 constexpr uint32_t mouseMove = 0x0200;    // lParam: signed 16-bit x | y << 16
 constexpr uint32_t leftButtonDown = 0x0201;
 constexpr uint32_t leftButtonUp = 0x0202;
@@ -68,6 +70,13 @@ constexpr uint32_t down = 0x28;
 constexpr uint32_t deleteKey = 0x2E;
 constexpr uint32_t action = 0x86; // the phone's centre (action) key
 } // namespace key
+
+// Modifier keys held with a key, in msg::keyDown's lParam. The phone's keypad had none;
+// a desktop keyboard selects with shift and copies with control.
+namespace keyFlag {
+constexpr intptr_t shift = 0x1;
+constexpr intptr_t control = 0x2;
+} // namespace keyFlag
 
 constexpr intptr_t packPoint(int x, int y) {
     return static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
@@ -109,6 +118,18 @@ bool unregisterClass(std::u16string_view className);
 // with -1 (the window is then gone before anyone could see it).
 WindowHandle createWindow(std::u16string_view className, std::u16string_view title, Rect rect,
                           bool visible);
+// Creates a child window of `parent` (a window of the calling thread) at `rect` in the
+// parent's client coordinates; 0 when the parent or the class is unknown. A child is
+// drawn into its parent's buffer over the parent's own drawing, takes the stylus inside
+// its rectangle and may take the focus; it never becomes active itself and goes away
+// with its parent. windowRect and moveWindow speak of it in its parent's coordinates.
+WindowHandle createChildWindow(std::u16string_view className, WindowHandle parent, Rect rect,
+                               bool visible);
+// The parent of a child window; 0 for a top-level window.
+WindowHandle parentWindow(WindowHandle window);
+// One number the window's owner keeps with it (the phone's user data slot).
+void setWindowUserData(WindowHandle window, uintptr_t data);
+uintptr_t windowUserData(WindowHandle window);
 void destroyWindow(WindowHandle window);
 bool isWindow(WindowHandle window);
 bool isLocalWindow(WindowHandle window);
@@ -120,6 +141,8 @@ bool isMinimized(WindowHandle window);
 void moveWindow(WindowHandle window, Rect rect, bool repaint);
 Rect windowRect(WindowHandle window);
 Rect clientRect(WindowHandle window); // always at (0, 0)
+// A point of the window's client area (a child's too) in screen coordinates.
+Point clientToScreen(WindowHandle window, Point client);
 std::u16string windowTitle(WindowHandle window);
 
 // Looks in this process first, then in the other processes of the device.

@@ -1,6 +1,7 @@
 #include "platform/display/ScriptRunner.h"
 
 #include "platform/core/Backend.h"
+#include "platform/core/Clipboard.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Utf.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <cstdio>
 #include <sstream>
@@ -222,13 +224,53 @@ void ScriptRunner::addBuiltins() {
     addCommand("key", [this](const std::vector<std::string>& w, std::string&) -> std::string {
         if (w.empty())
             return "key takes one or more key names or codes";
-        for (const auto& name : w) {
+        for (const auto& word : w) {
+            // "shift+left", "ctrl+c": modifiers held with the key.
+            std::string name = word;
+            intptr_t flags = 0;
+            for (bool more = true; more;) {
+                more = false;
+                for (auto [prefix, flag] : {std::pair{"shift+", keyFlag::shift},
+                                            std::pair{"ctrl+", keyFlag::control}}) {
+                    if (name.size() > std::strlen(prefix) && name.starts_with(prefix)) {
+                        name.erase(0, std::strlen(prefix));
+                        flags |= flag;
+                        more = true;
+                    }
+                }
+            }
             auto vk = keyByName(name);
             if (!vk)
-                return "unknown key '" + name + "'";
-            steps_.push_back({[vk] { injectKey(*vk); }, 0});
+                return "unknown key '" + word + "'";
+            steps_.push_back({[vk, flags] { injectKey(*vk, flags); }, 0});
         }
         return {};
+    });
+    addCommand("compose", [this](const std::vector<std::string>& w, std::string&) -> std::string {
+        if (w.size() != 1)
+            return "compose takes one quoted string (empty ends the composition)";
+        std::u16string text = toUtf16(w[0]);
+        steps_.push_back({[text] { injectComposition(text); }, 0});
+        return {};
+    });
+    // clipboard set WORDS... (one line a word) | get | expect TEXT
+    addCommand("clipboard", [this](const std::vector<std::string>& w, std::string& out) -> std::string {
+        if (w.size() >= 2 && w[0] == "set") {
+            std::u16string text;
+            for (size_t i = 1; i < w.size(); ++i)
+                text += (i > 1 ? u"\r\n" : u"") + toUtf16(w[i]);
+            steps_.push_back({[text] { platform::setClipboardText(text); }, 0});
+            return {};
+        }
+        if (w.size() == 1 && w[0] == "get") {
+            out = "clipboard " + toUtf8(platform::clipboardText());
+            return {};
+        }
+        if (w.size() == 2 && w[0] == "expect") {
+            std::string now = toUtf8(platform::clipboardText());
+            return now == w[1] ? std::string() : "the clipboard holds '" + now + "'";
+        }
+        return "clipboard takes set TEXT..., get or expect TEXT";
     });
     addCommand("text", [this](const std::vector<std::string>& w, std::string&) -> std::string {
         if (w.size() != 1)

@@ -59,6 +59,11 @@ public:
                     const std::u16string& caption) override {
         inner_.messageBox(owner, text, caption);
     }
+    void startTextInput(Rect caret) override { inner_.startTextInput(caret); }
+    bool setClipboardText(const std::u16string& text) override {
+        return inner_.setClipboardText(text);
+    }
+    std::optional<std::u16string> clipboardText() override { return inner_.clipboardText(); }
     const Surface& screen() const override { return inner_.screen(); }
     void setScreenSize(Size size) override;
     BackendKind kind() const override { return inner_.kind(); }

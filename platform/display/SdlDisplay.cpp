@@ -1,6 +1,9 @@
 #include "platform/display/SdlDisplay.h"
 
+#include "platform/core/Clipboard.h"
 #include "platform/core/Utf.h"
+
+#include <cstring>
 
 #include <SDL.h>
 
@@ -39,6 +42,8 @@ uint32_t virtualKeyFor(SDL_Keycode key) {
 
 SdlDisplay::SdlDisplay(Size screen, std::string& error) : composer_(screen) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A long composition (a sentence in an input method) arrives whole, not cut at 32 bytes.
+    SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = std::string("cannot start SDL video: ") + SDL_GetError();
         return;
@@ -154,7 +159,9 @@ void SdlDisplay::handle(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN:
         if (uint32_t vk = virtualKeyFor(event.key.keysym.sym)) {
-            injectKey(vk);
+            const uint16_t mod = event.key.keysym.mod;
+            injectKey(vk, ((mod & KMOD_SHIFT) ? keyFlag::shift : 0) |
+                              ((mod & KMOD_CTRL) ? keyFlag::control : 0));
             // Backspace also arrives as a character, as text fields expect.
             if (vk == key::back)
                 injectCharacter(u'\b');
@@ -164,6 +171,13 @@ void SdlDisplay::handle(const SDL_Event& event) {
         for (char16_t c : toUtf16(event.text.text))
             injectCharacter(c);
         break;
+    case SDL_TEXTEDITING:
+        injectComposition(toUtf16(event.edit.text));
+        break;
+    case SDL_TEXTEDITING_EXT:
+        injectComposition(toUtf16(event.editExt.text));
+        SDL_free(event.editExt.text);
+        break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
@@ -172,6 +186,28 @@ void SdlDisplay::handle(const SDL_Event& event) {
     default:
         break;
     }
+}
+
+void SdlDisplay::startTextInput(Rect caret) {
+    // Text input stays on afterwards: the lists take typed letters as a search.
+    SDL_Rect rect{caret.left, caret.top, caret.width(), caret.height()};
+    SDL_SetTextInputRect(&rect);
+    SDL_StartTextInput();
+}
+
+bool SdlDisplay::setClipboardText(const std::u16string& text) {
+    return SDL_SetClipboardText(toUtf8(text).c_str()) == 0;
+}
+
+std::optional<std::u16string> SdlDisplay::clipboardText() {
+    char* utf8 = SDL_GetClipboardText();
+    if (!utf8)
+        return std::nullopt;
+    // A huge clipboard is cut before conversion; toUtf16 mends a sequence cut in half.
+    std::string_view bytes(utf8, strnlen(utf8, maxClipboardLength * 3));
+    std::u16string text = toUtf16(bytes);
+    SDL_free(utf8);
+    return text;
 }
 
 void SdlDisplay::messageBox(WindowHandle, const std::u16string& text,

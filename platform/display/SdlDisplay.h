@@ -33,6 +33,9 @@ public:
     void taskBarChanged(bool) override { windowsChanged(); }
     void messageBox(WindowHandle owner, const std::u16string& text,
                     const std::u16string& caption) override;
+    void startTextInput(Rect caret) override;
+    bool setClipboardText(const std::u16string& text) override;
+    std::optional<std::u16string> clipboardText() override;
 
     const Surface& screen() const override { return composer_.screen(); }
     void setScreenSize(Size size) override;

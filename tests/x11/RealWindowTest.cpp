@@ -179,3 +179,72 @@ TEST(RealWindow, ShowsTheDemoContactListOnTheXScreen) {
     EXPECT_EQ(click.exitCode, 0) << click.err;
     EXPECT_EQ(app.wait(10s), 0) << app.errors();
 }
+
+// A contact's note typed into from the X keyboard: the click opens the field, the keys
+// arrive through SDL's text input, OK stores the note. The editor with the typed text
+// is kept as "note-editor.png" beside the test binary, for a person to look at.
+TEST(RealWindow, TypesANoteFromTheKeyboardAndSavesIt) {
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (!onPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps brings it)";
+    const std::string deviceTool = (test::binaryFolder() / "tools" / "vantrel-device").string();
+    auto added = test::runProcess({deviceTool, "contacts", "add", "--first", "Nora", "--last",
+                                   "Quill", "--mobile", "555 0101", "--note", "old note"},
+                                  20s);
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    const std::string id = added.out.substr(0, added.out.find('\n'));
+    VirtualScreen screen;
+    ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start";
+
+    fs::path shot = platform::programFolder() / "note.png";
+    fs::path script = platform::programFolder() / "note.script";
+    std::ofstream(script) << "expect-loaded 20000\nopen-note " << id
+                          << "\nwait 800\nprint ready\n"
+                             "expect-soon note/textcontrol.text \"old note typed here\" 10000\n"
+                             // The caret shows for half a second after each key.
+                             "screenshot "
+                          << shot.string()
+                          << "\nprint typed\nexpect-soon contactcontainer.visible true 10000\nwait 300\nquit\n";
+    std::string vantrel = (test::binaryFolder() / "app" / "vantrel").string();
+    test::BackgroundProcess app({"/usr/bin/env", "DISPLAY=" + screen.name(), "VANTREL_BACKEND=sdl",
+                                 vantrel, "--size", "480x800", "--script", script.string()});
+    ASSERT_TRUE(app.waitForLine("ready", 30s)) << app.errors();
+    auto search = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool", "search",
+                                    "--name", "^Vantrel$"},
+                                   10s);
+    ASSERT_EQ(search.exitCode, 0) << "no window named Vantrel";
+    const std::string window = std::to_string(std::stoul(search.out));
+    auto xdotool = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool"});
+        return test::runProcess(words, 10s).exitCode;
+    };
+    EXPECT_EQ(xdotool({"mousemove", "--window", window, "240", "200", "click", "1"}), 0);
+    EXPECT_EQ(xdotool({"type", "--delay", "30", " typed here"}), 0);
+    ASSERT_TRUE(app.waitForLine("typed", 20s)) << app.output() << app.errors();
+
+    XImage* image = XGetImage(screen.display(), std::stoul(window), 0, 0, 480, 800, AllPlanes,
+                              ZPixmap);
+    ASSERT_NE(image, nullptr);
+    platform::ArgbImage onScreen(480, 800);
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 480; ++x)
+            onScreen.set(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" / "note-editor.png", onScreen));
+    auto expected = platform::decodeImageFile(shot);
+    ASSERT_TRUE(expected.ok()) << expected.error;
+    int dark = 0;
+    for (int y = 90; y < 140; ++y)
+        for (int x = 0; x < 480; ++x)
+            dark += (expected.image.at(x, y) & 0xFF) < 80 && (onScreen.at(x, y) & 0xFF) < 80;
+    EXPECT_GT(dark, 300) << "the typed line is on the X screen as in the window buffer";
+
+    // OK stands above the input panel, which the field's focus brought up.
+    EXPECT_EQ(xdotool({"mousemove", "--window", window, "100", "600", "click", "1"}), 0);
+    EXPECT_EQ(app.wait(20s), 0) << app.output() << app.errors();
+    fs::path exported = platform::programFolder() / "export.vcf";
+    ASSERT_EQ(test::runProcess({deviceTool, "contacts", "export", exported.string()}, 20s).exitCode, 0);
+    std::ifstream in(exported);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("NOTE:old note typed here"), std::string::npos) << all;
+}

@@ -1,0 +1,36 @@
+#include "ui/EditControl.h"
+
+#include "platform/core/Debug.h"
+#include "settings/Box.h"
+#include "ui/Button.h"
+#include "ui/Label.h"
+#include "ui/TextInputControl.h"
+
+namespace vantrel {
+
+using platform::Rect;
+
+EditControl::EditControl(platform::WindowHandle window, std::u16string name, bool withButton)
+    : ContainerPanel(window, u"editcontrol", name) {
+    label_ = addChild(std::make_unique<Label>(window, u"propertylabel"));
+    field_ = addChild(std::make_unique<PropertyTextInputControl>(window, name));
+    if (withButton)
+        button_ = addChild(std::make_unique<Button>(window, u"propertybutton"));
+    VT_DEBUGCHK("EditControl", label_ && field_ && (!withButton || button_));
+}
+
+void EditControl::layout(const Rect& reference) {
+    LightControl::layout(reference);
+    // Children read their own settings in layout, then take the row's boxes.
+    auto place = [this](LightControl& child, std::u16string_view box, int slot) {
+        child.layout(rect());
+        child.setRect(getBox(box, slot).rectangle(rect()));
+    };
+    place(*label_, u"left.box", 0);
+    if (button_)
+        place(*button_, u"button.box", 1);
+    field_->layout(rect());
+    field_->placeAt(getBox(button_ ? u"middle.box" : u"right.box", 2).rectangle(rect()));
+}
+
+} // namespace vantrel
