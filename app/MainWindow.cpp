@@ -11,8 +11,10 @@
 #include "app/Screens.h"
 #include "app/Sip.h"
 #include "app/Startup.h"
+#include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactSmartListControl.h"
 #include "platform/edit/EditWindow.h"
+#include "contacts/PictureChooserPanel.h"
 #include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
 #include "settings/SettingStore.h"
@@ -193,15 +195,21 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
     case platform::pim::pimItemCreatedRemote:
     case platform::pim::pimItemChangedLocal:
     case platform::pim::pimItemChangedRemote:
-        // SCREEN-PENDING(contact detail): a change also rebuilds the detail screen when
-        // it shows this contact, once that screen exists.
         if (ContactSmartListControl* list = mainContactList())
             list->contactChanged(static_cast<uint32_t>(wParam));
+        // The detail screen shows the row the list has just refilled.
+        if (ContactDetailPanel* detail = screens().detail;
+            detail && detail->isVisible() && detail->contact() &&
+            detail->contact()->objectId() == static_cast<uint32_t>(wParam))
+            detail->reload();
         return 0;
     case platform::pim::pimItemDeletedLocal:
     case platform::pim::pimItemDeletedRemote:
         if (ContactSmartListControl* list = mainContactList())
             list->contactDeleted(static_cast<uint32_t>(wParam));
+        return 0;
+    case PictureChooserPanel::thumbnailMessage:
+        PictureChooserPanel::deliverThumbnails();
         return 0;
     default:
         return defaultWindowProcedure(window, id, wParam, lParam);

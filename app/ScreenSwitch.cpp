@@ -2,6 +2,7 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactSmartListControl.h"
 #include "lists/LeftSearchPanel.h"
@@ -132,10 +133,11 @@ void openOptionsScreen() {
 }
 
 void goToContactDetail(ContactListItem& contact) {
-    // SCREEN-PENDING(contact detail): the detail page fills itself for `contact` once it
-    // exists; until then the routing shows its empty page.
-    (void)contact;
-    showScreen(screens().contactDetail);
+    Screens& s = screens();
+    if (!s.detail)
+        return;
+    s.detail->showContact(contact);
+    showScreen(s.detail);
 }
 
 void goToConversation(ContactListItem* contact, const std::u16string& number) {
@@ -144,6 +146,18 @@ void goToConversation(ContactListItem* contact, const std::u16string& number) {
     (void)contact;
     (void)number;
     showScreen(screens().smsPanel);
+}
+
+ContactDetailRoutes contactDetailRoutes() {
+    ContactDetailRoutes routes;
+    routes.back = [](bool animate) { goToContacts(animate); };
+    routes.conversation = [](ContactListItem& contact, const std::u16string& number) {
+        goToConversation(&contact, number);
+    };
+    // SCREEN-PENDING(note, edit contact dialog, dialer): the note page, the contact
+    // editor and the dialer are other screens; until they exist the detail screen's
+    // Note, Edit and long-pressed call buttons lead nowhere.
+    return routes;
 }
 
 ContactRoutes contactRoutes() {

@@ -9,6 +9,7 @@ namespace vantrel {
 
 class ContactListItem;
 struct ContactRoutes;
+struct ContactDetailRoutes;
 
 // Makes the contact container the visible screen with its contact list shown.
 void goToContacts(bool animate);
@@ -33,5 +34,7 @@ void goToContactDetail(ContactListItem& contact);
 void goToConversation(ContactListItem* contact, const std::u16string& number);
 // Where the contact list's taps and number entries lead.
 ContactRoutes contactRoutes();
+// Where the contact detail screen's commands lead.
+ContactDetailRoutes contactDetailRoutes();
 
 } // namespace vantrel

@@ -7,6 +7,7 @@
 #include "contacts/ContactContainerPanel.h"
 #include "contacts/FilterMenuPanel.h"
 #include "phone/PhonePad.h"
+#include "contacts/ContactDetailPanel.h"
 #include "lists/LeftSearchPanel.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
@@ -60,7 +61,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     if (theScreens.contactContainer)
         return;
     auto* container = keep(std::make_unique<ContactContainerPanel>(mainWindow));
-    Panel* detail = keep(std::make_unique<Panel>(mainWindow, u"contactdetail"));
+    auto* detail = keep(std::make_unique<ContactDetailPanel>(mainWindow));
     detail->setVisible(false);
     Panel* sms = keep(std::make_unique<Panel>(mainWindow, u"smspanel"));
     sms->setVisible(false);
@@ -75,6 +76,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.indexStrip = container->indexStrip();
     theScreens.contacts = container;
     addMainScreenControls(*container);
+    theScreens.detail = detail;
     installHeaderMenu(mainWindow);
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.

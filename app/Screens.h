@@ -8,6 +8,7 @@
 namespace vantrel {
 
 class ContactContainerPanel;
+class ContactDetailPanel;
 class ContactSmartListControl;
 class LightControl;
 class Panel;
@@ -19,6 +20,7 @@ struct Screens {
     LightControl* gesture = nullptr;   // "gesture", over everything
 
     ContactContainerPanel* contacts = nullptr; // the same as contactContainer
+    ContactDetailPanel* detail = nullptr;      // the same as contactDetail
 
     // The container's children that take part in switching; null until their screens
     // provide them.

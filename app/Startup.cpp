@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ScreenSwitch.h"
 #include "app/Screens.h"
+#include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactSmartListControl.h"
 #include "contacts/ContactStoreAccess.h"
 #include "lists/Transitions.h"
@@ -188,6 +189,10 @@ bool initialiseOnce(WindowHandle window) {
         list->setStore(contactStore);
         list->setRoutes(contactRoutes());
         list->startLoading();
+    }
+    if (ContactDetailPanel* detail = screens().detail) {
+        detail->setStore(contactStore);
+        detail->setRoutes(contactDetailRoutes());
     }
     ControlHost::beginScreenChangeAll(window);
     ControlHost::renderAll(window);

@@ -1,6 +1,6 @@
 #include "settings/DefaultSettings.h"
 
-// NOTE: the three lists hold 493 lines and 490 distinct keys. Three keys are set by
+// NOTE: the three lists hold 509 lines and 506 distinct keys. Three keys are set by
 // the base list and set again later on purpose: "button.*.background.pressed" and
 // "label.buttons.bg.background" get the screens' look, "propertybutton.*.text" its text.
 
@@ -348,6 +348,17 @@ constexpr std::u16string_view screenLines[] = {
     u"smslist.*.received.call.info.font=8p,regular,Segoe UI,#555555",
     u"smslist.*.received.call.text.box=7p,14p,77%,-4p",
     u"gesturecontrol.gesture.box=0,0,100%,-31p",
+    u"buttons_list.callbuttons.margin.bottom=30p",
+    u"panel.contactcard.background=fill(#FFFFFF)",
+    u"list.contactcard.fields.box=0,42p,100%,-40p",
+    u"list.contactcard.fields.item.height=30p",
+    u"list.contactcard.fields.item.font=12p,regular,Segoe UI,#000000",
+    u"panel.picturechooser.background=fill(#FFFFFF)",
+    u"folderlist.pictures.box=0,42p,100%,-40p",
+    u"folderlist.*.item.height=48p",
+    u"folderlist.*.item.background=fill(#FFFFFF),bottomborder(#DDDDDD,1)",
+    u"folderlist.*.item.thumbnail.box=-48p,2p,-4p,-2p",
+    u"header.contactdetail.text.box=45p,16p,100%,42p",
 };
 
 constexpr std::u16string_view textLines[] = {
@@ -512,6 +523,11 @@ constexpr std::u16string_view textLines[] = {
     u"smslist.sms.noitem.text=No Messages",
     u"backbutton.*.text=Back",
     u"propertylistbutton.edit.categories.text=%s",
+    u"folderlist.*.item.caption.format=%i KB",
+    u"folderlist.pictures.noitem.text=No Pictures...",
+    u"header.picturechooser.text=Pictures",
+    u"label.contactdetail.buttons.text=",
+    u"label.buttons.bg.text=",
 };
 
 } // namespace

@@ -24,6 +24,7 @@ const char* const messagingUsage =
     "       vantrel-device sms list [--folder Inbox|Sent|Outbox|Drafts|Deleted]\n"
     "       vantrel-device sms receive --from NUMBER TEXT\n"
     "       vantrel-device modem outbox\n"
+    "       vantrel-device modem dials\n"
     "       vantrel-device modem fail-next-send CODE\n"
     "       vantrel-device modem send-delay MS\n"
     "       vantrel-device call add in|out|missed NUMBER [--roaming] "
@@ -179,6 +180,15 @@ int modemCommand(int argc, char** args) {
             std::printf("%u\t%s\t%s\t%s\t0x%08x\t%s\n", sms.id, toUtf8(sms.number).c_str(),
                         encodingName(sms.encoding), sms.statusReport ? "report" : "no-report",
                         uint32_t(sms.result), toUtf8(sms.text).c_str());
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(args[1], "dials") == 0) {
+        std::vector<modem::DialRequest> dials;
+        if (!SimulatedModem::dials(dials))
+            return fail("cannot read the modem's log");
+        for (const auto& dial : dials)
+            std::printf("%s\t%s\t%s\n", formatTime(dial.time).c_str(),
+                        toUtf8(dial.number).c_str(), toUtf8(dial.calledParty).c_str());
         return 0;
     }
     int32_t code = 0;

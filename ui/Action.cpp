@@ -16,10 +16,13 @@ void DeleteProxyAction::execute() {
     if (!temporary)
         return;
     temporary->setVisible(false);
+    platform::WindowHandle window = temporary->window();
+    // The command may take a picture of the screen (a confirmation freezes it, a
+    // transition starts from it): the screen it sees has the menu gone.
+    temporary->invalidateWindow();
+    platform::updateWindow(window);
     if (wrapped_)
         wrapped_->execute();
-    temporary->invalidateWindow();
-    platform::WindowHandle window = temporary->window();
     // This proxy may belong to the control being deleted: nothing of it is touched after
     // the hand-over.
     ControlHost::deleteLater(window, container_->removeChild(temporary));

@@ -157,4 +157,7 @@ void Button::describe(DumpWriter& out) const {
 IconButton::IconButton(platform::WindowHandle window, std::u16string name)
     : Button(window, u"iconbutton", std::move(name)) {}
 
+HeaderButton::HeaderButton(platform::WindowHandle window, std::u16string name)
+    : Button(window, u"headerbutton", std::move(name)) {}
+
 } // namespace vantrel

@@ -76,4 +76,10 @@ public:
     IconButton(platform::WindowHandle window, std::u16string name);
 };
 
+// A button in a page's header strip (the back arrow).
+class HeaderButton : public Button {
+public:
+    HeaderButton(platform::WindowHandle window, std::u16string name);
+};
+
 } // namespace vantrel

@@ -39,7 +39,10 @@ void ConfirmDialog::setTexts(std::u16string message, std::u16string confirm,
 }
 
 void ConfirmDialog::layout(const Rect& reference) {
-    ContainerPanel::layout(reference);
+    // The message and the answers are placed inside the dialog's box, not the window.
+    LightControl::layout(reference);
+    for (size_t i = 0; i < childCount(); ++i)
+        child(i)->layout(rect());
     content_->setText(texts_[messageText]);
     ok_->setText(texts_[confirmText]);
     cancel_->setText(texts_[refuseText]);

@@ -45,7 +45,16 @@ void HeaderLabel::setTimeSource(std::function<std::time_t()> source) {
 
 void HeaderLabel::layout(const Rect& reference) {
     ContainerPanel::layout(reference);
-    text_ = getText(u"text");
+    text_ = ownText_.empty() ? getText(u"text") : ownText_;
+}
+
+void HeaderLabel::setText(std::u16string text) {
+    ownText_ = std::move(text);
+    std::u16string shown = ownText_.empty() ? getText(u"text") : ownText_;
+    if (shown == text_)
+        return;
+    text_ = std::move(shown);
+    invalidate(getBox(u"text.box", textBox).rectangle(rect()));
 }
 
 HeaderLabel::Status HeaderLabel::readStatus() const {

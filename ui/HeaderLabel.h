@@ -33,6 +33,9 @@ public:
 
     Panel* owner() const { return owner_; }
     const std::u16string& text() const { return text_; }
+    // A title of the page's own (a contact's name) in place of the setting; kept across
+    // layouts until an empty one gives the setting back.
+    void setText(std::u16string text);
 
     // What the status strip shows, as read now from the registry.
     struct Status {
@@ -85,6 +88,7 @@ private:
 
     Panel* owner_;
     std::u16string text_;
+    std::u16string ownText_;
     bool pressedInHitArea_ = false;
 };
 
