@@ -1,5 +1,6 @@
 #include "app/ScreenSwitch.h"
 
+#include "app/OptionsPanel.h"
 #include "app/Screens.h"
 #include "app/Startup.h"
 #include "contacts/ContactDetailPanel.h"
@@ -7,6 +8,7 @@
 #include "contacts/ContactSmartListControl.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
+#include "phone/PhoneCallEditPanel.h"
 #include "phone/PhonePad.h"
 #include "lists/Transitions.h"
 #include "ui/ControlHost.h"
@@ -129,7 +131,7 @@ void goToDialpad() {
 }
 
 void openOptionsScreen() {
-    // SCREEN-PENDING(options): goToOptions() opens the options screen once it exists.
+    goToOptions();
 }
 
 void goToContactDetail(ContactListItem& contact) {
@@ -148,15 +150,29 @@ void goToConversation(ContactListItem* contact, const std::u16string& number) {
     showScreen(screens().smsPanel);
 }
 
+void goToDialer(const ContactListItem* contact, const std::u16string& number) {
+    Screens& s = screens();
+    if ((contact && contact->record().phones.empty()) || !s.contactContainer)
+        return;
+    // The dialer covers the main screen, and only it: it comes back when the dialer goes.
+    setVisible(s.contactDetail, false);
+    setVisible(s.smsPanel, false);
+    s.contactContainer->setVisible(true);
+    PhoneCallEditPanel::open(mainWindow(), number, contact ? contact->record().firstLine : number,
+                             s.contactContainer);
+}
+
 ContactDetailRoutes contactDetailRoutes() {
     ContactDetailRoutes routes;
     routes.back = [](bool animate) { goToContacts(animate); };
     routes.conversation = [](ContactListItem& contact, const std::u16string& number) {
         goToConversation(&contact, number);
     };
-    // SCREEN-PENDING(note, edit contact dialog, dialer): the note page, the contact
-    // editor and the dialer are other screens; until they exist the detail screen's
-    // Note, Edit and long-pressed call buttons lead nowhere.
+    routes.editBeforeCall = [](ContactListItem& contact, const std::u16string& number) {
+        goToDialer(&contact, number);
+    };
+    // SCREEN-PENDING(note, edit contact dialog): the note page and the contact editor
+    // are other screens; until they exist the detail screen's Note and Edit lead nowhere.
     return routes;
 }
 
@@ -167,9 +183,13 @@ ContactRoutes contactRoutes() {
         goToConversation(&contact, number);
     };
     routes.sms = [](const std::u16string& number) { goToConversation(nullptr, number); };
-    // SCREEN-PENDING(add and edit contact dialogs, dialer): "<New Contact>", "Add %s"
-    // and "Call %s" lead to screens that do not exist yet; the list records the route
-    // (its dump's "route") and nothing else happens.
+    routes.call = [](const std::u16string& number) { goToDialer(nullptr, number); };
+    routes.callContact = [](ContactListItem& contact, const std::u16string& number) {
+        goToDialer(&contact, number);
+    };
+    // SCREEN-PENDING(add and edit contact dialogs): "<New Contact>" and "Add %s" lead to
+    // screens that do not exist yet; the list records the route (its dump's "route") and
+    // nothing else happens.
     return routes;
 }
 
