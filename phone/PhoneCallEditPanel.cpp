@@ -116,7 +116,7 @@ bool PhoneCallEditPanel::placeCall(const std::u16string& number) {
     ControlHost::renderAll(window());
     platform::invalidateRect(window());
     auto* call = dynamic_cast<Button*>(findChild(u"phonecalleditpanel.call"));
-    platform::messageBox(window(), getText(failedTextKey), call ? call->text() : u"");
+    platform::messageBox(window(), callFailedText, call ? call->text() : u"");
     focusNumber();
     return false;
 }

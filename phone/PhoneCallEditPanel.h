@@ -51,9 +51,9 @@ private:
 
 class PhoneCallEditPanel : public Panel {
 public:
-    // The message box shown when the phone refused the call: its caption is the Call
-    // button's text, its message this setting of the panel.
-    static constexpr std::u16string_view failedTextKey = u"callfailed.text";
+    // The message box shown when the phone refused the call, under the Call button's
+    // caption.
+    static constexpr std::u16string_view callFailedText = u"The call could not be placed.";
 
     // Opens the dialer over the window's client area with `number` in its field and
     // `title` in its header: `screen` (the main screen) is hidden, the dialer flips in

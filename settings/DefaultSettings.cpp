@@ -370,7 +370,6 @@ constexpr std::u16string_view textLines[] = {
     u"button.addcontactitem.text=Add %s",
     u"button.phonecalleditpanel.call.text=Call",
     u"button.phonecalleditpanel.cancel.text=Cancel",
-    u"panel.phonecalledit.callfailed.text=The call could not be placed.",
     u"button.addcontactbutton.text=Add as contact...",
     u"button.sendsmsbutton.text=Send",
     u"button.sms.text=SMS & History",
