@@ -142,4 +142,8 @@ TEST_F(Dialer, ARefusedCallIsShownAndTheNumberStaysForAnotherTry) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // The refused attempt reached no one; the second one is the only dial.
     EXPECT_EQ(dialled(), "+41 79 568 53 412\n");
+    auto log = device({"call", "list"});
+    ASSERT_EQ(log.exitCode, 0) << log.err;
+    EXPECT_NE(log.out.find("+41 79 568 53 412\t"), std::string::npos) << log.out;
+    EXPECT_EQ(log.out.find("+41 79 568 53 41\t"), std::string::npos) << log.out;
 }
