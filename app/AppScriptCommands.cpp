@@ -226,6 +226,24 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return "open-note: no contact " + w[0];
         return std::string();
     });
+    // call-contact ID: the contact list's call slot for the contact with that object id,
+    // as the phone's call key would run it: the dialer with its preferred number.
+    runner.addCommand("call-contact", [](const std::vector<std::string>& w, std::string&) {
+        uint32_t id = 0;
+        try {
+            if (w.size() != 1)
+                throw 0;
+            id = static_cast<uint32_t>(std::stoul(w[0], nullptr, 0));
+        } catch (...) {
+            return std::string("call-contact takes a contact id");
+        }
+        ContactSmartListControl* list = mainContactList();
+        ContactListItem* contact = list ? list->findByObjectId(id) : nullptr;
+        if (!contact)
+            return "call-contact: no contact " + w[0];
+        list->callItem(contact);
+        return std::string();
+    });
 }
 
 } // namespace vantrel

@@ -9,6 +9,7 @@
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
+#include "phone/PhoneCallEditPanel.h"
 #include "phone/PhonePad.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
@@ -145,6 +146,18 @@ void goToConversation(ContactListItem* contact, const std::u16string& number) {
     showScreen(screens().smsPanel);
 }
 
+void goToDialer(const ContactListItem* contact, const std::u16string& number) {
+    Screens& s = screens();
+    if ((contact && contact->record().phones.empty()) || !s.contactContainer)
+        return;
+    // The dialer covers the main screen, and only it: it comes back when the dialer goes.
+    setVisible(s.contactDetail, false);
+    setVisible(s.smsPanel, false);
+    s.contactContainer->setVisible(true);
+    PhoneCallEditPanel::open(mainWindow(), number, contact ? contact->record().firstLine : number,
+                             s.contactContainer);
+}
+
 ContactDetailRoutes contactDetailRoutes() {
     ContactDetailRoutes routes;
     routes.back = [](bool animate) { goToContacts(animate); };
@@ -155,8 +168,10 @@ ContactDetailRoutes contactDetailRoutes() {
         if (ContactSmartListControl* list = mainContactList(); list && list->store())
             goToContactNote(mainWindow(), *list->store(), contact.objectId());
     };
+    routes.editBeforeCall = [](ContactListItem& contact, const std::u16string& number) {
+        goToDialer(&contact, number);
+    };
     // SCREEN-PENDING(edit contact dialog): routes.editContact opens the contact editor.
-    // SCREEN-PENDING(dialer): routes.editBeforeCall opens the dialer with the number.
     return routes;
 }
 
@@ -167,9 +182,13 @@ ContactRoutes contactRoutes() {
         goToConversation(&contact, number);
     };
     routes.sms = [](const std::u16string& number) { goToConversation(nullptr, number); };
-    // SCREEN-PENDING(add and edit contact dialogs, dialer): "<New Contact>", "Add %s"
-    // and "Call %s" lead to screens that do not exist yet; the list records the route
-    // (its dump's "route") and nothing else happens.
+    routes.call = [](const std::u16string& number) { goToDialer(nullptr, number); };
+    routes.callContact = [](ContactListItem& contact, const std::u16string& number) {
+        goToDialer(&contact, number);
+    };
+    // SCREEN-PENDING(add and edit contact dialogs): "<New Contact>" and "Add %s" lead to
+    // screens that do not exist yet; the list records the route (its dump's "route") and
+    // nothing else happens.
     return routes;
 }
 

@@ -30,6 +30,9 @@ void goToDialpad();
 void goToContactDetail(ContactListItem& contact);
 // The conversation screen for a number (and the contact it belongs to, when any).
 void goToConversation(ContactListItem* contact, const std::u16string& number);
+// The dialer with `number` to check or change before calling it, over the main screen;
+// a contact without numbers opens nothing. `contact` is null for a typed number.
+void goToDialer(const ContactListItem* contact, const std::u16string& number);
 // Where the contact list's taps and number entries lead.
 ContactRoutes contactRoutes();
 // Where the contact detail screen's commands lead.

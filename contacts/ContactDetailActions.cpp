@@ -5,7 +5,6 @@
 #include "contacts/ContactStoreAccess.h"
 #include "contacts/PictureChooserPanel.h"
 #include "lists/Transitions.h"
-#include "platform/modem/Phone.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimItem.h"
 #include "platform/shell/Programs.h"
@@ -33,19 +32,7 @@ void goBack(ContactDetailPanel& panel, bool animate) {
 
 } // namespace
 
-int32_t telephonyCall(platform::WindowHandle window, const std::u16string& number,
-                      const std::u16string& calledParty) {
-    fadeOutWindow(window);
-    platform::modem::PhoneMakeCallInfo info;
-    info.destAddress = number;
-    if (!calledParty.empty())
-        info.calledParty = calledParty;
-    return platform::modem::PhoneMakeCall(info);
-}
-
-void CallAction::execute() {
-    panel_->call(number_);
-}
+void CallAction::execute() { panel_->call(number_); }
 
 void EditBeforeCallAction::execute() {
     ContactListItem* contact = panel_->contact();

@@ -7,6 +7,7 @@
 // A contact another program deleted meanwhile makes every store command fail quietly:
 // the screen change it asks for still happens, nothing else.
 
+#include "phone/PhoneCall.h"
 #include "platform/core/Window.h"
 #include "ui/Action.h"
 
@@ -17,11 +18,6 @@
 namespace vantrel {
 
 class ContactDetailPanel;
-
-// The one way the program places a call: the screen fades out and the phone gets the
-// number with the called party's name (none when empty). Returns the phone's result.
-int32_t telephonyCall(platform::WindowHandle window, const std::u16string& number,
-                      const std::u16string& calledParty);
 
 // The base of the screen's commands: the screen they act on.
 class DetailAction : public Action {

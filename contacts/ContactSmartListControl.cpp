@@ -721,8 +721,8 @@ void ContactSmartListControl::callItem(IListItem* item) {
         return;
     std::u16string number(contact->record().preferredNumber());
     route(u"call " + number);
-    if (routes_.call)
-        routes_.call(number);
+    if (routes_.callContact)
+        routes_.callContact(*contact, number);
 }
 
 // ---- control functions ----

@@ -37,6 +37,8 @@ struct ContactRoutes {
     std::function<void(const std::u16string&)> call;
     std::function<void(const std::u16string&)> sms;
     std::function<void(const std::u16string&)> addContact;
+    // The call slot: a contact with phones and its preferred number.
+    std::function<void(ContactListItem&, const std::u16string&)> callContact;
 };
 
 class ContactSmartListControl : public SmartListControl {

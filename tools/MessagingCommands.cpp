@@ -26,6 +26,7 @@ const char* const messagingUsage =
     "       vantrel-device modem outbox\n"
     "       vantrel-device modem dials\n"
     "       vantrel-device modem fail-next-send CODE\n"
+    "       vantrel-device modem fail-next-dial CODE\n"
     "       vantrel-device modem send-delay MS\n"
     "       vantrel-device call add in|out|missed NUMBER [--roaming] "
     "[--at YYYY-MM-DDTHH:MM[:SS]] [--name NAME]\n"
@@ -194,6 +195,10 @@ int modemCommand(int argc, char** args) {
     int32_t code = 0;
     if (argc == 3 && std::strcmp(args[1], "fail-next-send") == 0 && parseCode(args[2], code))
         return SimulatedModem::failNextSend(code) ? 0 : fail("cannot write the modem's state");
+    // A dial is refused only with a failure code; a success code would pass for a call.
+    if (argc == 3 && std::strcmp(args[1], "fail-next-dial") == 0 && parseCode(args[2], code) &&
+        code < 0)
+        return SimulatedModem::failNextDial(code) ? 0 : fail("cannot write the modem's state");
     char* end = nullptr;
     unsigned long delay = argc == 3 ? std::strtoul(args[2], &end, 10) : 0;
     if (argc == 3 && std::strcmp(args[1], "send-delay") == 0 && *args[2] && !*end &&

@@ -128,30 +128,36 @@ bool PhoneStore::readCalls(bool fromNewest, uint64_t beforeTime, int64_t beforeI
     });
 }
 
+// Reads and clears a setting; runs inside the caller's transaction, so a setting meant
+// for the next request belongs to exactly one, even when two processes ask at once.
+SqliteFile::Outcome PhoneStore::takeSetting(const char* name, int64_t& value) {
+    sqlite3_stmt* statement = nullptr;
+    bool row = false;
+    if (Outcome o = file_.prepare(settingSql, statement); o != Outcome::ok)
+        return o;
+    {
+        StatementUse use(statement);
+        sqlite3_bind_text(statement, 1, name, -1, SQLITE_STATIC);
+        if (Outcome o = file_.step(statement, row); o != Outcome::ok)
+            return o;
+        value = row ? sqlite3_column_int64(statement, 0) : 0;
+    }
+    if (Outcome o = file_.prepare(clearSettingSql, statement); o != Outcome::ok)
+        return o;
+    StatementUse use(statement);
+    sqlite3_bind_text(statement, 1, name, -1, SQLITE_STATIC);
+    return file_.step(statement, row);
+}
+
 bool PhoneStore::recordSend(const OutgoingSms& sms, uint64_t time, int32_t& result, uint32_t& id) {
     return file_.run("send record", [&] {
         return file_.inTransaction([&] {
-            // The failure the modem was told of belongs to exactly one send, even when
-            // two processes send at once: it is read and used up in the same transaction.
+            int64_t failure = 0;
+            if (Outcome o = takeSetting("fail_next", failure); o != Outcome::ok)
+                return o;
+            result = int32_t(failure);
             sqlite3_stmt* statement = nullptr;
             bool row = false;
-            if (Outcome o = file_.prepare(settingSql, statement); o != Outcome::ok)
-                return o;
-            {
-                StatementUse use(statement);
-                sqlite3_bind_text(statement, 1, "fail_next", -1, SQLITE_STATIC);
-                if (Outcome o = file_.step(statement, row); o != Outcome::ok)
-                    return o;
-                result = row ? int32_t(sqlite3_column_int64(statement, 0)) : 0;
-            }
-            if (Outcome o = file_.prepare(clearSettingSql, statement); o != Outcome::ok)
-                return o;
-            {
-                StatementUse use(statement);
-                sqlite3_bind_text(statement, 1, "fail_next", -1, SQLITE_STATIC);
-                if (Outcome o = file_.step(statement, row); o != Outcome::ok)
-                    return o;
-            }
             if (Outcome o = file_.prepare(addSendSql, statement); o != Outcome::ok)
                 return o;
             StatementUse use(statement);
@@ -226,17 +232,30 @@ uint32_t PhoneStore::sendDelay() {
     return delay;
 }
 
-bool PhoneStore::recordDial(const DialRequest& request) {
+bool PhoneStore::setFailNextDial(int32_t code) {
+    return setSetting("fail_next_dial", code);
+}
+
+bool PhoneStore::recordDial(const DialRequest& request, int32_t& result) {
     return file_.run("dial record", [&] {
-        sqlite3_stmt* statement = nullptr;
-        if (Outcome o = file_.prepare(addDialSql, statement); o != Outcome::ok)
-            return o;
-        StatementUse use(statement);
-        sqlite3_bind_int64(statement, 1, int64_t(request.time));
-        bindText(statement, 2, request.number);
-        bindText(statement, 3, request.calledParty);
-        bool row = false;
-        return file_.step(statement, row);
+        return file_.inTransaction([&] {
+            int64_t failure = 0;
+            if (Outcome o = takeSetting("fail_next_dial", failure); o != Outcome::ok)
+                return o;
+            result = int32_t(failure);
+            // A refused dial reached no one: it is neither a dial nor a call.
+            if (result != 0)
+                return Outcome::ok;
+            sqlite3_stmt* statement = nullptr;
+            if (Outcome o = file_.prepare(addDialSql, statement); o != Outcome::ok)
+                return o;
+            StatementUse use(statement);
+            sqlite3_bind_int64(statement, 1, int64_t(request.time));
+            bindText(statement, 2, request.number);
+            bindText(statement, 3, request.calledParty);
+            bool row = false;
+            return file_.step(statement, row);
+        });
     });
 }
 

@@ -42,12 +42,16 @@ public:
     bool setFailNextSend(int32_t code);
     bool setSendDelay(uint32_t milliseconds);
     uint32_t sendDelay();
-    bool recordDial(const DialRequest& request);
+    // Records a dial unless the modem was told to refuse the next one: `result` is then
+    // that code (used up) and nothing is recorded.
+    bool recordDial(const DialRequest& request, int32_t& result);
+    bool setFailNextDial(int32_t code);
     bool dials(std::vector<DialRequest>& out);
 
 private:
     PhoneStore();
     bool setSetting(const char* name, int64_t value);
+    SqliteFile::Outcome takeSetting(const char* name, int64_t& value);
 
     SqliteFile file_;
 };

@@ -40,8 +40,11 @@ int32_t SimulatedModem::sendSms(const OutgoingSms& sms, uint32_t& messageId) {
 int32_t SimulatedModem::dial(std::u16string_view number, std::u16string_view calledParty) {
     PhoneStore& store = PhoneStore::instance();
     uint64_t now = systemFileTime();
-    if (!store.recordDial({now, std::u16string(number), std::u16string(calledParty)}))
+    int32_t refused = 0;
+    if (!store.recordDial({now, std::u16string(number), std::u16string(calledParty)}, refused))
         return failed;
+    if (refused != 0)
+        return refused;
     // The simulated far end answers and hangs up at once.
     CallRecord call;
     call.startTime = call.endTime = now;
@@ -63,6 +66,10 @@ bool SimulatedModem::dials(std::vector<DialRequest>& out) {
 
 bool SimulatedModem::failNextSend(int32_t code) {
     return PhoneStore::instance().setFailNextSend(code);
+}
+
+bool SimulatedModem::failNextDial(int32_t code) {
+    return PhoneStore::instance().setFailNextDial(code);
 }
 
 bool SimulatedModem::setSendDelay(uint32_t milliseconds) {

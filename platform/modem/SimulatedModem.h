@@ -2,9 +2,9 @@
 // The device's default modem: nothing is transmitted. Every send is recorded (number,
 // text, encoding, whether a status report was asked, result) and answered with a
 // message id; every dial is recorded and logged as an outgoing call. It can be told to
-// fail the next send with a given code and to take a given time over each send; what
-// it was told is kept in the phone's file, so the device tool can tell a running
-// program's modem.
+// fail the next send or refuse the next dial with a given code and to take a given time
+// over each send; what it was told is kept in the phone's file, so the device tool can
+// tell a running program's modem.
 
 #include "platform/modem/ModemBackend.h"
 
@@ -41,6 +41,8 @@ public:
     static bool dials(std::vector<DialRequest>& out);
     // A code of 0 clears it.
     static bool failNextSend(int32_t code);
+    // The next dial is refused with that code (negative) and not recorded; 0 clears it.
+    static bool failNextDial(int32_t code);
     static bool setSendDelay(uint32_t milliseconds);
 };
 

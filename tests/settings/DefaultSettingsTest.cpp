@@ -105,6 +105,9 @@ TEST_F(LoadedDefaults, EveryFontIsReadableOnBothScreens) {
     for (const auto& [key, value] : store.lines(false)) {
         if (!key.ends_with(u".font") && key.find(u".font.") == std::u16string::npos)
             continue;
+        // "none" draws no text at all (a bar behind buttons), so there is nothing to read.
+        if (value == u"none")
+            continue;
         EXPECT_GE(Font(value).pixelSize(), 16) << platform::toUtf8(key);
     }
 }
