@@ -1,4 +1,5 @@
 #include "app/IconPanel.h"
+#include "app/OptionsPanel.h"
 
 #include "app/ScreenSwitch.h"
 #include "app/Screens.h"
@@ -90,7 +91,7 @@ void IconPanel::openSymbolPad() {
         std::unique_ptr<Action> action;
     };
     Entry entries[] = {{u"classicontactbutton", std::make_unique<ClassicContactAction>()},
-                       {u"optionbutton", std::make_unique<OptionsMenuAction>()},
+                       {u"optionbutton", std::make_unique<OptionsMenuAction>(mainWindow())},
                        {u"minimizebutton", std::make_unique<IconHideAction>()},
                        {u"closebutton", std::make_unique<CloseAction>()}};
     pressedInside_ = false;

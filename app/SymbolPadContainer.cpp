@@ -82,10 +82,6 @@ void ClassicContactAction::execute() {
     // counterpart on this platform yet; the shell's program start will open it.
 }
 
-void OptionsMenuAction::execute() {
-    openOptionsScreen();
-}
-
 void IconHideAction::execute() {
     platform::WindowHandle window = mainWindow();
     leaveScreen(window);

@@ -52,12 +52,6 @@ public:
     void execute() override;
 };
 
-// The options screen.
-class OptionsMenuAction : public Action {
-public:
-    void execute() override;
-};
-
 // Minimises the program after the screen faded out.
 class IconHideAction : public Action {
 public:
