@@ -5,6 +5,7 @@
 #include "platform/core/Utf.h"
 #include "app/FullScreen.h"
 #include "app/Screens.h"
+#include "app/ScreenSwitch.h"
 #include "app/Startup.h"
 #include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
@@ -219,6 +220,21 @@ void addAppScriptCommands(ScriptRunner& runner) {
         if (!list || !list->store() || !goToContactNote(mainWindow(), *list->store(), id))
             return "open-note: no contact " + w[0];
         return std::string();
+    });
+    // open-edit ID | new: the contact editor, as the detail screen's Edit and the list's
+    // "<New Contact>" open it.
+    runner.addCommand("open-edit", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() == 1 && w[0] == "new")
+            return goToNewContact() ? std::string() : std::string("open-edit: no store");
+        uint32_t id = 0;
+        try {
+            if (w.size() != 1)
+                throw 0;
+            id = static_cast<uint32_t>(std::stoul(w[0], nullptr, 0));
+        } catch (...) {
+            return std::string("open-edit takes a contact id or new");
+        }
+        return goToEditContact(id) ? std::string() : "open-edit: no contact " + w[0];
     });
 }
 

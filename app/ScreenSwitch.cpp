@@ -5,6 +5,7 @@
 #include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactSmartListControl.h"
+#include "contacts/EditContactDialog.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "phone/PhonePad.h"
@@ -154,9 +155,11 @@ ContactDetailRoutes contactDetailRoutes() {
     routes.conversation = [](ContactListItem& contact, const std::u16string& number) {
         goToConversation(&contact, number);
     };
-    // SCREEN-PENDING(note, edit contact dialog, dialer): the note page, the contact
-    // editor and the dialer are other screens; until they exist the detail screen's
-    // Note, Edit and long-pressed call buttons lead nowhere.
+    routes.editContact = [](ContactListItem& contact) {
+        goToEditContact(contact.record().objectId);
+    };
+    // SCREEN-PENDING(note, dialer): the note page and the dialer are other screens; until
+    // they exist the detail screen's Note and long-pressed call buttons lead nowhere.
     return routes;
 }
 
@@ -167,10 +170,26 @@ ContactRoutes contactRoutes() {
         goToConversation(&contact, number);
     };
     routes.sms = [](const std::u16string& number) { goToConversation(nullptr, number); };
-    // SCREEN-PENDING(add and edit contact dialogs, dialer): "<New Contact>", "Add %s"
-    // and "Call %s" lead to screens that do not exist yet; the list records the route
-    // (its dump's "route") and nothing else happens.
+    routes.newContact = [](ContactListItem* contact) {
+        // A sender's row becomes a contact through the add dialog, with its number.
+        if (contact && contact->kind() == ContactListItem::Kind::newContact)
+            goToNewContact();
+    };
+    // SCREEN-PENDING(add contact dialog, dialer): "Add %s" and "Call %s" lead to screens
+    // that do not exist yet; the list records the route (its dump's "route") and
+    // nothing else happens.
     return routes;
+}
+
+bool goToEditContact(uint32_t objectId) {
+    ContactSmartListControl* list = mainContactList();
+    return list && list->store() &&
+           goToEditContact(mainWindow(), *list->store(), objectId, list);
+}
+
+bool goToNewContact() {
+    ContactSmartListControl* list = mainContactList();
+    return list && list->store() && goToNewContact(mainWindow(), *list->store(), list);
 }
 
 } // namespace vantrel

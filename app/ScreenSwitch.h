@@ -3,6 +3,7 @@
 // flag, and these routines set the flags of all of them at once, then show the result
 // with a transition or a full render.
 
+#include <cstdint>
 #include <string>
 
 namespace vantrel {
@@ -32,6 +33,10 @@ void openOptionsScreen();
 void goToContactDetail(ContactListItem& contact);
 // The conversation screen for a number (and the contact it belongs to, when any).
 void goToConversation(ContactListItem* contact, const std::u16string& number);
+// The contact editor over the current screen, for a stored contact or a new one; the
+// main list's contacts give its choices. False when the contact cannot be read or made.
+bool goToEditContact(uint32_t objectId);
+bool goToNewContact();
 // Where the contact list's taps and number entries lead.
 ContactRoutes contactRoutes();
 // Where the contact detail screen's commands lead.
