@@ -47,7 +47,9 @@ void EditControl::layout(const Rect& reference) {
     place(*label_, u"left.box", 0);
     if (button_)
         place(*button_, u"button.box", 1);
-    field_->layout(rect());
+    // Only the field's place counts: its own layout would move an open edit to the
+    // whole row first, and a row in a list is laid out at every paint.
+    field_->LightControl::layout(rect());
     field_->placeAt(getBox(button_ ? u"middle.box" : u"right.box", 2).rectangle(rect()));
 }
 
