@@ -236,6 +236,13 @@ void addAppScriptCommands(ScriptRunner& runner) {
         }
         return goToEditContact(id) ? std::string() : "open-edit: no contact " + w[0];
     });
+    // open-add NUMBER: the page adding that number to a contact, as "Add %s" opens it.
+    runner.addCommand("open-add", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 1)
+            return std::string("open-add takes a number");
+        return goToAddContact(platform::toUtf16(w[0])) ? std::string()
+                                                        : std::string("open-add: no store");
+    });
 }
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/AddContactDialog.h"
 #include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactSmartListControl.h"
@@ -175,9 +176,9 @@ ContactRoutes contactRoutes() {
         if (contact && contact->kind() == ContactListItem::Kind::newContact)
             goToNewContact();
     };
-    // SCREEN-PENDING(add contact dialog, dialer): "Add %s" and "Call %s" lead to screens
-    // that do not exist yet; the list records the route (its dump's "route") and
-    // nothing else happens.
+    routes.addContact = [](const std::u16string& number) { goToAddContact(number); };
+    // SCREEN-PENDING(dialer): "Call %s" leads to a screen that does not exist yet; the
+    // list records the route (its dump's "route") and nothing else happens.
     return routes;
 }
 
@@ -185,6 +186,14 @@ bool goToEditContact(uint32_t objectId) {
     ContactSmartListControl* list = mainContactList();
     return list && list->store() &&
            goToEditContact(mainWindow(), *list->store(), objectId, list);
+}
+
+bool goToAddContact(const std::u16string& number) {
+    ContactSmartListControl* list = mainContactList();
+    if (!list || !list->store())
+        return false;
+    goToAddContact(mainWindow(), *list->store(), *list, number);
+    return true;
 }
 
 bool goToNewContact() {

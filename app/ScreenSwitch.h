@@ -37,6 +37,8 @@ void goToConversation(ContactListItem* contact, const std::u16string& number);
 // main list's contacts give its choices. False when the contact cannot be read or made.
 bool goToEditContact(uint32_t objectId);
 bool goToNewContact();
+// The page adding a number to a new or an existing contact.
+bool goToAddContact(const std::u16string& number);
 // Where the contact list's taps and number entries lead.
 ContactRoutes contactRoutes();
 // Where the contact detail screen's commands lead.

@@ -132,4 +132,25 @@ TEST_F(EditContact, TheDetailScreensEditRenamesTheContactAndCancelLeavesIt) {
     EXPECT_EQ(list.find("\tAbächerli, Jörg\t"), std::string::npos) << list;
 }
 
+TEST_F(EditContact, ANumberIsAddedToAnExistingContactOrToANewOneThroughTheEditor) {
+    auto replaced = run("open-add +41799990000\nwait 1000\n" + std::string(tapJoerg) +
+                        "expect addcontact/addcontact.phonetype.items#0.text "
+                        "\"Replace Mobile - +41 79 568 53 46\"\n"
+                        "expect addcontact/addcontact.phonetype.items#1.text "
+                        "\"Add as Business - \"\n"
+                        "tap 240 116\nwait 1000\nexpect-missing addcontact\n");
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.out << replaced.err;
+    std::string list = device({"contacts", "list"}).out;
+    EXPECT_NE(list.find("\tAbächerli, Jörg\t-\tmobile=+41799990000\t"), std::string::npos)
+        << list;
+
+    auto created = run("open-add +41799990001\nwait 1000\n" + std::string(tapNewContact) +
+                       "tap 240 116\nwait 1000\nexpect-missing addcontact\n"
+                       "expect editcontact.objectId -1\n" + firstName + "text \"Pia\"\n" +
+                       closeField + ok + "expect-missing editcontact\n");
+    ASSERT_EQ(created.exitCode, 0) << created.out << created.err;
+    list = device({"contacts", "list"}).out;
+    EXPECT_NE(list.find("\tPia\t-\tmobile=+41799990001"), std::string::npos) << list;
+}
+
 } // namespace
