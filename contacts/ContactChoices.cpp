@@ -75,9 +75,10 @@ constexpr const char16_t* kCountries[] = {
 static_assert(std::size(kCountries) == 268);
 
 bool lessIgnoringCase(const std::u16string& a, const std::u16string& b) {
+    UErrorCode status = U_ZERO_ERROR;
     const int order = u_strCaseCompare(a.data(), static_cast<int32_t>(a.size()), b.data(),
                                        static_cast<int32_t>(b.size()), U_FOLD_CASE_DEFAULT,
-                                       nullptr);
+                                       &status);
     return order != 0 ? order < 0 : a < b;
 }
 

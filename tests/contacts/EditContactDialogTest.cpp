@@ -6,6 +6,8 @@
 
 #include "contacts/ChoiceDialog.h"
 #include "contacts/ContactChoices.h"
+#include "contacts/ContactListItem.h"
+#include "contacts/ContactRecord.h"
 #include "contacts/ContactStoreAccess.h"
 #include "contacts/EditContactDialog.h"
 #include "contacts/LocaleDate.h"
@@ -210,6 +212,26 @@ TEST_F(EditContactDialogTest, ZimbabweKeepsItsTrailingSpaceWhenPicked) {
     dialog->onOk();
     advance(1000);
     EXPECT_EQ(stored({pp::homeCountry})[0].text, u"Zimbabwe ");
+}
+
+TEST_F(EditContactDialogTest, ChoicesAreTheDistinctValuesOfTheListsContactsTrimmed) {
+    SmartListControl list(window, u"contactlist", u"contactlist");
+    auto add = [&](std::u16string company, std::u16string city, std::u16string categories) {
+        ContactRecord record;
+        record.company = std::move(company);
+        record.city = std::move(city);
+        record.categories = std::move(categories);
+        list.appendItem(makeItem<ContactListItem>(std::move(record)));
+    };
+    add(u"Zeta AG", u"Bern", u"Work, Golf");
+    add(u"alpha", u" Bern ", u"golf,Work ,, Family");
+    add(u"", u"", u"");
+    EXPECT_EQ(distinctContactValues(list, ContactValue::company),
+              (std::vector<std::u16string>{u"alpha", u"Zeta AG"}));
+    EXPECT_EQ(distinctContactValues(list, ContactValue::city),
+              (std::vector<std::u16string>{u"Bern"}));
+    EXPECT_EQ(distinctContactValues(list, ContactValue::category),
+              (std::vector<std::u16string>{u"Family", u"Golf", u"golf", u"Work"}));
 }
 
 TEST(RingtoneChoices, DefaultThenEachFoldersSoundsByKindOnceEach) {
