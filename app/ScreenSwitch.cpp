@@ -172,9 +172,11 @@ ContactRoutes contactRoutes() {
     };
     routes.sms = [](const std::u16string& number) { goToConversation(nullptr, number); };
     routes.newContact = [](ContactListItem* contact) {
-        // A sender's row becomes a contact through the add dialog, with its number.
+        // A sender's row becomes a contact through the add page, with its number.
         if (contact && contact->kind() == ContactListItem::Kind::newContact)
             goToNewContact();
+        else if (contact && !contact->record().preferredNumber().empty())
+            goToAddContact(std::u16string(contact->record().preferredNumber()));
     };
     routes.addContact = [](const std::u16string& number) { goToAddContact(number); };
     // SCREEN-PENDING(dialer): "Call %s" leads to a screen that does not exist yet; the
