@@ -361,6 +361,7 @@ constexpr std::u16string_view screenLines[] = {
     u"header.contactdetail.text.box=45p,16p,100%,42p",
     u"panel.choices.background=fill(#FFFFFF)",
     u"panel.editcontact.background=fill(#FFFFFF)",
+    u"panel.addcontact.background=fill(#FFFFFF)",
     u"list.choices.list.box=0,42p,100%,-40p",
     u"button.choices.cancel.box=2p,-38p,-2p,-2p",
 };
