@@ -1,25 +1,29 @@
 #include "app/AppScriptCommands.h"
 
-#include "app/MainWindow.h"
-#include "platform/core/Backend.h"
-#include "platform/core/Utf.h"
 #include "app/FullScreen.h"
+#include "app/MainWindow.h"
+#include "app/OptionsPanel.h"
 #include "app/RefreshWorkers.h"
-#include "messaging/MessageCounter.h"
+#include "app/ScreenSwitch.h"
 #include "app/Screens.h"
 #include "app/Startup.h"
 #include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
 #include "contacts/ContactStoreAccess.h"
+#include "messaging/MessageCounter.h"
+#include "platform/core/Backend.h"
+#include "platform/core/Utf.h"
 #include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
 #include "ui/DumpCommands.h"
-#include "app/OptionsPanel.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <utility>
 #include <cstdio>
 
@@ -28,6 +32,21 @@ namespace vantrel {
 using namespace platform;
 
 namespace {
+
+// A command's one word naming a contact by its object id (decimal or 0x hex).
+std::optional<uint32_t> contactId(const std::vector<std::string>& words) {
+    if (words.size() != 1)
+        return std::nullopt;
+    try {
+        size_t used = 0;
+        unsigned long id = std::stoul(words[0], &used, 0);
+        if (used != words[0].size() || id > UINT32_MAX)
+            return std::nullopt;
+        return static_cast<uint32_t>(id);
+    } catch (const std::logic_error&) {
+        return std::nullopt;
+    }
+}
 
 // The dump scripts see: the window's controls, plus the window, the task bar and the
 // input panel, which belong to the platform rather than to a control.
@@ -213,36 +232,43 @@ void addAppScriptCommands(ScriptRunner& runner) {
     // open-note ID: the note screen of the contact with that object id, as the detail
     // screen's Note button opens it.
     runner.addCommand("open-note", [](const std::vector<std::string>& w, std::string&) {
-        uint32_t id = 0;
-        try {
-            if (w.size() != 1)
-                throw 0;
-            id = static_cast<uint32_t>(std::stoul(w[0], nullptr, 0));
-        } catch (...) {
+        std::optional<uint32_t> id = contactId(w);
+        if (!id)
             return std::string("open-note takes a contact id");
-        }
         ContactSmartListControl* list = mainContactList();
-        if (!list || !list->store() || !goToContactNote(mainWindow(), *list->store(), id))
+        if (!list || !list->store() || !goToContactNote(mainWindow(), *list->store(), *id))
             return "open-note: no contact " + w[0];
         return std::string();
     });
     // call-contact ID: the contact list's call slot for the contact with that object id,
     // as the phone's call key would run it: the dialer with its preferred number.
     runner.addCommand("call-contact", [](const std::vector<std::string>& w, std::string&) {
-        uint32_t id = 0;
-        try {
-            if (w.size() != 1)
-                throw 0;
-            id = static_cast<uint32_t>(std::stoul(w[0], nullptr, 0));
-        } catch (...) {
+        std::optional<uint32_t> id = contactId(w);
+        if (!id)
             return std::string("call-contact takes a contact id");
-        }
         ContactSmartListControl* list = mainContactList();
-        ContactListItem* contact = list ? list->findByObjectId(id) : nullptr;
+        ContactListItem* contact = list ? list->findByObjectId(*id) : nullptr;
         if (!contact)
             return "call-contact: no contact " + w[0];
         list->callItem(contact);
         return std::string();
+    });
+    // open-edit ID | new: the contact editor, as the detail screen's Edit and the list's
+    // "<New Contact>" open it.
+    runner.addCommand("open-edit", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() == 1 && w[0] == "new")
+            return goToNewContact() ? std::string() : std::string("open-edit: no store");
+        std::optional<uint32_t> id = contactId(w);
+        if (!id)
+            return std::string("open-edit takes a contact id or new");
+        return goToEditContact(*id) ? std::string() : "open-edit: no contact " + w[0];
+    });
+    // open-add NUMBER: the page adding that number to a contact, as "Add %s" opens it.
+    runner.addCommand("open-add", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 1)
+            return std::string("open-add takes a number");
+        return goToAddContact(platform::toUtf16(w[0])) ? std::string()
+                                                        : std::string("open-add: no store");
     });
 }
 

@@ -1,4 +1,5 @@
 #include "app/IconPanel.h"
+#include "app/OptionsPanel.h"
 
 #include "app/OptionsPanel.h"
 #include "app/ScreenSwitch.h"

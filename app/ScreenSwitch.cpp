@@ -2,10 +2,12 @@
 
 #include "app/Screens.h"
 #include "app/Startup.h"
+#include "contacts/AddContactDialog.h"
 #include "contacts/ContactDetailPanel.h"
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
+#include "contacts/EditContactDialog.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
@@ -171,7 +173,9 @@ ContactDetailRoutes contactDetailRoutes() {
     routes.editBeforeCall = [](ContactListItem& contact, const std::u16string& number) {
         goToDialer(&contact, number);
     };
-    // SCREEN-PENDING(edit contact dialog): routes.editContact opens the contact editor.
+    routes.editContact = [](ContactListItem& contact) {
+        goToEditContact(contact.record().objectId);
+    };
     return routes;
 }
 
@@ -186,10 +190,34 @@ ContactRoutes contactRoutes() {
     routes.callContact = [](ContactListItem& contact, const std::u16string& number) {
         goToDialer(&contact, number);
     };
-    // SCREEN-PENDING(add and edit contact dialogs): "<New Contact>" and "Add %s" lead to
-    // screens that do not exist yet; the list records the route (its dump's "route") and
-    // nothing else happens.
+    routes.newContact = [](ContactListItem* contact) {
+        // A sender's row becomes a contact through the add page, with its number.
+        if (contact && contact->kind() == ContactListItem::Kind::newContact)
+            goToNewContact();
+        else if (contact && !contact->record().preferredNumber().empty())
+            goToAddContact(std::u16string(contact->record().preferredNumber()));
+    };
+    routes.addContact = [](const std::u16string& number) { goToAddContact(number); };
     return routes;
+}
+
+bool goToEditContact(uint32_t objectId) {
+    ContactSmartListControl* list = mainContactList();
+    return list && list->store() &&
+           goToEditContact(mainWindow(), *list->store(), objectId, list);
+}
+
+bool goToAddContact(const std::u16string& number) {
+    ContactSmartListControl* list = mainContactList();
+    if (!list || !list->store())
+        return false;
+    goToAddContact(mainWindow(), *list->store(), *list, number);
+    return true;
+}
+
+bool goToNewContact() {
+    ContactSmartListControl* list = mainContactList();
+    return list && list->store() && goToNewContact(mainWindow(), *list->store(), list);
 }
 
 } // namespace vantrel

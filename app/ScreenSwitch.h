@@ -3,6 +3,7 @@
 // flag, and these routines set the flags of all of them at once, then show the result
 // with a transition or a full render.
 
+#include <cstdint>
 #include <string>
 
 namespace vantrel {
@@ -33,6 +34,12 @@ void goToConversation(ContactListItem* contact, const std::u16string& number);
 // The dialer with `number` to check or change before calling it, over the main screen;
 // a contact without numbers opens nothing. `contact` is null for a typed number.
 void goToDialer(const ContactListItem* contact, const std::u16string& number);
+// The contact editor over the current screen, for a stored contact or a new one; the
+// main list's contacts give its choices. False when the contact cannot be read or made.
+bool goToEditContact(uint32_t objectId);
+bool goToNewContact();
+// The page adding a number to a new or an existing contact.
+bool goToAddContact(const std::u16string& number);
 // Where the contact list's taps and number entries lead.
 ContactRoutes contactRoutes();
 // Where the contact detail screen's commands lead.

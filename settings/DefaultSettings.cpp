@@ -359,6 +359,11 @@ constexpr std::u16string_view screenLines[] = {
     u"folderlist.*.item.background=fill(#FFFFFF),bottomborder(#DDDDDD,1)",
     u"folderlist.*.item.thumbnail.box=-48p,2p,-4p,-2p",
     u"header.contactdetail.text.box=45p,16p,100%,42p",
+    u"panel.choices.background=fill(#FFFFFF)",
+    u"panel.editcontact.background=fill(#FFFFFF)",
+    u"panel.addcontact.background=fill(#FFFFFF)",
+    u"list.choices.list.box=0,42p,100%,-40p",
+    u"button.choices.cancel.box=2p,-38p,-2p,-2p",
 };
 
 constexpr std::u16string_view textLines[] = {
@@ -528,6 +533,8 @@ constexpr std::u16string_view textLines[] = {
     u"header.picturechooser.text=Pictures",
     u"label.contactdetail.buttons.text=",
     u"label.buttons.bg.text=",
+    u"header.choices.text=Choose...",
+    u"button.choices.cancel.text=Cancel",
 };
 
 } // namespace

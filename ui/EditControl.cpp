@@ -10,12 +10,30 @@ namespace vantrel {
 
 using platform::Rect;
 
+namespace {
+
+// The caption reads "propertylabel.<row>.*" and the button "propertybutton.<row>.*", so
+// a theme or a language names each row's caption on its own.
+class PropertyLabel : public Label {
+public:
+    PropertyLabel(platform::WindowHandle window, std::u16string name)
+        : Label(window, u"propertylabel", std::move(name)) {}
+};
+
+class PropertyButton : public Button {
+public:
+    PropertyButton(platform::WindowHandle window, std::u16string name)
+        : Button(window, u"propertybutton", std::move(name)) {}
+};
+
+} // namespace
+
 EditControl::EditControl(platform::WindowHandle window, std::u16string name, bool withButton)
     : ContainerPanel(window, u"editcontrol", name) {
-    label_ = addChild(std::make_unique<Label>(window, u"propertylabel"));
+    label_ = addChild(std::make_unique<PropertyLabel>(window, name));
     field_ = addChild(std::make_unique<PropertyTextInputControl>(window, name));
     if (withButton)
-        button_ = addChild(std::make_unique<Button>(window, u"propertybutton"));
+        button_ = addChild(std::make_unique<PropertyButton>(window, name));
     VT_DEBUGCHK("EditControl", label_ && field_ && (!withButton || button_));
 }
 
@@ -29,7 +47,9 @@ void EditControl::layout(const Rect& reference) {
     place(*label_, u"left.box", 0);
     if (button_)
         place(*button_, u"button.box", 1);
-    field_->layout(rect());
+    // Only the field's place counts: its own layout would move an open edit to the
+    // whole row first, and a row in a list is laid out at every paint.
+    field_->LightControl::layout(rect());
     field_->placeAt(getBox(button_ ? u"middle.box" : u"right.box", 2).rectangle(rect()));
 }
 

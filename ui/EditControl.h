@@ -1,7 +1,7 @@
 #pragma once
-// A property row of the add and edit screens: a caption on the left ("propertylabel"),
-// a text field, and optionally a button on the right ("propertybutton", which opens the
-// row's choices). Without the button the field takes the whole right part of the row.
+// A property row of the add and edit screens: a caption on the left (type
+// "propertylabel"), a text field, and optionally a button on the right (type
+// "propertybutton", which opens the row's choices); all three are named after the row. Without the button the field takes the whole right part of the row.
 
 #include "ui/ContainerPanel.h"
 

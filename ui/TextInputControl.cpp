@@ -163,8 +163,13 @@ void TextInputControl::placeAt(const Rect& at) {
     setRect(at);
     brush_ = {};
     // The window shrinks and grows with the input panel: an open edit follows its box.
-    if (nativeShown_)
-        platform::moveWindow(nativeEdit_, textBox(), false);
+    // Rows of a list are placed again at every paint, and moving the edit repaints, so
+    // only a real move touches it.
+    if (nativeShown_) {
+        const Rect box = textBox();
+        if (platform::windowRect(nativeEdit_) != box)
+            platform::moveWindow(nativeEdit_, box, false);
+    }
 }
 
 void TextInputControl::beginScreenChange() {
