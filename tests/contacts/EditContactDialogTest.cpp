@@ -57,8 +57,9 @@ protected:
     std::vector<pim::PropValue> stored(std::vector<pim::PropId> ids) {
         std::vector<pim::PropValue> values;
         auto item = app->getItemFromOidEx(oid, 0);
-        if (item)
+        if (item) {
             EXPECT_TRUE(item->getProps(ids, values));
+        }
         return values;
     }
 
