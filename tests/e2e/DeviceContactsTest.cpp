@@ -22,9 +22,8 @@ class DeviceContacts : public testing::Test {
 protected:
     void SetUp() override { test::useFreshDevice(); }
 
-    static test::ProcessResult device(std::vector<std::string> args) {
-        args.insert(args.begin(), (test::binaryFolder() / "tools" / "vantrel-device").string());
-        return test::runProcess(args, 60s);
+    static test::ProcessResult device(std::vector<std::string> words) {
+        return test::runDevice(std::move(words), 60s);
     }
 
     // The list without the first column (object ids) and the favourite mark.

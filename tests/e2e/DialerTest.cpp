@@ -44,8 +44,7 @@ protected:
     }
 
     static test::ProcessResult device(std::vector<std::string> words) {
-        words.insert(words.begin(), (test::binaryFolder() / "tools" / "vantrel-device").string());
-        return test::runProcess(words, 20s);
+        return test::runDevice(std::move(words), 20s);
     }
 
     static test::ProcessResult run(const std::string& text) {

@@ -27,8 +27,7 @@ protected:
     static std::string vantrel() { return (test::binaryFolder() / "app" / "vantrel").string(); }
 
     static test::ProcessResult device(std::vector<std::string> words) {
-        words.insert(words.begin(), (test::binaryFolder() / "tools" / "vantrel-device").string());
-        return test::runProcess(words, 20s);
+        return test::runDevice(std::move(words), 20s);
     }
 
     std::string script(const std::string& text) {

@@ -30,9 +30,8 @@ protected:
 
     static std::string binary(const char* path) { return (test::binaryFolder() / path).string(); }
 
-    static test::ProcessResult device(std::vector<std::string> args) {
-        args.insert(args.begin(), binary("tools/vantrel-device"));
-        return test::runProcess(args, 30s);
+    static test::ProcessResult device(std::vector<std::string> words) {
+        return test::runDevice(std::move(words));
     }
 
     std::string script(const std::string& text) {

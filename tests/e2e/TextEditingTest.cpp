@@ -30,8 +30,7 @@ protected:
     }
 
     static test::ProcessResult device(std::vector<std::string> words) {
-        words.insert(words.begin(), (test::binaryFolder() / "tools" / "vantrel-device").string());
-        return test::runProcess(words, 20s);
+        return test::runDevice(std::move(words), 20s);
     }
 
     // Runs the program on a script that first opens the contact's note and taps its field.

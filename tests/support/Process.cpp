@@ -1,5 +1,7 @@
 #include "tests/support/Process.h"
 
+#include "tests/support/TestFolders.h"
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +145,11 @@ int BackgroundProcess::wait(std::chrono::milliseconds timeout) {
 std::string BackgroundProcess::errors() {
     drain(outFd_, errFd_, out_, err_, 0);
     return err_;
+}
+
+ProcessResult runDevice(std::vector<std::string> words, std::chrono::milliseconds timeout) {
+    words.insert(words.begin(), (binaryFolder() / "tools" / "vantrel-device").string());
+    return runProcess(words, timeout);
 }
 
 int zombiesOf(pid_t parent) {

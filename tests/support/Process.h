@@ -19,6 +19,10 @@ struct ProcessResult {
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
+// Runs the build's vantrel-device with `words` on the device the environment names.
+ProcessResult runDevice(std::vector<std::string> words,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
 // Children of `parent` that have ended and were not collected.
 int zombiesOf(pid_t parent);
 
