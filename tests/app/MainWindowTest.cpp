@@ -234,6 +234,9 @@ TEST_F(App, AnUnreadCountChangeWhileTheSmsRefreshRunsMakesItGoOnceMoreAndAnUncha
                          static_cast<uint32_t>(unreadSmsCount() + 1));
     requestSmsCountRefresh();
     EXPECT_TRUE(smsRefreshRunning());
+    // Only a change after the scan began can have missed what it read.
+    while (runs == 0)
+        std::this_thread::yield();
     registry::writeDword(Root::currentUser, key, u"Count",
                          static_cast<uint32_t>(unreadSmsCount() + 1));
     // While one runs: no second thread, but the running one goes again, as a message
