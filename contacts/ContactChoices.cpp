@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <set>
 
 namespace vantrel {
@@ -125,14 +124,10 @@ std::vector<std::u16string> distinctContactValues(const SmartListControl& list,
 
 std::vector<fs::path> ringtoneFolders() {
     std::vector<fs::path> folders;
-    const char* home = std::getenv("HOME");
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data)
-        folders.push_back(fs::path(data) / "sounds");
-    else if (home && *home)
-        folders.push_back(fs::path(home) / ".local/share/sounds");
-    if (home && *home)
-        folders.push_back(fs::path(home) / "Music");
+    if (fs::path data = platform::userDataFolder(); !data.empty())
+        folders.push_back(data / "sounds");
+    if (fs::path home = platform::homeFolder(); !home.empty())
+        folders.push_back(home / "Music");
     folders.push_back(platform::programFolder());
     return folders;
 }

@@ -24,13 +24,13 @@ namespace {
 enum class Choices { none, company, city, category, country, ringtone };
 
 // A row, or a section title when `id` is 0.
-struct RowSpec {
+struct RowEntry {
     const char16_t* name;
     pim::PropId id;
     Choices choices = Choices::none;
 };
 
-constexpr RowSpec kRows[] = {
+constexpr RowEntry kRows[] = {
     {u"edit.separator.basic", 0},
     {u"edit.firstname", pp::firstName},
     {u"edit.lastname", pp::lastName},
@@ -95,35 +95,35 @@ EditContactDialog::EditContactDialog(platform::WindowHandle window,
     : SimpleDialog(window, u"editcontact"), item_(std::move(item)),
       list_(addChild(std::make_unique<SmartListControl>(window, u"editcontact.propertylist"))) {
     std::vector<pim::PropId> ids;
-    for (const RowSpec& spec : kRows)
-        if (spec.id)
-            ids.push_back(spec.id);
+    for (const RowEntry& entry : kRows)
+        if (entry.id)
+            ids.push_back(entry.id);
     std::vector<pim::PropValue> values;
     if (!item_->getProps(ids, values) || values.size() != ids.size())
         values.assign(ids.size(), pim::PropValue());
 
     rows_.reserve(ids.size());
     size_t next = 0;
-    for (const RowSpec& spec : kRows) {
-        if (!spec.id) {
-            list_->appendItem(makeItem<ControlItem>(std::make_unique<SeparatorLabel>(window, spec.name)));
+    for (const RowEntry& entry : kRows) {
+        if (!entry.id) {
+            list_->appendItem(makeItem<ControlItem>(std::make_unique<SeparatorLabel>(window, entry.name)));
             continue;
         }
-        auto control = std::make_unique<EditControl>(window, spec.name,
-                                                     spec.choices != Choices::none);
+        auto control = std::make_unique<EditControl>(window, entry.name,
+                                                     entry.choices != Choices::none);
         const pim::PropValue& value = values[next++];
-        if (value.found() && value.id == spec.id)
-            control->field()->setText(pim::propType(spec.id) == pim::typeDate
+        if (value.found() && value.id == entry.id)
+            control->field()->setText(pim::propType(entry.id) == pim::typeDate
                                           ? formatLocaleDate(value.fileTime)
                                           : value.text);
         const size_t index = rows_.size();
-        rows_.push_back({control.get(), spec.id});
+        rows_.push_back({control.get(), entry.id});
         if (control->button()) {
             auto put = [this, index](const std::u16string& choice) {
                 rows_[index].control->field()->setText(choice);
                 rows_[index].picked = true;
             };
-            control->button()->setAction(makeChoices(spec.choices, window, put, contacts));
+            control->button()->setAction(makeChoices(entry.choices, window, put, contacts));
         }
         list_->appendItem(makeItem<ControlItem>(std::move(control)));
     }

@@ -21,12 +21,12 @@ constexpr unsigned centred = platform::TextFormat::Centre | platform::TextFormat
                              platform::TextFormat::NoPrefix;
 
 // The keys in creation order: name, what a click types, what a long press types.
-struct KeySpec {
+struct KeyEntry {
     const char16_t* name;
     const char16_t* click;
     const char16_t* longPress;
 };
-constexpr KeySpec keySpecs[] = {
+constexpr KeyEntry keyEntries[] = {
     {u"1", u"1", nullptr}, {u"2", u"2", nullptr}, {u"3", u"3", nullptr},
     {u"4", u"4", nullptr}, {u"5", u"5", nullptr}, {u"6", u"6", nullptr},
     {u"7", u"7", nullptr}, {u"8", u"8", nullptr}, {u"9", u"9", nullptr},
@@ -89,11 +89,11 @@ void PhonePadKey::describe(DumpWriter& out) const {
 
 PhonePad::PhonePad(platform::WindowHandle window, std::u16string name)
     : ContainerPanel(window, u"phonepad", std::move(name)) {
-    for (const KeySpec& spec : keySpecs) {
-        auto key = std::make_unique<PhonePadKey>(window, spec.name);
-        key->setAction(std::make_unique<KeyAction>(spec.click));
-        if (spec.longPress)
-            key->setLongPressAction(std::make_unique<KeyAction>(spec.longPress));
+    for (const KeyEntry& entry : keyEntries) {
+        auto key = std::make_unique<PhonePadKey>(window, entry.name);
+        key->setAction(std::make_unique<KeyAction>(entry.click));
+        if (entry.longPress)
+            key->setLongPressAction(std::make_unique<KeyAction>(entry.longPress));
         keys_.push_back(addChild(std::move(key)));
     }
 }

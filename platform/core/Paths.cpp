@@ -22,13 +22,21 @@ fs::path fromEnvironment(const char* name) {
 
 } // namespace
 
+fs::path homeFolder() { return fromEnvironment("HOME"); }
+
+fs::path userDataFolder() {
+    if (auto data = fromEnvironment("XDG_DATA_HOME"); !data.empty())
+        return data;
+    if (auto home = homeFolder(); !home.empty())
+        return home / ".local" / "share";
+    return fs::path();
+}
+
 fs::path programFolder() {
     if (auto home = fromEnvironment("VANTREL_HOME"); !home.empty())
         return home;
-    if (auto data = fromEnvironment("XDG_DATA_HOME"); !data.empty())
+    if (auto data = userDataFolder(); !data.empty())
         return data / "vantrel";
-    if (auto home = fromEnvironment("HOME"); !home.empty())
-        return home / ".local" / "share" / "vantrel";
     return fs::current_path() / "vantrel";
 }
 

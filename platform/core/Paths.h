@@ -12,6 +12,11 @@ namespace vantrel::platform {
 std::filesystem::path programFolder();
 std::filesystem::path deviceFolder();
 
+// The user's home ($HOME) and data folder ($XDG_DATA_HOME, else ~/.local/share); empty
+// when the environment names neither.
+std::filesystem::path homeFolder();
+std::filesystem::path userDataFolder();
+
 // Backslashes become slashes; an absolute path is used as given, any other is taken
 // relative to the program's folder ("images\x.png" is "<program folder>/images/x.png").
 std::filesystem::path resolveProgramPath(std::u16string_view name);

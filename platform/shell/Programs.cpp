@@ -76,11 +76,6 @@ std::string percentEncoded(std::string_view bytes) {
     return out;
 }
 
-fs::path homeFolder() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? fs::path(home) : fs::path();
-}
-
 } // namespace
 
 bool startProgram(const fs::path& program, const std::vector<std::u16string>& arguments) {
