@@ -9,7 +9,7 @@ namespace vantrel {
 
 ThumbnailLoader::ThumbnailLoader(platform::WindowHandle window, uint32_t wakeMessage,
                                  std::vector<std::filesystem::path> files, platform::Size box)
-    : window_(window), wakeMessage_(wakeMessage), files_(std::move(files)), box_(box),
+    : done_(window, wakeMessage), files_(std::move(files)), box_(box),
       thread_([this] { run(); }) {}
 
 ThumbnailLoader::~ThumbnailLoader() {
@@ -18,11 +18,7 @@ ThumbnailLoader::~ThumbnailLoader() {
 }
 
 std::vector<ThumbnailLoader::Thumbnail> ThumbnailLoader::take() {
-    std::lock_guard lock(mutex_);
-    std::vector<Thumbnail> done(std::make_move_iterator(queue_.begin()),
-                                std::make_move_iterator(queue_.end()));
-    queue_.clear();
-    return done;
+    return done_.take();
 }
 
 void ThumbnailLoader::run() {
@@ -38,19 +34,8 @@ void ThumbnailLoader::run() {
             fitSize(box_.width, box_.height, decoded.image.width, decoded.image.height);
         if (fitted.width <= 0 || fitted.height <= 0)
             continue;
-        push({row, platform::scaleArgb(decoded.image, fitted.width, fitted.height)});
+        done_.push({row, platform::scaleArgb(decoded.image, fitted.width, fitted.height)});
     }
-}
-
-void ThumbnailLoader::push(Thumbnail thumbnail) {
-    bool wasEmpty;
-    {
-        std::lock_guard lock(mutex_);
-        wasEmpty = queue_.empty();
-        queue_.push_back(std::move(thumbnail));
-    }
-    if (wasEmpty)
-        platform::postMessage(window_, wakeMessage_);
 }
 
 } // namespace vantrel

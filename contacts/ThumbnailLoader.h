@@ -7,13 +7,11 @@
 // next file and waits for its thread.
 
 #include "platform/core/Geometry.h"
-#include "platform/core/Window.h"
+#include "platform/core/Handover.h"
 #include "platform/gfx/ArgbImage.h"
 
 #include <atomic>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -38,15 +36,11 @@ public:
 
 private:
     void run();
-    void push(Thumbnail thumbnail);
 
-    platform::WindowHandle window_;
-    uint32_t wakeMessage_;
+    platform::Handover<Thumbnail> done_;
     std::vector<std::filesystem::path> files_;
     platform::Size box_;
     std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::deque<Thumbnail> queue_;
     std::thread thread_; // last: it starts once everything above exists
 };
 
