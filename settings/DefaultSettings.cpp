@@ -1,6 +1,6 @@
 #include "settings/DefaultSettings.h"
 
-// NOTE: the three lists hold 509 lines and 506 distinct keys. Three keys are set by
+// NOTE: the three lists hold 513 lines and 510 distinct keys. Three keys are set by
 // the base list and set again later on purpose: "button.*.background.pressed" and
 // "label.buttons.bg.background" get the screens' look, "propertybutton.*.text" its text.
 
@@ -364,6 +364,8 @@ constexpr std::u16string_view screenLines[] = {
     u"panel.addcontact.background=fill(#FFFFFF)",
     u"list.choices.list.box=0,42p,100%,-40p",
     u"button.choices.cancel.box=2p,-38p,-2p,-2p",
+    u"button.choices.ok.box=2p,-38p,50%,-2p",
+    u"button.choices.back.box=50%,-38p,-2p,-2p",
 };
 
 constexpr std::u16string_view textLines[] = {
@@ -535,6 +537,8 @@ constexpr std::u16string_view textLines[] = {
     u"label.buttons.bg.text=",
     u"header.choices.text=Choose...",
     u"button.choices.cancel.text=Cancel",
+    u"button.choices.ok.text=OK",
+    u"button.choices.back.text=Cancel",
 };
 
 } // namespace

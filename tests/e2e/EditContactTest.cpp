@@ -5,6 +5,7 @@
 #include "platform/core/Paths.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToneFile.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,45 @@ TEST_F(EditContact, ANumberIsAddedToAnExistingContactOrToANewOneThroughTheEditor
     ASSERT_EQ(created.exitCode, 0) << created.out << created.err;
     list = device({"contacts", "list"}).out;
     EXPECT_NE(list.find("\tPia\t-\tmobile=+41799990001"), std::string::npos) << list;
+}
+
+// The ringtone row's choices play what is highlighted, on the silent driver of a
+// headless run: a sound from the user's sound folder, then one from the program's
+// folder in its place; OK puts the second into the row and stops it, and Cancel of a
+// second visit stops the sound and keeps the row.
+TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
+    const fs::path data = test::freshFolder("xdg");
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("HOME", test::freshFolder("user").c_str(), 1);
+    fs::create_directories(data / "sounds");
+    test::writeToneWav(data / "sounds" / "bell.wav", 30);
+    test::writeToneWav(platform::programFolder() / "chime.wav", 30, 880);
+
+    // The ringtone row is the 22nd; its choice button once the rows are dragged up.
+    const std::string ringtoneRow = "editcontact/editcontact.propertylist.items#21.control#0";
+    const std::string openChoices = "drag 240 700 240 100 3000\nwait 1000\n"
+                                    "drag 240 600 240 400 3000\nwait 1000\n"
+                                    "expect " + ringtoneRow + ".name edit.ringtone\n"
+                                    "tap 438 588\nwait 1000\nexpect choices.visible true\n";
+    const std::string bell = "tap 240 210\nwait 100\n";
+    const std::string chime = "tap 240 294\nwait 100\n";
+    auto result = run(std::string(tapNewContact) + openChoices +
+                      "expect choices/choices.list.items#1.text bell.wav\n"
+                      "expect choices/choices.list.items#2.text chime.wav\n"
+                      "expect editcontact.preview \"\"\n" + bell +
+                      "expect choices.highlighted bell.wav\n"
+                      "expect-soon editcontact.preview bell.wav 5000\n" + chime +
+                      "expect choices.highlighted chime.wav\n"
+                      "expect-soon editcontact.preview chime.wav 5000\n"
+                      "tap 120 760\nwait 1000\nexpect-missing choices\n"
+                      "expect-soon editcontact.preview \"\" 5000\n"
+                      "expect " + ringtoneRow + ".children#1.text chime.wav\n"
+                      "tap 438 588\nwait 1000\n" + bell +
+                      "expect-soon editcontact.preview bell.wav 5000\n"
+                      "tap 360 760\nwait 1000\nexpect-missing choices\n"
+                      "expect-soon editcontact.preview \"\" 5000\n"
+                      "expect " + ringtoneRow + ".children#1.text chime.wav\n");
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
 }
 
 } // namespace
