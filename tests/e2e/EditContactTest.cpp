@@ -192,4 +192,31 @@ TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
 }
 
+// The add page's index strip: lifting the finger on a letter jumps the page's own list
+// there (in the contacts' collation order: "Álvarez" stays among the A's), the screen's
+// right edge at a letter's height does the same, and a contact chosen where the jump
+// led shows its telephone types in place of the list and its strip.
+TEST_F(EditContact, TheAddPagesIndexStripJumpsWithinItsContacts) {
+    // The strip's letters share 640 pixels from y = 80; M is the 13th, B the 2nd.
+    const std::string page = "addcontact/addcontact";
+    auto result = run("open-add +41799990000\nwait 1000\n"
+                      "expect " + page + ".list.top \"<New Contact>\"\n"
+                      "expect " + page + ".index.current A\n"
+                      "tap 8 387\nwait 1000\n"
+                      "expect " + page + ".list.top M\n"
+                      "expect " + page + ".index.current M\n"
+                      "expect contactcontainer/contactlist.top \"<New Contact>\"\n"
+                      "tap 470 117\nwait 1000\n"
+                      "expect " + page + ".list.top B\n"
+                      "tap 8 387\nwait 1000\n"
+                      "tap 240 135\nwait 1000\n"
+                      "expect " + page + ".index.visible false\n"
+                      "expect " + page + ".phonetype.visible true\n"
+                      "tap 240 116\nwait 1000\nexpect-missing addcontact\n");
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    // The first row after the jump to M was the contact that got the number.
+    const std::string list = device({"contacts", "list"}).out;
+    EXPECT_NE(list.find("\tMeier, Noah\t-\tmobile=+41799990000"), std::string::npos) << list;
+}
+
 } // namespace
