@@ -138,8 +138,8 @@ void addAppScriptCommands(ScriptRunner& runner) {
     });
     // expect-next-message NAME [MS]: as expect-message, for an arrival after this line,
     // so a script can take turns with another process many times over.
-    runner.addCommand("expect-next-message",
-                      [&runner](const std::vector<std::string>& w, std::string&) {
+    runner.addCommand("expect-next-message", [&runner](const std::vector<std::string>& w,
+                                                       std::string&) {
         if (w.empty() || w.size() > 2)
             return std::string("expect-next-message takes a message name and an optional timeout");
         uint32_t timeout = 0;

@@ -11,7 +11,8 @@ void AutocompleteAction::execute() {
     if (previews())
         preview = ChoiceDialog::Preview{[this](const std::u16string& c) { highlight(c); },
                                         [this] { closeChoices(); }};
-    SimpleDialog::open(std::make_unique<ChoiceDialog>(window_, choices(), put_, std::move(preview)));
+    SimpleDialog::open(
+        std::make_unique<ChoiceDialog>(window_, choices(), put_, std::move(preview)));
 }
 
 std::vector<std::u16string> CompanyAutocompleteAction::choices() const {

@@ -23,8 +23,8 @@ public:
         // Runs once when the page closes, whichever way.
         std::function<void()> done;
     };
-    ChoiceDialog(platform::WindowHandle window, std::vector<std::u16string> choices,
-                 Picked picked, std::optional<Preview> preview = std::nullopt);
+    ChoiceDialog(platform::WindowHandle window, std::vector<std::u16string> choices, Picked picked,
+                 std::optional<Preview> preview = std::nullopt);
 
     // What a tap on a row does: picks it, or on a previewing page highlights it.
     void tap(int shownIndex);

@@ -27,8 +27,7 @@ SoundPreview& preview() {
 }
 
 // Real time: the audio thread runs at the pace of the sound.
-template <class Condition>
-bool within(std::chrono::milliseconds limit, Condition condition) {
+template <class Condition> bool within(std::chrono::milliseconds limit, Condition condition) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
@@ -84,13 +83,12 @@ TEST(SoundPreview, FilesThatAreNoSoundGiveNoneAndTheNextStillPlays) {
     const fs::path folder = test::freshFolder("sounds");
     std::ofstream(folder / "text.wav") << "no sound in here\n";
     // A WAV header whose format chunk is cut short.
-    std::ofstream(folder / "cut.wav", std::ios::binary) << std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01", 21);
+    std::ofstream(folder / "cut.wav", std::ios::binary)
+        << std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01", 21);
     std::ofstream(folder / "song.wma") << "WMA is not decoded here";
     ASSERT_EQ(::mkfifo((folder / "pipe.wav").c_str(), 0600), 0);
     fs::create_directory(folder / "folder.wav");
-    {
-        std::ofstream big(folder / "big.wav");
-    }
+    std::ofstream(folder / "big.wav").close();
     fs::resize_file(folder / "big.wav", SoundPreview::maxFileBytes + 1);
     test::writeToneWav(folder / "good.wav", 20);
     SoundPreview& p = preview();

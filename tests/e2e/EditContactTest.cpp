@@ -169,26 +169,34 @@ TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
     const std::string ringtoneRow = "editcontact/editcontact.propertylist.items#21.control#0";
     const std::string openChoices = "drag 240 700 240 100 3000\nwait 1000\n"
                                     "drag 240 600 240 400 3000\nwait 1000\n"
-                                    "expect " + ringtoneRow + ".name edit.ringtone\n"
+                                    "expect " +
+                                    ringtoneRow +
+                                    ".name edit.ringtone\n"
                                     "tap 438 588\nwait 1000\nexpect choices.visible true\n";
     const std::string bell = "tap 240 210\nwait 100\n";
     const std::string chime = "tap 240 294\nwait 100\n";
     auto result = run(std::string(tapNewContact) + openChoices +
                       "expect choices/choices.list.items#1.text bell.wav\n"
                       "expect choices/choices.list.items#2.text chime.wav\n"
-                      "expect editcontact.preview \"\"\n" + bell +
+                      "expect editcontact.preview \"\"\n" +
+                      bell +
                       "expect choices.highlighted bell.wav\n"
-                      "expect-soon editcontact.preview bell.wav 5000\n" + chime +
+                      "expect-soon editcontact.preview bell.wav 5000\n" +
+                      chime +
                       "expect choices.highlighted chime.wav\n"
                       "expect-soon editcontact.preview chime.wav 5000\n"
                       "tap 120 760\nwait 1000\nexpect-missing choices\n"
                       "expect-soon editcontact.preview \"\" 5000\n"
-                      "expect " + ringtoneRow + ".children#1.text chime.wav\n"
-                      "tap 438 588\nwait 1000\n" + bell +
+                      "expect " +
+                      ringtoneRow +
+                      ".children#1.text chime.wav\n"
+                      "tap 438 588\nwait 1000\n" +
+                      bell +
                       "expect-soon editcontact.preview bell.wav 5000\n"
                       "tap 360 760\nwait 1000\nexpect-missing choices\n"
                       "expect-soon editcontact.preview \"\" 5000\n"
-                      "expect " + ringtoneRow + ".children#1.text chime.wav\n");
+                      "expect " +
+                      ringtoneRow + ".children#1.text chime.wav\n");
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
 }
 
@@ -200,18 +208,32 @@ TEST_F(EditContact, TheAddPagesIndexStripJumpsWithinItsContacts) {
     // The strip's letters share 640 pixels from y = 80; M is the 13th, B the 2nd.
     const std::string page = "addcontact/addcontact";
     auto result = run("open-add +41799990000\nwait 1000\n"
-                      "expect " + page + ".list.top \"<New Contact>\"\n"
-                      "expect " + page + ".index.current A\n"
+                      "expect " +
+                      page +
+                      ".list.top \"<New Contact>\"\n"
+                      "expect " +
+                      page +
+                      ".index.current A\n"
                       "tap 8 387\nwait 1000\n"
-                      "expect " + page + ".list.top M\n"
-                      "expect " + page + ".index.current M\n"
+                      "expect " +
+                      page +
+                      ".list.top M\n"
+                      "expect " +
+                      page +
+                      ".index.current M\n"
                       "expect contactcontainer/contactlist.top \"<New Contact>\"\n"
                       "tap 470 117\nwait 1000\n"
-                      "expect " + page + ".list.top B\n"
+                      "expect " +
+                      page +
+                      ".list.top B\n"
                       "tap 8 387\nwait 1000\n"
                       "tap 240 135\nwait 1000\n"
-                      "expect " + page + ".index.visible false\n"
-                      "expect " + page + ".phonetype.visible true\n"
+                      "expect " +
+                      page +
+                      ".index.visible false\n"
+                      "expect " +
+                      page +
+                      ".phonetype.visible true\n"
                       "tap 240 116\nwait 1000\nexpect-missing addcontact\n");
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     // The first row after the jump to M was the contact that got the number.

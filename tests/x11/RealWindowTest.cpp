@@ -262,8 +262,10 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
                                   20s);
     ASSERT_EQ(added.exitCode, 0) << added.err;
     const std::string id = added.out.substr(0, added.out.find('\n'));
-    std::ofstream(platform::programFolder() / "Deutsch.lang.ini") << "header.options.text=Optionen\n";
-    std::ofstream(platform::programFolder() / "Italiano.lang.ini") << "header.options.text=Opzioni\n";
+    std::ofstream(platform::programFolder() / "Deutsch.lang.ini")
+        << "header.options.text=Optionen\n";
+    std::ofstream(platform::programFolder() / "Italiano.lang.ini")
+        << "header.options.text=Opzioni\n";
     VirtualScreen screen;
     ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start";
 
@@ -277,8 +279,7 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
         << "expect-loaded 20000\ncall-contact " << id << "\n"
         << step("dialer") << "open-edit " << id << "\n"
         << step("editor") << "go-to options\n"
-        << step("options")
-        << "expect-soon options/chooselanguage/language#1.visible true 20000\n"
+        << step("options") << "expect-soon options/chooselanguage/language#1.visible true 20000\n"
         << step("chooser") << "quit\n";
     const std::string vantrel = (test::binaryFolder() / "app" / "vantrel").string();
     test::BackgroundProcess app({"/usr/bin/env", "DISPLAY=" + screen.name(), "VANTREL_BACKEND=sdl",
@@ -299,8 +300,9 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
         }
         const platform::ArgbImage onScreen = grab(screen.display(), window, 480, 800);
         ASSERT_FALSE(onScreen.isEmpty()) << name;
-        EXPECT_TRUE(platform::writePng(
-            test::binaryFolder() / "tests" / "x11" / (std::string(name) + "-screen.png"), onScreen));
+        EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" /
+                                           (std::string(name) + "-screen.png"),
+                                       onScreen));
         auto expected = platform::decodeImageFile(folder / (std::string(name) + ".png"));
         ASSERT_TRUE(expected.ok()) << name << ": " << expected.error;
         EXPECT_EQ(mismatches(onScreen, expected.image), 0)
@@ -313,8 +315,8 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
         }
         before = onScreen;
 
-        ASSERT_EQ(test::runProcess({deviceTool, "post", "VantrelRefreshPhoneCallLog"}, 10s).exitCode,
-                  0);
+        ASSERT_EQ(
+            test::runProcess({deviceTool, "post", "VantrelRefreshPhoneCallLog"}, 10s).exitCode, 0);
         if (std::string(name) == "options") {
             // "Select language..." from the X pointer, as a user opens the chooser.
             auto click = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
