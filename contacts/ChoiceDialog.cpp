@@ -20,12 +20,23 @@ private:
     ChoiceDialog& dialog_;
 };
 
+// The choices' list: a row the cursor keys move to is highlighted as a tapped one is.
+class ChoiceList : public SmartListControl {
+public:
+    ChoiceList(platform::WindowHandle window, ChoiceDialog& dialog)
+        : SmartListControl(window, u"choices.list"), dialog_(dialog) {}
+    void onItemHighlighted(IListItem*) override { dialog_.previewHighlighted(); }
+
+private:
+    ChoiceDialog& dialog_;
+};
+
 } // namespace
 
 ChoiceDialog::ChoiceDialog(platform::WindowHandle window, std::vector<std::u16string> choices,
                            Picked picked, std::optional<Preview> preview)
     : SimpleDialog(window, u"choices"),
-      list_(addChild(std::make_unique<SmartListControl>(window, u"choices.list"))),
+      list_(addChild(std::make_unique<ChoiceList>(window, *this))),
       picked_(std::move(picked)), preview_(std::move(preview)) {
     for (std::u16string& choice : choices)
         list_->appendItem(makeItem<SimpleItem>(std::move(choice)));
@@ -50,8 +61,13 @@ void ChoiceDialog::tap(int shownIndex) {
     }
     list_->setCursorIndex(shownIndex);
     list_->invalidate(list_->rect());
-    if (preview_->highlight)
-        preview_->highlight(choice->text());
+    previewHighlighted();
+}
+
+void ChoiceDialog::previewHighlighted() {
+    const std::u16string choice = highlighted();
+    if (preview_ && preview_->highlight && !choice.empty())
+        preview_->highlight(choice);
 }
 
 std::u16string ChoiceDialog::highlighted() const {

@@ -28,6 +28,9 @@ public:
 
     // What a tap on a row does: picks it, or on a previewing page highlights it.
     void tap(int shownIndex);
+    // Hands the highlighted choice (tapped, or reached with the cursor keys) to the
+    // preview, if the page has one.
+    void previewHighlighted();
     // Hands the choice on and closes; a second pick before the page is gone does
     // nothing.
     void pick(const std::u16string& choice);

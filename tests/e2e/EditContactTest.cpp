@@ -165,38 +165,30 @@ TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
     test::writeToneWav(data / "sounds" / "bell.wav", 30);
     test::writeToneWav(platform::programFolder() / "chime.wav", 30, 880);
 
-    // The ringtone row is the 22nd; its choice button once the rows are dragged up.
-    const std::string ringtoneRow = "editcontact/editcontact.propertylist.items#21.control#0";
-    const std::string openChoices = "drag 240 700 240 100 3000\nwait 1000\n"
-                                    "drag 240 600 240 400 3000\nwait 1000\n"
-                                    "expect " +
-                                    ringtoneRow +
-                                    ".name edit.ringtone\n"
-                                    "tap 438 588\nwait 1000\nexpect choices.visible true\n";
+    // The ringtone row is the 22nd; its choice button once the rows are dragged up. The
+    // choices are "Default", bell.wav and chime.wav, one under the other.
+    const std::string row = "editcontact/editcontact.propertylist.items#21.control#0";
+    const std::string openChoices = "tap 438 588\nwait 1000\nexpect choices.visible true\n";
     const std::string bell = "tap 240 210\nwait 100\n";
     const std::string chime = "tap 240 294\nwait 100\n";
-    auto result = run(std::string(tapNewContact) + openChoices +
-                      "expect choices/choices.list.items#1.text bell.wav\n"
-                      "expect choices/choices.list.items#2.text chime.wav\n"
-                      "expect editcontact.preview \"\"\n" +
-                      bell +
-                      "expect choices.highlighted bell.wav\n"
-                      "expect-soon editcontact.preview bell.wav 5000\n" +
-                      chime +
-                      "expect choices.highlighted chime.wav\n"
-                      "expect-soon editcontact.preview chime.wav 5000\n"
-                      "tap 120 760\nwait 1000\nexpect-missing choices\n"
-                      "expect-soon editcontact.preview \"\" 5000\n"
-                      "expect " +
-                      ringtoneRow +
-                      ".children#1.text chime.wav\n"
-                      "tap 438 588\nwait 1000\n" +
-                      bell +
-                      "expect-soon editcontact.preview bell.wav 5000\n"
-                      "tap 360 760\nwait 1000\nexpect-missing choices\n"
-                      "expect-soon editcontact.preview \"\" 5000\n"
-                      "expect " +
-                      ringtoneRow + ".children#1.text chime.wav\n");
+    const std::string take = "tap 120 760\nwait 1000\nexpect-missing choices\n";
+    const std::string cancel = "tap 360 760\nwait 1000\nexpect-missing choices\n";
+    auto plays = [](const std::string& name) {
+        return "expect-soon editcontact.preview \"" + name + "\" 5000\n";
+    };
+    std::string script = std::string(tapNewContact) + "drag 240 700 240 100 3000\nwait 1000\n" +
+                         "drag 240 600 240 400 3000\nwait 1000\n" + "expect " + row +
+                         ".name edit.ringtone\n";
+    script += openChoices + "expect choices/choices.list.items#1.text bell.wav\n" +
+              "expect choices/choices.list.items#2.text chime.wav\n" + plays("");
+    script += bell + "expect choices.highlighted bell.wav\n" + plays("bell.wav");
+    script += chime + "expect choices.highlighted chime.wav\n" + plays("chime.wav");
+    script += take + plays("") + "expect " + row + ".children#1.text chime.wav\n";
+    // The cursor keys highlight as a tap does; Cancel keeps what the row had.
+    script += openChoices + bell + plays("bell.wav") + "key down\nwait 100\n" +
+              "expect choices.highlighted chime.wav\n" + plays("chime.wav");
+    script += cancel + plays("") + "expect " + row + ".children#1.text chime.wav\n";
+    auto result = run(script);
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
 }
 
@@ -206,35 +198,18 @@ TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
 // led shows its telephone types in place of the list and its strip.
 TEST_F(EditContact, TheAddPagesIndexStripJumpsWithinItsContacts) {
     // The strip's letters share 640 pixels from y = 80; M is the 13th, B the 2nd.
-    const std::string page = "addcontact/addcontact";
-    auto result = run("open-add +41799990000\nwait 1000\n"
-                      "expect " +
-                      page +
-                      ".list.top \"<New Contact>\"\n"
-                      "expect " +
-                      page +
-                      ".index.current A\n"
-                      "tap 8 387\nwait 1000\n"
-                      "expect " +
-                      page +
-                      ".list.top M\n"
-                      "expect " +
-                      page +
-                      ".index.current M\n"
-                      "expect contactcontainer/contactlist.top \"<New Contact>\"\n"
-                      "tap 470 117\nwait 1000\n"
-                      "expect " +
-                      page +
-                      ".list.top B\n"
-                      "tap 8 387\nwait 1000\n"
-                      "tap 240 135\nwait 1000\n"
-                      "expect " +
-                      page +
-                      ".index.visible false\n"
-                      "expect " +
-                      page +
-                      ".phonetype.visible true\n"
-                      "tap 240 116\nwait 1000\nexpect-missing addcontact\n");
+    auto expect = [](const std::string& path, const std::string& value) {
+        return "expect addcontact/addcontact." + path + " " + value + "\n";
+    };
+    std::string script = "open-add +41799990000\nwait 1000\n" +
+                         expect("list.top", "\"<New Contact>\"") + expect("index.current", "A");
+    script += "tap 8 387\nwait 1000\n" + expect("list.top", "M") + expect("index.current", "M") +
+              "expect contactcontainer/contactlist.top \"<New Contact>\"\n";
+    script += "tap 470 117\nwait 1000\n" + expect("list.top", "B");
+    script += "tap 8 387\nwait 1000\ntap 240 135\nwait 1000\n" + expect("index.visible", "false") +
+              expect("phonetype.visible", "true") +
+              "tap 240 116\nwait 1000\nexpect-missing addcontact\n";
+    auto result = run(script);
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     // The first row after the jump to M was the contact that got the number.
     const std::string list = device({"contacts", "list"}).out;
