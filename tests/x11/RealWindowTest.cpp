@@ -272,7 +272,7 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
     const fs::path folder = platform::programFolder();
     // The test answers each shot with a call-log refresh, which changes none of them.
     auto step = [&](const std::string& name) {
-        return "wait 800\nscreenshot " + (folder / (name + ".png")).string() + "\nprint shot " +
+        return "wait 500\nscreenshot " + (folder / (name + ".png")).string() + "\nprint shot " +
                name + "\nexpect-next-message VantrelRefreshPhoneCallLog 30000\n";
     };
     std::ofstream(folder / "screens.script")
