@@ -231,6 +231,9 @@ struct SoundPreview::Worker {
     void run() {
         std::unique_lock lock(mutex);
         for (;;) {
+            // Leaving wins over a request still waiting: nothing is opened on the way out.
+            if (quit)
+                break;
             if (ask != Ask::none) {
                 const Ask what = std::exchange(ask, Ask::none);
                 const fs::path file = std::move(askedFile);
@@ -253,8 +256,6 @@ struct SoundPreview::Worker {
                 handledChanged.notify_all();
                 continue;
             }
-            if (quit)
-                break;
             if (state != PreviewState::playing) {
                 wake.wait(lock);
                 continue;
