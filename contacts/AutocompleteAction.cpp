@@ -2,7 +2,7 @@
 
 #include "contacts/ChoiceDialog.h"
 #include "contacts/ContactChoices.h"
-#include "platform/audio/SoundPreview.h"
+#include "platform/shell/SoundPreview.h"
 
 namespace vantrel {
 
@@ -47,7 +47,7 @@ std::vector<std::u16string> RingtoneAutocompletion::choices() const {
 void RingtoneAutocompletion::highlight(const std::u16string& choice) {
     const auto folders = ringtoneFolders();
     const std::filesystem::path file = ringtoneFile(choice, folders);
-    auto& preview = platform::audio::SoundPreview::instance();
+    auto& preview = platform::shell::SoundPreview::instance();
     previewing_ = true;
     if (file.empty())
         preview.stop();
@@ -57,7 +57,7 @@ void RingtoneAutocompletion::highlight(const std::u16string& choice) {
 
 void RingtoneAutocompletion::closeChoices() {
     if (std::exchange(previewing_, false))
-        platform::audio::SoundPreview::instance().stop();
+        platform::shell::SoundPreview::instance().stop();
 }
 
 } // namespace vantrel

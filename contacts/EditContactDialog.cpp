@@ -5,7 +5,7 @@
 #include "contacts/LocaleDate.h"
 #include "lists/ControlItem.h"
 #include "lists/SmartListControl.h"
-#include "platform/audio/SoundPreview.h"
+#include "platform/shell/SoundPreview.h"
 #include "platform/core/Debug.h"
 #include "platform/core/Utf.h"
 #include "platform/pim/PimApp.h"
@@ -186,7 +186,7 @@ void EditContactDialog::describe(DumpWriter& out) const {
     out.add("changes", static_cast<int>(changeSet().size()));
     // The ringtone row's preview: the file audible now, by name.
     const std::u16string preview =
-        platform::toUtf16(platform::audio::SoundPreview::instance().playing().filename().string());
+        platform::toUtf16(platform::shell::SoundPreview::instance().playing().filename().string());
     out.add("preview", std::u16string_view(preview));
 }
 

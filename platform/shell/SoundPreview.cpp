@@ -1,4 +1,4 @@
-#include "platform/audio/SoundPreview.h"
+#include "platform/shell/SoundPreview.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace vantrel::platform::audio {
+namespace vantrel::platform::shell {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -326,4 +326,4 @@ void SoundPreview::settle() {
     worker_->handledChanged.wait(lock, [this] { return worker_->handled == worker_->requested; });
 }
 
-} // namespace vantrel::platform::audio
+} // namespace vantrel::platform::shell

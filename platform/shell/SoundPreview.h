@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <memory>
 
-namespace vantrel::platform::audio {
+namespace vantrel::platform::shell {
 
 // Where sounds go; chosen before the first play.
 enum class Output {
@@ -73,4 +73,4 @@ private:
     std::unique_ptr<Worker> worker_;
 };
 
-} // namespace vantrel::platform::audio
+} // namespace vantrel::platform::shell

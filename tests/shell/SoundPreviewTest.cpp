@@ -2,7 +2,7 @@
 // card: a file plays until another replaces it or it is stopped, a short one ends by
 // itself, and files that are no sound give none without stopping the next one.
 
-#include "platform/audio/SoundPreview.h"
+#include "platform/shell/SoundPreview.h"
 #include "tests/support/TestFolders.h"
 #include "tests/support/ToneFile.h"
 
@@ -14,7 +14,7 @@
 #include <thread>
 
 using namespace vantrel;
-using namespace vantrel::platform::audio;
+using namespace vantrel::platform::shell;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
