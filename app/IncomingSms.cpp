@@ -11,6 +11,7 @@
 #include "platform/msgstore/SmsBuffer.h"
 #include "platform/registry/Registry.h"
 #include "settings/SettingManager.h"
+#include "ui/Panel.h"
 
 #include <algorithm>
 #include <array>
@@ -77,8 +78,11 @@ void onNewSms(platform::WindowHandle window) {
     if (stored && list) {
         MessageCounter& counter = messageCounter();
         counter.countReceived(*list, contents->entryId);
-        ContactListItem* contact = counter.findItemByNumber(*list, stored->senderAddress());
-        showInOpenConversation(contents->sender, receivedBubble(*stored, contact));
+        // Finding the row walks the list: only for a conversation that may show it.
+        if (screens().smsPanel && screens().smsPanel->isVisible()) {
+            ContactListItem* contact = counter.findItemByNumber(*list, stored->senderAddress());
+            showInOpenConversation(contents->sender, receivedBubble(*stored, contact));
+        }
     }
     stored.reset();
 
