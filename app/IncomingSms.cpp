@@ -54,14 +54,16 @@ void countUnread() {
 } // namespace
 
 void onNewSms(platform::WindowHandle window) {
-    std::span<const uint8_t> block = smsBufferBlock();
+    std::span<uint8_t> block = smsBufferBlock();
     if (block.size() < msgstore::smsBufferSize) {
         platform::messageBox(window, u"error, sms shared buffer is null", u"error");
         return;
     }
-    // A copy: the interceptor's process may already be writing the next message.
+    // A copy, read once: the block belongs to another process too.
     std::array<uint8_t, msgstore::smsBufferSize> copy;
     std::copy_n(block.begin(), copy.size(), copy.begin());
+    // What comes next may be written now, even when this block turns out broken.
+    msgstore::markSmsBufferTaken(block);
     std::optional<msgstore::SmsBufferContents> contents = msgstore::decodeSmsBuffer(copy);
     if (!contents) {
         std::fprintf(stderr,

@@ -222,10 +222,10 @@ int mainWindowWidth() { return windowRect(theMainWindow).width(); }
 
 int screenHeightBelowWindowTop() { return screenSize().height - windowRect(theMainWindow).top; }
 
-std::span<const uint8_t> smsBufferBlock() {
+std::span<uint8_t> smsBufferBlock() {
     if (!smsBuffer)
         return {};
-    return {static_cast<const uint8_t*>(smsBuffer->data()), smsBuffer->size()};
+    return {static_cast<uint8_t*>(smsBuffer->data()), smsBuffer->size()};
 }
 
 int unreadSmsCount() { return unreadSms; }

@@ -41,7 +41,7 @@ int mainWindowWidth();
 // The screen height below the main window's top edge.
 int screenHeightBelowWindowTop();
 // The "SmsBuffer" block the program made at start-up; empty when it could not be made.
-std::span<const uint8_t> smsBufferBlock();
+std::span<uint8_t> smsBufferBlock();
 // The last unread-SMS count read from the system.
 int unreadSmsCount();
 void setUnreadSmsCount(int count);
