@@ -58,7 +58,9 @@ DumpValue dumpForScripts() {
     };
     DumpValue::Object window{{"rect", rectValue(windowRect(mainWindow()))},
                              {"top", DumpValue(windowRect(mainWindow()).top)},
-                             {"fullscreen", DumpValue(isFullScreen())}};
+                             {"fullscreen", DumpValue(isFullScreen())},
+                             // How often the program brought itself to the front.
+                             {"raised", DumpValue(screenRaiseCount())}};
     DumpValue::Object taskbar{{"visible", DumpValue(isTaskBarVisible())}};
     DumpValue::Object sip{{"visible", DumpValue(shell::inputPanelVisible())},
                           {"rect", rectValue(shell::inputPanelRect())}};
