@@ -5,7 +5,7 @@
 
 #include "app/AppScriptCommands.h"
 #include "app/Startup.h"
-#include "platform/audio/SoundPreview.h"
+#include "platform/shell/SoundPreview.h"
 #include "platform/core/Utf.h"
 #include "platform/display/DisplaySession.h"
 #include "platform/ipc/WindowChannel.h"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
             addAppScriptCommands(*session.runner());
         // A screen in memory has no speaker either; previews still run, silently.
         if (session.headless())
-            audio::SoundPreview::instance().setOutput(audio::Output::silent);
+            shell::SoundPreview::instance().setOutput(shell::Output::silent);
         return true;
     };
 
