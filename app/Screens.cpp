@@ -10,6 +10,7 @@
 #include "phone/PhonePad.h"
 #include "contacts/ContactDetailPanel.h"
 #include "lists/LeftSearchPanel.h"
+#include "messaging/SMSPanel.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -54,6 +55,12 @@ void addMainScreenControls(ContactContainerPanel& container) {
 
 Screens& screens() { return theScreens; }
 
+void releaseScreens() {
+    theScreens = {};
+    while (!owned.empty())
+        owned.pop_back();
+}
+
 ContactSmartListControl* mainContactList() {
     return theScreens.contacts ? theScreens.contacts->list() : nullptr;
 }
@@ -64,7 +71,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     auto* container = keep(std::make_unique<ContactContainerPanel>(mainWindow));
     auto* detail = keep(std::make_unique<ContactDetailPanel>(mainWindow));
     detail->setVisible(false);
-    Panel* sms = keep(std::make_unique<Panel>(mainWindow, u"smspanel"));
+    auto* sms = keep(std::make_unique<SMSPanel>(mainWindow));
     sms->setVisible(false);
     auto* gesture = keep(std::make_unique<GestureControl>(mainWindow, u"gesture"));
 
@@ -78,6 +85,8 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.contacts = container;
     addMainScreenControls(*container);
     theScreens.detail = detail;
+    theScreens.conversation = sms;
+    sms->setRoutes(conversationRoutes());
     installHeaderMenu(mainWindow);
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
