@@ -125,6 +125,7 @@ void SmsBubbleItem::describe(DumpWriter& out) const {
     const std::string time = isoUtcTime(message_.time);
     out.add("time", DumpValue(std::u16string(time.begin(), time.end())));
     out.add("date", std::u16string_view(dateText_));
+    out.add("sent", message_.sent);
     out.add("read", message_.read);
     out.add("userChanged", message_.userChanged);
 }

@@ -37,7 +37,7 @@ public:
     // Body height + one date line + the text box's vertical insets, for the list width.
     void updateHeight(SmartListControl& list) override;
     void onClick(SmartListControl& list, int x, int y) override;
-    // kind (received, sent, failed, call), text, time (UTC), date, read.
+    // kind (received, sent, failed, call), text, time (UTC), date, sent, read.
     void describe(DumpWriter& out) const override;
 
 private:
