@@ -55,17 +55,24 @@ bool deleteMessage(SMSMessage& message, int& unreadChange) {
 }
 
 bool keepSentCopy(std::u16string_view name, std::u16string_view number, std::u16string_view text,
-                  uint64_t sendTime) {
+                  uint64_t sendTime, mapi::MessageRow* row) {
     if (!SettingManager::instance().saveSent())
         return false;
     auto session = mapi::MAPISession::logon();
     auto sent = session ? session->openSmsFolder(mapi::sentFolder) : nullptr;
     auto copy = sent ? sent->createMessage() : nullptr;
     constexpr uint32_t recipientTo = 1;
-    return copy &&
-           copy->addRecipients(
-               {{std::u16string(name), std::u16string(number), u"SMS", recipientTo}}) &&
-           copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) && copy->save();
+    bool kept =
+        copy &&
+        copy->addRecipients({{std::u16string(name), std::u16string(number), u"SMS", recipientTo}}) &&
+        copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) && copy->save();
+    if (kept && row) {
+        row->displayName = name;
+        row->entryId = copy->entryId();
+        row->rowId = copy->rowId();
+        row->flags = copy->isRead() ? platform::msgstore::flag::read : 0;
+    }
+    return kept;
 }
 
 } // namespace vantrel

@@ -25,8 +25,9 @@ bool deleteMessage(SMSMessage& message, int& unreadChange);
 
 // Writes a sent SMS into the Sent folder when the platform's "SaveSent" setting is on:
 // to `name` at `number`, sent, at `sendTime` (UTC file time). False when the setting is
-// off or the store refused.
+// off or the store refused. `row`, when given, gets the copy's row, so its bubble can be
+// marked or deleted later like any loaded one.
 bool keepSentCopy(std::u16string_view name, std::u16string_view number, std::u16string_view text,
-                  uint64_t sendTime);
+                  uint64_t sendTime, mapi::MessageRow* row = nullptr);
 
 } // namespace vantrel

@@ -420,6 +420,7 @@ constexpr std::u16string_view textLines[] = {
     u"global.filter.category.text=Categorized as %s",
     u"global.newcontact.text=<New Contact>",
     u"global.servicemessage.text=Service Messages",
+    u"contactlist.*.sms.failed=Not sent",
     u"menubutton.callnumber.text=Call Number",
     u"menubutton.cancel.text=Cancel",
     u"menubutton.choosephonenumber.text=Choose number",

@@ -28,6 +28,7 @@ const char* const messagingUsage =
     "       vantrel-device modem fail-next-send CODE\n"
     "       vantrel-device modem fail-next-dial CODE\n"
     "       vantrel-device modem send-delay MS\n"
+    "       vantrel-device modem service on|off\n"
     "       vantrel-device call add in|out|missed NUMBER [--roaming] "
     "[--at YYYY-MM-DDTHH:MM[:SS]] [--name NAME]\n"
     "       vantrel-device call list\n";
@@ -199,6 +200,11 @@ int modemCommand(int argc, char** args) {
     if (argc == 3 && std::strcmp(args[1], "fail-next-dial") == 0 && parseCode(args[2], code) &&
         code < 0)
         return SimulatedModem::failNextDial(code) ? 0 : fail("cannot write the modem's state");
+    if (argc == 3 && std::strcmp(args[1], "service") == 0 &&
+        (std::strcmp(args[2], "on") == 0 || std::strcmp(args[2], "off") == 0))
+        return SimulatedModem::setSmsService(std::strcmp(args[2], "on") == 0)
+                   ? 0
+                   : fail("cannot write the modem's state");
     char* end = nullptr;
     unsigned long delay = argc == 3 ? std::strtoul(args[2], &end, 10) : 0;
     if (argc == 3 && std::strcmp(args[1], "send-delay") == 0 && *args[2] && !*end &&

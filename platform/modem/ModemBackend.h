@@ -27,6 +27,8 @@ public:
     virtual int32_t sendSms(const OutgoingSms& sms, uint32_t& messageId) = 0;
     // Hands the number to the modem; negative when it refuses.
     virtual int32_t dial(std::u16string_view number, std::u16string_view calledParty) = 0;
+    // Whether a handle for sending SMS can be opened now.
+    virtual bool smsServiceAvailable() { return true; }
 };
 
 // The device's backend, chosen on first use; nullptr when VANTREL_MODEM names none.

@@ -11,7 +11,9 @@ namespace {
 using Outcome = SqliteFile::Outcome;
 
 // calls: the log, read newest first through calls_order. sends and dials: what the
-// simulated modem was asked to do. settings: what it was told to do next.
+// simulated modem was asked to do; send_addresses: the address type of a send, a table
+// of its own so that phone files made before it keep their call log. settings: what it
+// was told to do next.
 constexpr const char* schemaSql =
     "CREATE TABLE IF NOT EXISTS calls(id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " start INTEGER NOT NULL, end INTEGER NOT NULL, direction INTEGER NOT NULL,"
@@ -21,6 +23,8 @@ constexpr const char* schemaSql =
     "CREATE TABLE IF NOT EXISTS sends(id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " time INTEGER NOT NULL, number TEXT NOT NULL, text TEXT NOT NULL,"
     " encoding INTEGER NOT NULL, status_report INTEGER NOT NULL, result INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS send_addresses(send_id INTEGER PRIMARY KEY,"
+    " international INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS dials(id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " time INTEGER NOT NULL, number TEXT NOT NULL, called_party TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS settings(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"
@@ -40,8 +44,12 @@ constexpr const char* clearSettingSql = "DELETE FROM settings WHERE name=?1";
 constexpr const char* addSendSql =
     "INSERT INTO sends(time, number, text, encoding, status_report, result)"
     " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
+constexpr const char* addSendAddressSql =
+    "INSERT INTO send_addresses(send_id, international) VALUES(?1, ?2)";
 constexpr const char* sendsSql =
-    "SELECT id, time, number, text, encoding, status_report, result FROM sends ORDER BY id";
+    "SELECT id, time, number, text, encoding, status_report, result,"
+    " COALESCE((SELECT international FROM send_addresses WHERE send_id = id), 0)"
+    " FROM sends ORDER BY id";
 constexpr const char* addDialSql =
     "INSERT INTO dials(time, number, called_party) VALUES(?1, ?2, ?3)";
 constexpr const char* dialsSql = "SELECT time, number, called_party FROM dials ORDER BY id";
@@ -66,8 +74,9 @@ PhoneStore& PhoneStore::instance() {
 
 PhoneStore::PhoneStore()
     : file_("phone", SqliteFile::Schema{schemaSql,
-                                        {"calls", "sends", "dials", "settings"},
-                                        {addCallSql, addSendSql, addDialSql, settingSql},
+                                        {"calls", "sends", "send_addresses", "dials", "settings"},
+                                        {addCallSql, addSendSql, addSendAddressSql, addDialSql,
+                                         settingSql},
                                         nullptr,
                                         "phone.db"}) {}
 
@@ -167,9 +176,16 @@ bool PhoneStore::recordSend(const OutgoingSms& sms, uint64_t time, int32_t& resu
             sqlite3_bind_int64(statement, 4, int64_t(sms.encoding));
             sqlite3_bind_int(statement, 5, sms.statusReport);
             sqlite3_bind_int64(statement, 6, result);
-            Outcome outcome = file_.step(statement, row);
+            if (Outcome o = file_.step(statement, row); o != Outcome::ok)
+                return o;
             id = uint32_t(sqlite3_last_insert_rowid(file_.db()));
-            return outcome;
+            sqlite3_stmt* address = nullptr;
+            if (Outcome o = file_.prepare(addSendAddressSql, address); o != Outcome::ok)
+                return o;
+            StatementUse addressUse(address);
+            sqlite3_bind_int64(address, 1, id);
+            sqlite3_bind_int(address, 2, sms.international);
+            return file_.step(address, row);
         });
     });
 }
@@ -188,7 +204,8 @@ bool PhoneStore::sends(std::vector<SentSms>& out) {
                            uint64_t(sqlite3_column_int64(statement, 1)), columnText(statement, 2),
                            columnText(statement, 3), SmsEncoding(sqlite3_column_int(statement, 4)),
                            sqlite3_column_int(statement, 5) != 0,
-                           int32_t(sqlite3_column_int64(statement, 6))});
+                           int32_t(sqlite3_column_int64(statement, 6)),
+                           sqlite3_column_int(statement, 7) != 0});
         }
     });
 }
@@ -217,19 +234,31 @@ bool PhoneStore::setSendDelay(uint32_t milliseconds) {
 }
 
 uint32_t PhoneStore::sendDelay() {
-    uint32_t delay = 0;
+    return uint32_t(setting("send_delay"));
+}
+
+bool PhoneStore::setSmsServiceOff(bool off) {
+    return setSetting("sms_service_off", off ? 1 : 0);
+}
+
+bool PhoneStore::smsServiceOff() {
+    return setting("sms_service_off") != 0;
+}
+
+int64_t PhoneStore::setting(const char* name) {
+    int64_t value = 0;
     file_.run("modem setting", [&] {
         sqlite3_stmt* statement = nullptr;
         if (Outcome o = file_.prepare(settingSql, statement); o != Outcome::ok)
             return o;
         StatementUse use(statement);
-        sqlite3_bind_text(statement, 1, "send_delay", -1, SQLITE_STATIC);
+        sqlite3_bind_text(statement, 1, name, -1, SQLITE_STATIC);
         bool row = false;
         Outcome outcome = file_.step(statement, row);
-        delay = row ? uint32_t(sqlite3_column_int64(statement, 0)) : 0;
+        value = row ? sqlite3_column_int64(statement, 0) : 0;
         return outcome;
     });
-    return delay;
+    return value;
 }
 
 bool PhoneStore::setFailNextDial(int32_t code) {

@@ -42,6 +42,10 @@ public:
     bool setFailNextSend(int32_t code);
     bool setSendDelay(uint32_t milliseconds);
     uint32_t sendDelay();
+    // The SMS service can be switched off, as a phone without network or in flight
+    // mode has it: no handle for sending can then be opened.
+    bool setSmsServiceOff(bool off);
+    bool smsServiceOff();
     // Records a dial unless the modem was told to refuse the next one: `result` is then
     // that code (used up) and nothing is recorded.
     bool recordDial(const DialRequest& request, int32_t& result);
@@ -52,6 +56,8 @@ private:
     PhoneStore();
     bool setSetting(const char* name, int64_t value);
     SqliteFile::Outcome takeSetting(const char* name, int64_t& value);
+    // 0 when the setting is not there or cannot be read.
+    int64_t setting(const char* name);
 
     SqliteFile file_;
 };

@@ -56,6 +56,10 @@ int32_t SimulatedModem::dial(std::u16string_view number, std::u16string_view cal
     return store.addCall(call) ? 0 : failed;
 }
 
+bool SimulatedModem::smsServiceAvailable() {
+    return !PhoneStore::instance().smsServiceOff();
+}
+
 bool SimulatedModem::sends(std::vector<SentSms>& out) {
     return PhoneStore::instance().sends(out);
 }
@@ -74,6 +78,10 @@ bool SimulatedModem::failNextDial(int32_t code) {
 
 bool SimulatedModem::setSendDelay(uint32_t milliseconds) {
     return PhoneStore::instance().setSendDelay(milliseconds);
+}
+
+bool SimulatedModem::setSmsService(bool on) {
+    return PhoneStore::instance().setSmsServiceOff(!on);
 }
 
 } // namespace vantrel::platform::modem

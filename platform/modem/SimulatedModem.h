@@ -23,6 +23,7 @@ struct SentSms {
     SmsEncoding encoding = SmsEncoding::gsm7bit;
     bool statusReport = false;
     int32_t result = 0;
+    bool international = false; // the address type the sender gave
 };
 
 struct DialRequest {
@@ -35,6 +36,7 @@ class SimulatedModem : public ModemBackend {
 public:
     int32_t sendSms(const OutgoingSms& sms, uint32_t& messageId) override;
     int32_t dial(std::u16string_view number, std::u16string_view calledParty) override;
+    bool smsServiceAvailable() override;
 
     // What the device tool and the tests see and tell, from any process of the device.
     static bool sends(std::vector<SentSms>& out);
@@ -44,6 +46,8 @@ public:
     // The next dial is refused with that code (negative) and not recorded; 0 clears it.
     static bool failNextDial(int32_t code);
     static bool setSendDelay(uint32_t milliseconds);
+    // Off: the SMS service cannot be opened until it is switched on again.
+    static bool setSmsService(bool on);
 };
 
 } // namespace vantrel::platform::modem

@@ -38,7 +38,8 @@ int32_t SmsOpen(std::u16string_view provider, uint32_t mode, SmsHandle& handle) 
     // Only sending text messages is offered; receiving goes through the store.
     if (provider != textSmsProvider || mode != smsModeSend)
         return smsInvalidArgument;
-    if (!modemBackend())
+    ModemBackend* backend = modemBackend();
+    if (!backend || !backend->smsServiceAvailable())
         return smsFail;
     std::lock_guard lock(handlesMutex);
     handle = ++lastHandle;
