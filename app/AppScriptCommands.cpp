@@ -323,6 +323,24 @@ void addAppScriptCommands(ScriptRunner& runner) {
             timeout, "the conversation did not finish loading");
         return std::string();
     });
+    // tap-control PATH: a tap at the centre of the control the dump path names, wherever
+    // the input panel has moved it.
+    runner.addCommand("tap-control", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 1)
+            return std::string("tap-control takes a control's dump path");
+        DumpValue dump = dumpForScripts();
+        const DumpValue* rect = findDumpValue(dump, w[0] + ".rect");
+        const DumpValue::Array* edges = rect ? rect->asArray() : nullptr;
+        if (!edges || edges->size() != 4)
+            return "tap-control: no control " + w[0];
+        int v[4];
+        for (size_t i = 0; i < 4; ++i)
+            v[i] = static_cast<int>(*(*edges)[i].asInteger());
+        Point at = clientToScreen(mainWindow(), {(v[0] + v[2]) / 2, (v[1] + v[3]) / 2});
+        injectStylus(StylusAction::down, at);
+        injectStylus(StylusAction::up, at);
+        return std::string();
+    });
     // tap-bubble N, hold-bubble N: the stylus on the conversation's bubble N (0 = the
     // oldest), tapped at once or left down (a long press once time passes).
     for (const char* name : {"tap-bubble", "hold-bubble"}) {

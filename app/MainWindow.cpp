@@ -224,6 +224,10 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
         if (SMSPanel* conversation = screens().conversation)
             conversation->onLoaderMessage();
         return 0;
+    case SMSPanel::sendMessage:
+        if (SMSPanel* conversation = screens().conversation)
+            conversation->onSendMessage();
+        return 0;
     case PictureChooserPanel::thumbnailMessage:
         PictureChooserPanel::deliverThumbnails();
         return 0;

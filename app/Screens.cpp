@@ -57,6 +57,10 @@ Screens& screens() { return theScreens; }
 
 void releaseScreens() {
     theScreens = {};
+    // Out of the host first: a screen going may still move the focus, and the window
+    // must not lay out or paint what is half gone.
+    for (const std::unique_ptr<LightControl>& control : owned)
+        ControlHost::removeControl(control->window(), control.get());
     while (!owned.empty())
         owned.pop_back();
 }

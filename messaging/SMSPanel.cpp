@@ -6,6 +6,7 @@
 #include "messaging/MessageActions.h"
 #include "messaging/SmsBubbleItem.h"
 #include "messaging/SmsCharacterCounter.h"
+#include "messaging/SmsSend.h"
 #include "messaging/SmsSmartListControl.h"
 #include "settings/SettingStore.h"
 #include "settings/TextFormatter.h"
@@ -38,7 +39,8 @@ bool startsText(char16_t c) {
 
 SMSPanel::SMSPanel(platform::WindowHandle window)
     : Panel(window, u"smspanel"),
-      loader_(std::make_unique<ConversationLoader>(window, loaderMessage)) {
+      loader_(std::make_unique<ConversationLoader>(window, loaderMessage)),
+      sender_(std::make_unique<SmsSender>(window, sendMessage)) {
     // The back arrow of every page, on the header strip.
     header()
         ->addChild(std::make_unique<HeaderButton>(window, u"backbutton"))
@@ -137,12 +139,12 @@ void SMSPanel::leave() {
         routes_.back();
 }
 
-void SMSPanel::markConversationRead() {
+void SMSPanel::markConversationRead(bool userChangedToo) {
     int change = 0;
     for (const ItemRef& item : list_->allItems()) {
         auto* bubble = static_cast<SmsBubbleItem*>(item.get());
         SMSMessage& message = bubble->message();
-        if (message.read || message.userChanged)
+        if (message.read || (message.userChanged && !userChangedToo))
             continue;
         change += setMessageRead(message, true);
         bubble->markStale();
@@ -172,9 +174,47 @@ void SMSPanel::call(const std::u16string& number) {
 }
 
 void SMSPanel::send() {
-    if (editor_->text().empty() || number_.empty())
+    ContactListItem* shown = contact();
+    // A second Send while one runs would send the same text twice.
+    if (!shown || sender_->busy())
         return;
-    // SCREEN-PENDING(sending): the send worker takes the text to the current number.
+    SmsSendRequest request;
+    request.number = number_;
+    request.text = editor_->text();
+    request.name = shown->record().firstLine;
+    // In the scope of the contact's list, as every text of its rows.
+    const SmartListControl* rows = shown->list();
+    request.failedText = SettingStore::instance().text(
+        rows ? std::u16string_view(rows->typeName()) : u"contactlist",
+        rows ? std::u16string_view(rows->name()) : u"contactlist", u"sms.failed");
+    if (!sender_->start(std::move(request)))
+        return;
+    progress_->start();
+    // The editor gives the focus back, so its keyboard goes while the send runs.
+    platform::setFocus(window());
+}
+
+void SMSPanel::onSendMessage() {
+    std::optional<SmsSendResult> result = sender_->takeResult();
+    if (!result)
+        return;
+    if (result->serviceUnavailable)
+        platform::messageBox(window(), smsServiceUnavailableText, smsServiceUnavailableCaption);
+    const bool failed = result->message.failed;
+    markConversationRead(true);
+    appendEntry(std::move(result->message));
+    // A failed text stays, to be sent again.
+    if (!failed) {
+        editor_->setText(u"");
+        countedLength_ = -1;
+        updateCounter();
+    }
+    progress_->finish();
+    invalidate(rect());
+}
+
+bool SMSPanel::sending() const {
+    return sender_->busy();
 }
 
 void SMSPanel::setCurrentNumber(std::u16string number) {
@@ -372,6 +412,7 @@ void SMSPanel::describe(DumpWriter& out) const {
     out.add("number", std::u16string_view(number_));
     out.add("counter", std::u16string_view(counter_->text()));
     out.add("loading", loading());
+    out.add("sending", sending());
 }
 
 } // namespace vantrel

@@ -32,6 +32,7 @@ class Label;
 class PictureControl;
 class ProgressBar;
 class SmsBubbleItem;
+class SmsSender;
 class SmsSmartListControl;
 class TextInputControl;
 struct MenuEntry;
@@ -76,6 +77,10 @@ public:
     // contact matches `sender`; otherwise nothing.
     void showIncoming(const std::u16string& sender, SMSMessage message);
 
+    // The send worker's wake-up: the bubble of its result at the end of the list.
+    void onSendMessage();
+    bool sending() const;
+
     // The loader's wake-up: its entries go into the list.
     void onLoaderMessage();
     bool loading() const;
@@ -84,12 +89,14 @@ public:
 
     // Marks the conversation read, then goes back.
     void leave();
-    // Every unread message not set by the user marked read; the contact's new calls 0.
-    void markConversationRead();
+    // Every unread message marked read (but those the user set, unless asked); the
+    // contact's new calls 0.
+    void markConversationRead(bool userChangedToo = false);
     void showContactDetail();
     void addAsContact();
     void call(const std::u16string& number);
-    // The editor's text to the current number.
+    // The editor's text to the current number, on the send worker, with the progress bar
+    // running; ignored while a send runs.
     void send();
     void setCurrentNumber(std::u16string number);
     void toggleRead(SmsBubbleItem& bubble);
@@ -122,7 +129,7 @@ public:
     bool onTimer(uintptr_t id) override;
     // "choosephonenumber", "callnumber", "deleteallsms".
     void addHeaderMenuEntries(std::vector<MenuEntry>& entries) override;
-    // contact, number, counter, loading.
+    // contact, number, counter, loading, sending.
     void describe(DumpWriter& out) const override;
 
 private:
@@ -147,6 +154,7 @@ private:
     SmsSmartListControl* list_;
     TextInputControl* editor_;
     std::unique_ptr<ConversationLoader> loader_;
+    std::unique_ptr<SmsSender> sender_;
     int countedLength_ = -1;
     bool timerRunning_ = false;
 };
