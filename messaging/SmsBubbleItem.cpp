@@ -1,6 +1,7 @@
 #include "messaging/SmsBubbleItem.h"
 
 #include "messaging/SMSPanel.h"
+#include "platform/gfx/Painter.h"
 #include "platform/text/TextDrawing.h"
 #include "settings/Background.h"
 #include "settings/Box.h"
@@ -97,15 +98,33 @@ void SmsBubbleItem::updateHeight(SmartListControl& list) {
     measuredWidth_ = width;
 }
 
+void SmsBubbleItem::draw(platform::Surface& surface, const SmsSmartListControl::BubbleLook& look,
+                         const Rect& box, const Rect& text, const Rect& clip) const {
+    if (!look.background->none && !box.intersected(clip).isEmpty())
+        look.background->draw(surface, box, clip);
+    look.font->drawText(surface, message_.text, text, bodyFlags, clip);
+    look.infoFont->drawText(surface, dateText_, text, bodyFlags | format::Bottom, clip);
+}
+
 int SmsBubbleItem::paint(PaintContext& context, const Rect& rect, const Rect& clip, bool) {
     auto* list = dynamic_cast<SmsSmartListControl*>(this->list());
     if (!list)
         return 0;
     const SmsSmartListControl::BubbleLook& look = list->look(kind());
-    drawBackground(context, *look.background, look.box->rectangle(rect), clip);
+    const Rect box = look.box->rectangle(rect);
     const Rect text = look.textBox->rectangle(rect);
-    look.font->drawText(context.surface, message_.text, text, bodyFlags, clip);
-    look.infoFont->drawText(context.surface, dateText_, text, bodyFlags | format::Bottom, clip);
+    if (!look.opaque || box.isEmpty() || text.intersected(box) != text) {
+        draw(context.surface, look, box, text, clip);
+        return 1;
+    }
+    if (drawing_.width() != box.width() || drawing_.height() != box.height()) {
+        drawing_ = platform::Surface(box.width(), box.height());
+        const Rect at{0, 0, box.width(), box.height()};
+        draw(drawing_, look, at, text.offsetBy(-box.left, -box.top), at);
+    }
+    platform::Painter painter(context.surface);
+    painter.setClip(clip);
+    painter.copy(drawing_, drawing_.bounds(), {box.left, box.top});
     return 1;
 }
 

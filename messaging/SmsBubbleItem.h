@@ -8,6 +8,7 @@
 #include "lists/IListItem.h"
 #include "messaging/SMSMessage.h"
 #include "messaging/SmsSmartListControl.h"
+#include "platform/gfx/Surface.h"
 
 #include <string>
 
@@ -26,8 +27,14 @@ public:
     // "<date> <time>" of the entry in local time and the user's locale, "<nodate>"
     // without a time; built on the first measure.
     const std::u16string& dateText() const { return dateText_; }
-    // Forgets the measured width: the next measure runs again.
-    void markStale() { measuredWidth_ = -1; }
+    // Forgets the measured width and the drawn bubble: the next measure and paint run
+    // again.
+    void markStale() {
+        measuredWidth_ = -1;
+        dropDrawing();
+    }
+    // Lets the drawn bubble go (one far from the view).
+    void dropDrawing() { drawing_ = platform::Surface(); }
     bool needsMeasure(int width) const { return measuredWidth_ != width; }
 
     // Bubble ".box" filled with ".background", the text word-wrapped in ".text.box"
@@ -41,7 +48,16 @@ public:
     void describe(DumpWriter& out) const override;
 
 private:
+    // The bubble's box with its background, the text and the date in `text`.
+    void draw(platform::Surface& surface, const SmsSmartListControl::BubbleLook& look,
+              const platform::Rect& box, const platform::Rect& text,
+              const platform::Rect& clip) const;
+
     SMSMessage message_;
+    // NOTE: a scroll frame would otherwise shape and blend every visible bubble's
+    // text again, several times the cost of the frame's copy; an opaque bubble looks
+    // the same wherever it lies, so it is drawn once and copied after.
+    platform::Surface drawing_;
     int measuredWidth_ = -1;
     std::u16string dateText_;
 };

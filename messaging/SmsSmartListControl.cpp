@@ -2,6 +2,7 @@
 
 #include "messaging/SMSPanel.h"
 #include "messaging/SmsBubbleItem.h"
+#include "settings/Background.h"
 #include "settings/SettingStore.h"
 
 #include <algorithm>
@@ -18,6 +19,18 @@ uint64_t timeOf(const IListItem* item) {
 bool earlier(const IListItem* a, const IListItem* b) {
     return timeOf(a) < timeOf(b);
 }
+
+// An opaque fill or gradient over the whole box, nothing drawn from outside it.
+bool coversBox(const Background& background) {
+    const Insets& m = background.margin;
+    const bool filled = (background.fillColour != noColour && background.fillAlpha == 255) ||
+                        background.verticalGradient || background.horizontalGradient;
+    return !background.none && filled && !background.mainImage && m.top == 0 && m.left == 0 &&
+           m.right == 0 && m.bottom == 0;
+}
+
+// How far from the view, in screens, a bubble keeps its drawing.
+constexpr int keptScreens = 2;
 
 } // namespace
 
@@ -45,6 +58,7 @@ const SmsSmartListControl::BubbleLook& SmsSmartListControl::look(BubbleKind kind
             look.textBox = &store.box(typeName(), name(), prefix + u".text.box");
             look.font = &store.font(typeName(), name(), prefix + u".font");
             look.infoFont = &store.font(typeName(), name(), prefix + u".info.font");
+            look.opaque = coversBox(*look.background);
         }
         looksResolved_ = true;
     }
@@ -96,6 +110,20 @@ void SmsSmartListControl::onItemsChanged() {
     auto earlierRef = [](const ItemRef& a, const ItemRef& b) { return earlier(a.get(), b.get()); };
     if (!std::is_sorted(all.begin(), all.end(), earlierRef))
         std::stable_sort(all.begin(), all.end(), earlierRef);
+}
+
+int SmsSmartListControl::paint(PaintContext& context, platform::Rect clip) {
+    const int painted = SmartListControl::paint(context, clip);
+    const int H = rect().height();
+    const int C = contentHeight();
+    int top = rect().top - scrollOffset() + (C < H ? H - C : 0);
+    for (IListItem* item : shownItems()) {
+        const int bottom = top + item->height();
+        if (bottom < rect().top - keptScreens * H || top > rect().bottom + keptScreens * H)
+            static_cast<SmsBubbleItem*>(item)->dropDrawing();
+        top = bottom;
+    }
+    return painted;
 }
 
 void SmsSmartListControl::layout(const platform::Rect& reference) {

@@ -34,6 +34,9 @@ public:
         const Box* textBox = nullptr;
         const Font* font = nullptr;
         const Font* infoFont = nullptr;
+        // The background covers the whole box: a bubble of this kind looks the same
+        // whatever lies under it.
+        bool opaque = false;
     };
 
     // The key prefix of a kind: "received.read", "sent.call".
@@ -54,6 +57,8 @@ public:
     void onLongPress(IListItem* item, int x, int y) override;
     // Sorts every entry by time, oldest first; equal times keep their order.
     void onItemsChanged() override;
+    // The bubbles, then the drawings of those far from the view let go.
+    int paint(PaintContext& context, platform::Rect clip) override;
     // A new width re-measures every bubble; the view stays on the end.
     void layout(const platform::Rect& reference) override;
     void reloadSettings() override;

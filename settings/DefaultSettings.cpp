@@ -1,6 +1,6 @@
 #include "settings/DefaultSettings.h"
 
-// NOTE: the three lists hold 509 lines and 506 distinct keys. Three keys are set by
+// NOTE: the three lists hold 519 lines and 516 distinct keys. Three keys are set by
 // the base list and set again later on purpose: "button.*.background.pressed" and
 // "label.buttons.bg.background" get the screens' look, "propertybutton.*.text" its text.
 
@@ -140,6 +140,8 @@ constexpr std::u16string_view screenLines[] = {
     u"panel.contactdetail.favorite.box=-30p,47p,-5p,72p",
     u"panel.smspanel.background=fill(#FFFFFF)",
     u"panel.smspanel.smscounter.font=10p,regular,Segoe UI,#555555,right",
+    u"header.smspanel.text.box=42p,12p,-56p,30p",
+    u"header.smspanel.font=16p,regular,Segoe UI,#000000,left",
     u"label.buttons.bg.box=0,-40p,100%,100%",
     u"label.buttons.bg.background=fill(#FFB73D)",
     u"label.buttons.bg.font=12p,bold,Segoe UI,#000000,center",

@@ -21,9 +21,9 @@ std::u16string keyOf(std::u16string_view line) {
     return std::u16string(line.substr(0, line.find(u'=')));
 }
 
-TEST(DefaultSettings, ThreeListsOf514KeysWithThreeDefinedTwice) {
+TEST(DefaultSettings, ThreeListsOf516KeysWithThreeDefinedTwice) {
     EXPECT_EQ(baseSettingLines().size(), 119u);
-    EXPECT_EQ(screenSettingLines().size(), 231u);
+    EXPECT_EQ(screenSettingLines().size(), 233u);
     EXPECT_EQ(textSettingLines().size(), 167u);
     std::map<std::u16string, int> uses;
     for (auto list : {baseSettingLines(), screenSettingLines(), textSettingLines()})
@@ -31,7 +31,7 @@ TEST(DefaultSettings, ThreeListsOf514KeysWithThreeDefinedTwice) {
             ASSERT_NE(line.find(u'='), std::u16string_view::npos);
             ++uses[keyOf(line)];
         }
-    EXPECT_EQ(uses.size(), 514u);
+    EXPECT_EQ(uses.size(), 516u);
     std::set<std::u16string> twice;
     for (const auto& [key, count] : uses)
         if (count > 1)
@@ -58,8 +58,8 @@ protected:
 };
 
 TEST_F(LoadedDefaults, EveryKeyIsLoadedInBothOrientations) {
-    EXPECT_EQ(store.lines(false).size(), 514u);
-    EXPECT_EQ(store.lines(true).size(), 514u);
+    EXPECT_EQ(store.lines(false).size(), 516u);
+    EXPECT_EQ(store.lines(true).size(), 516u);
 }
 
 TEST_F(LoadedDefaults, LaterListsWinForTheKeysDefinedTwice) {
