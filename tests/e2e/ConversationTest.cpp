@@ -251,8 +251,11 @@ TEST_F(Conversation, ReadStatesAndDeletionsReachTheStoreAndLeavingMarksTheRestRe
     const size_t held = lastIndex(shown, "received", true, toggled);
     const size_t deleted = lastIndex(shown, "received", true, held);
     ASSERT_LT(deleted, held);
+    const size_t call = lastIndex(shown, "call", true, shown.size());
     const std::string bubble = "smspanel/sms.items#";
     run("open-conversation " + contact.id + "\nexpect-conversation 10000\nwait 500\n"
+        // A call has no menu.
+        "tap-bubble " + std::to_string(call) + "\nwait 600\nexpect-missing smspanel/base\n"
         // The bubble menu offers "Mark as unread" on a read message.
         "tap-bubble " + std::to_string(toggled) + "\nwait 600\n"
         "expect smspanel/base/markasunread.texts#0 \"Mark as unread\"\n" + firstEntry +
@@ -300,6 +303,18 @@ TEST_F(Conversation, DeletingTheConversationAsksFirstThenEmptiesItInTheStore) {
     EXPECT_EQ(left.size(), calls) << "only the calls stay, in the phone's log";
     for (const Entry& entry : left)
         EXPECT_EQ(entry.kind, "call");
+}
+
+TEST_F(Conversation, ATypedNumberThatIsNoContactOffersToBecomeOne) {
+    run("open-conversation number \"+41 76 123 45 67\"\nexpect-conversation 10000\nwait 500\n"
+        "expect smspanel.number \"+41 76 123 45 67\"\nexpect smspanel/sms.count 0\n"
+        "expect smspanel/addcontactbutton.visible true\n"
+        "tap-control smspanel/addcontactbutton\nwait 1000\n"
+        "expect addcontact.number \"+41 76 123 45 67\"\n");
+    pick();
+    // A contact's conversation does not offer it.
+    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
+        "expect smspanel/addcontactbutton.visible false\n");
 }
 
 TEST_F(Conversation, TypingStartsTheMessageAndTheCounterCountsItsParts) {
