@@ -15,6 +15,7 @@
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -92,6 +93,11 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.conversation = sms;
     sms->setRoutes(conversationRoutes());
     installHeaderMenu(mainWindow);
+    // The screens' editors live in the platform's table of edit windows, made just now:
+    // a process that ends without releasing the screens (a test) lets them go before
+    // that table goes.
+    static const bool released = std::atexit([] { releaseScreens(); }) == 0;
+    (void)released;
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
     ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));
