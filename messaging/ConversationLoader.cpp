@@ -1,5 +1,8 @@
 #include "messaging/ConversationLoader.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace vantrel {
 
 ConversationLoader::ConversationLoader(platform::WindowHandle window, uint32_t wakeMessage)
@@ -32,6 +35,8 @@ void ConversationLoader::start(ConversationRequest request) {
     loading_ = true;
     thread_ = std::thread([this, request = std::move(request), stop = stop_,
                            generation = generation_] {
+        // Below the interface: painting and input come first while it reads.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
         loadConversation(request, [&](SMSMessage entry) {
             if (stop->load(std::memory_order_relaxed))
                 return false;
