@@ -112,7 +112,8 @@ std::optional<Point> bubblePoint(const std::vector<std::string>& w) {
         ControlHost::renderAll(mainWindow());
         area = list->itemRect(bubble);
     }
-    return clientToScreen(mainWindow(), {(area.left + area.right) / 2, (area.top + area.bottom) / 2});
+    return clientToScreen(mainWindow(),
+                          {(area.left + area.right) / 2, (area.top + area.bottom) / 2});
 }
 
 bool handled(const std::u16string& name) {
@@ -310,19 +311,19 @@ void addAppScriptCommands(ScriptRunner& runner) {
         goToConversation(contact, list->messageNumber(*contact));
         return std::string();
     });
-    runner.addCommand("expect-conversation", [&runner](const std::vector<std::string>& w,
-                                                       std::string&) {
-        uint32_t timeout = 0;
-        if (!optionalTimeout(w, 0, timeout))
-            return std::string("expect-conversation takes an optional timeout");
-        runner.waitUntil(
-            [] {
-                SMSPanel* panel = screens().conversation;
-                return panel && !panel->loading();
-            },
-            timeout, "the conversation did not finish loading");
-        return std::string();
-    });
+    runner.addCommand("expect-conversation",
+                      [&runner](const std::vector<std::string>& w, std::string&) {
+                          uint32_t timeout = 0;
+                          if (!optionalTimeout(w, 0, timeout))
+                              return std::string("expect-conversation takes an optional timeout");
+                          runner.waitUntil(
+                              [] {
+                                  SMSPanel* panel = screens().conversation;
+                                  return panel && !panel->loading();
+                              },
+                              timeout, "the conversation did not finish loading");
+                          return std::string();
+                      });
     // tap-control PATH: a tap at the centre of the control the dump path names, wherever
     // the input panel has moved it.
     runner.addCommand("tap-control", [](const std::vector<std::string>& w, std::string&) {

@@ -7,17 +7,17 @@
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
+#include "contacts/ContactStoreAccess.h"
 #include "contacts/EditContactDialog.h"
+#include "graphics/Image.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
 #include "messaging/SMSPanel.h"
 #include "phone/PhoneCall.h"
-#include "settings/SettingStore.h"
-#include "contacts/ContactStoreAccess.h"
-#include "graphics/Image.h"
 #include "phone/PhoneCallEditPanel.h"
 #include "phone/PhonePad.h"
+#include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -160,8 +160,8 @@ void goToConversation(ContactListItem* contact, const std::u16string& number) {
     if (!contact) {
         // A typed number: a row of its own that takes the contact list's settings but
         // is not shown in it, with nothing counted.
-        auto row = new SmsContactListItem(number, number, false,
-                                          SettingStore::instance().globalText(u"servicemessage.text"));
+        auto row = new SmsContactListItem(
+            number, number, false, SettingStore::instance().globalText(u"servicemessage.text"));
         bare = ItemRef(row);
         row->counters() = {};
         if (ContactSmartListControl* list = mainContactList())
@@ -196,14 +196,13 @@ ConversationRoutes conversationRoutes() {
         setUnreadSmsCount(std::max(unreadSmsCount() + change, 0));
         platform::invalidateRect(mainWindow());
     };
-    routes.picture = [](ContactListItem& contact,
-                        platform::Size size) -> std::unique_ptr<Image> {
+    routes.picture = [](ContactListItem& contact, platform::Size size) -> std::unique_ptr<Image> {
         ContactSmartListControl* list = mainContactList();
         if (!list || !list->store() || !contact.hasPicture() || contact.objectId() == noObjectId)
             return nullptr;
-        return Image::FromArgb(list->store()->loadPicture(contact.objectId(), size.width,
-                                                          size.height),
-                               u"contactsms", true);
+        return Image::FromArgb(
+            list->store()->loadPicture(contact.objectId(), size.width, size.height), u"contactsms",
+            true);
     };
     return routes;
 }

@@ -33,18 +33,18 @@ void ConversationLoader::start(ConversationRequest request) {
     join();
     stop_ = std::make_shared<std::atomic<bool>>(false);
     loading_ = true;
-    thread_ = std::thread([this, request = std::move(request), stop = stop_,
-                           generation = generation_] {
-        // Below the interface: painting and input come first while it reads.
-        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
-        loadConversation(request, [&](SMSMessage entry) {
-            if (stop->load(std::memory_order_relaxed))
-                return false;
-            handover_.push({generation, std::move(entry)});
-            return !stop->load(std::memory_order_relaxed);
+    thread_ =
+        std::thread([this, request = std::move(request), stop = stop_, generation = generation_] {
+            // Below the interface: painting and input come first while it reads.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
+            loadConversation(request, [&](SMSMessage entry) {
+                if (stop->load(std::memory_order_relaxed))
+                    return false;
+                handover_.push({generation, std::move(entry)});
+                return !stop->load(std::memory_order_relaxed);
+            });
+            handover_.push({generation, std::nullopt});
         });
-        handover_.push({generation, std::nullopt});
-    });
 }
 
 std::vector<SMSMessage> ConversationLoader::take() {

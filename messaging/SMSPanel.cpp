@@ -90,8 +90,7 @@ void SMSPanel::open(ContactListItem& contact, std::u16string number) {
     picture_->setImage(routes_.picture ? routes_.picture(contact, {box.width(), box.height()})
                                        : nullptr);
     // A number that is no contact may become one.
-    addContactButton_->setVisible(contact.kind() == ContactListItem::Kind::sms &&
-                                  !number_.empty());
+    addContactButton_->setVisible(contact.kind() == ContactListItem::Kind::sms && !number_.empty());
     countedLength_ = -1;
     updateCounter();
     invalidate(rect());
@@ -355,10 +354,9 @@ int SMSPanel::paint(PaintContext& context, Rect clip) {
     if (l.isEmpty()) {
         drawBackground(context, background, r, clip);
     } else {
-        for (const Rect& band : {Rect{r.left, r.top, r.right, l.top},
-                                 Rect{r.left, l.bottom, r.right, r.bottom},
-                                 Rect{r.left, l.top, l.left, l.bottom},
-                                 Rect{l.right, l.top, r.right, l.bottom}})
+        for (const Rect& band :
+             {Rect{r.left, r.top, r.right, l.top}, Rect{r.left, l.bottom, r.right, r.bottom},
+              Rect{r.left, l.top, l.left, l.bottom}, Rect{l.right, l.top, r.right, l.bottom}})
             drawBackground(context, background, r, clip.intersected(band));
     }
     return ContainerPanel::paint(context, clip);
@@ -386,22 +384,27 @@ bool SMSPanel::onTimer(uintptr_t id) {
 }
 
 void SMSPanel::addHeaderMenuEntries(std::vector<MenuEntry>& entries) {
-    entries.push_back({u"choosephonenumber", nullptr, false,
+    entries.push_back({u"choosephonenumber",
+                       nullptr,
+                       false,
                        numberEntries([this](const std::u16string& number) {
                            return make<ChangeCurrentPhoneNumberAction>(this, number);
                        }),
                        {}});
-    entries.push_back({u"callnumber", nullptr, false,
+    entries.push_back({u"callnumber",
+                       nullptr,
+                       false,
                        numberEntries([this](const std::u16string& number) {
                            return make<CallNumberAction>(this, number);
                        }),
                        {}});
-    entries.push_back({u"deleteallsms",
-                       std::make_unique<ConfirmAction>(window(), u"delete.all.sms",
-                                                       [this] { return make<SmsDeleteAllAction>(this); }),
-                       false,
-                       {},
-                       {}});
+    entries.push_back(
+        {u"deleteallsms",
+         std::make_unique<ConfirmAction>(window(), u"delete.all.sms",
+                                         [this] { return make<SmsDeleteAllAction>(this); }),
+         false,
+         {},
+         {}});
 }
 
 void SMSPanel::describe(DumpWriter& out) const {

@@ -139,8 +139,8 @@ private:
     std::u16string numberLabel(const std::u16string& number) const;
     void applyUnreadChange(int change);
     // One menu entry per number of the contact, each running `make(number)`.
-    std::vector<MenuEntry> numberEntries(
-        const std::function<std::unique_ptr<Action>(const std::u16string&)>& make) const;
+    std::vector<MenuEntry>
+    numberEntries(const std::function<std::unique_ptr<Action>(const std::u16string&)>& make) const;
 
     ConversationRoutes routes_;
     ItemRef contact_;

@@ -42,8 +42,8 @@ std::u16string localDateText(uint64_t fileTime) {
         icu::DateFormat::createTimeInstance(icu::DateFormat::kMedium));
     if (!date || !time)
         return {};
-    const UDate when = static_cast<UDate>((static_cast<int64_t>(fileTime) - epochDifference) /
-                                          ticksPerMs);
+    const UDate when =
+        static_cast<UDate>((static_cast<int64_t>(fileTime) - epochDifference) / ticksPerMs);
     icu::UnicodeString dateText, timeText;
     date->format(when, dateText);
     time->format(when, timeText);
@@ -136,7 +136,7 @@ void SmsBubbleItem::onClick(SmartListControl& list, int, int) {
 }
 
 void SmsBubbleItem::describe(DumpWriter& out) const {
-    out.add("kind", DumpValue(std::u16string(message_.isCall  ? u"call"
+    out.add("kind", DumpValue(std::u16string(message_.isCall   ? u"call"
                                              : message_.failed ? u"failed"
                                              : message_.sent   ? u"sent"
                                                                : u"received")));

@@ -168,8 +168,7 @@ void SmsSmartListControl::removeBubble(SmsBubbleItem& bubble) {
 }
 
 SmsBubbleItem* SmsSmartListControl::bubble(size_t index) const {
-    return index < shownItems().size() ? static_cast<SmsBubbleItem*>(shownItems()[index])
-                                       : nullptr;
+    return index < shownItems().size() ? static_cast<SmsBubbleItem*>(shownItems()[index]) : nullptr;
 }
 
 } // namespace vantrel

@@ -85,9 +85,9 @@ protected:
         fs::path file = platform::programFolder() / "conversation.txt";
         fs::create_directories(file.parent_path());
         std::ofstream(file) << "expect-loaded 20000\n" << script << "quit\n";
-        auto result = test::runProcess(
-            {(test::binaryFolder() / "app/vantrel").string(), "--headless", "--script", file.string()},
-            60s);
+        auto result = test::runProcess({(test::binaryFolder() / "app/vantrel").string(),
+                                        "--headless", "--script", file.string()},
+                                       60s);
         EXPECT_EQ(result.exitCode, 0) << result.err;
         return result;
     }
@@ -124,8 +124,9 @@ protected:
     }
 
     static bool ofContact(const Contact& contact, const std::string& number) {
-        return std::any_of(contact.numbers.begin(), contact.numbers.end(),
-                           [&](const std::string& mine) { return reduced(mine) == reduced(number); });
+        return std::any_of(
+            contact.numbers.begin(), contact.numbers.end(),
+            [&](const std::string& mine) { return reduced(mine) == reduced(number); });
     }
 
     // Everything the device holds for the contact, oldest first.
@@ -176,7 +177,9 @@ protected:
             EXPECT_EQ(shown[i].time, expected[i].time);
             EXPECT_EQ(shown[i].kind, expected[i].kind);
             if (expected[i].kind == "call")
-                EXPECT_TRUE(std::regex_search(shown[i].text, std::regex("^(Missed |Incoming )?Call"))) << shown[i].text;
+                EXPECT_TRUE(
+                    std::regex_search(shown[i].text, std::regex("^(Missed |Incoming )?Call")))
+                    << shown[i].text;
             else
                 EXPECT_EQ(shown[i].text, expected[i].text);
             EXPECT_EQ(shown[i].read, expected[i].read);
@@ -208,12 +211,17 @@ constexpr const char* no = "tap 355 755\nwait 1000\n";
 
 TEST_F(Conversation, ShowsTheNewestMessagesOfBothFoldersAndTheCallsInTimeOrder) {
     pick();
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
-        "dump " + dumpFile("busy.json") + "\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 500\n"
+        "dump " +
+        dumpFile("busy.json") +
+        "\n"
         "expect smspanel.visible true\nexpect smspanel.loading false\n"
-        "expect smspanel.contact \"" + busy.name + "\"\n" +
-        "open-conversation " + quiet.id + "\nexpect-conversation 10000\nwait 500\n"
-        "dump " + dumpFile("quiet.json") + "\n");
+        "expect smspanel.contact \"" +
+        busy.name + "\"\n" + "open-conversation " + quiet.id +
+        "\nexpect-conversation 10000\nwait 500\n"
+        "dump " +
+        dumpFile("quiet.json") + "\n");
     std::vector<Entry> expected = shownOf(busy);
     ASSERT_TRUE(std::any_of(expected.begin(), expected.end(),
                             [](const Entry& e) { return e.kind == "call"; }));
@@ -224,8 +232,10 @@ TEST_F(Conversation, ShowsTheNewestMessagesOfBothFoldersAndTheCallsInTimeOrder) 
 TEST_F(Conversation, AnotherContactOpenedWhileTheFirstLoadsShowsOnlyItsOwn) {
     pick();
     run("open-conversation " + busy.id + "\nopen-conversation " + quiet.id +
-        "\nexpect-conversation 10000\nwait 500\ndump " + dumpFile("switched.json") + "\n"
-        "expect smspanel.contact \"" + quiet.name + "\"\n");
+        "\nexpect-conversation 10000\nwait 500\ndump " + dumpFile("switched.json") +
+        "\n"
+        "expect smspanel.contact \"" +
+        quiet.name + "\"\n");
     expectShown(bubbles(dumpFile("switched.json")), shownOf(quiet));
 }
 
@@ -253,19 +263,33 @@ TEST_F(Conversation, ReadStatesAndDeletionsReachTheStoreAndLeavingMarksTheRestRe
     ASSERT_LT(deleted, held);
     const size_t call = lastIndex(shown, "call", true, shown.size());
     const std::string bubble = "smspanel/sms.items#";
-    run("open-conversation " + contact.id + "\nexpect-conversation 10000\nwait 500\n"
+    run("open-conversation " + contact.id +
+        "\nexpect-conversation 10000\nwait 500\n"
         // A call has no menu.
-        "tap-bubble " + std::to_string(call) + "\nwait 600\nexpect-missing smspanel/base\n"
+        "tap-bubble " +
+        std::to_string(call) +
+        "\nwait 600\nexpect-missing smspanel/base\n"
         // The bubble menu offers "Mark as unread" on a read message.
-        "tap-bubble " + std::to_string(toggled) + "\nwait 600\n"
-        "expect smspanel/base/markasunread.texts#0 \"Mark as unread\"\n" + firstEntry +
+        "tap-bubble " +
+        std::to_string(toggled) +
+        "\nwait 600\n"
+        "expect smspanel/base/markasunread.texts#0 \"Mark as unread\"\n" +
+        firstEntry +
         "expect-missing smspanel/base\n"
-        "expect " + bubble + std::to_string(toggled) + ".read false\n"
+        "expect " +
+        bubble + std::to_string(toggled) +
+        ".read false\n"
         // A long press turns a message over as well.
-        "hold-bubble " + std::to_string(held) + "\nwait 700\nup 240 400\nwait 300\n"
-        "expect " + bubble + std::to_string(held) + ".read false\n"
-        "tap-bubble " + std::to_string(deleted) + "\nwait 600\n" + secondEntry +
-        "expect smspanel/sms.count " + std::to_string(shown.size() - 1) + "\n"
+        "hold-bubble " +
+        std::to_string(held) +
+        "\nwait 700\nup 240 400\nwait 300\n"
+        "expect " +
+        bubble + std::to_string(held) +
+        ".read false\n"
+        "tap-bubble " +
+        std::to_string(deleted) + "\nwait 600\n" + secondEntry + "expect smspanel/sms.count " +
+        std::to_string(shown.size() - 1) +
+        "\n"
         // Back: every unread message the user did not set is read now.
         "tap 40 42\nwait 1500\n"
         "expect smspanel.visible false\nexpect contactcontainer.visible true\n");
@@ -292,12 +316,16 @@ TEST_F(Conversation, DeletingTheConversationAsksFirstThenEmptiesItInTheStore) {
     while (message < shown.size() && shown[message].kind == "call")
         ++message;
     ASSERT_LT(message, shown.size());
-    const size_t calls = std::count_if(shown.begin(), shown.end(),
-                                       [](const Entry& e) { return e.kind == "call"; });
-    run("open-conversation " + quiet.id + "\nexpect-conversation 10000\nwait 500\n"
-        "tap-bubble " + std::to_string(message) + "\nwait 600\n" + thirdEntry + no +
-        "expect smspanel/sms.count " + std::to_string(shown.size()) + "\n"
-        "tap-bubble " + std::to_string(message) + "\nwait 600\n" + thirdEntry + yes +
+    const size_t calls =
+        std::count_if(shown.begin(), shown.end(), [](const Entry& e) { return e.kind == "call"; });
+    run("open-conversation " + quiet.id +
+        "\nexpect-conversation 10000\nwait 500\n"
+        "tap-bubble " +
+        std::to_string(message) + "\nwait 600\n" + thirdEntry + no + "expect smspanel/sms.count " +
+        std::to_string(shown.size()) +
+        "\n"
+        "tap-bubble " +
+        std::to_string(message) + "\nwait 600\n" + thirdEntry + yes +
         "expect smspanel/sms.count 0\n");
     std::vector<Entry> left = entriesOf(quiet);
     EXPECT_EQ(left.size(), calls) << "only the calls stay, in the phone's log";
@@ -313,7 +341,8 @@ TEST_F(Conversation, ATypedNumberThatIsNoContactOffersToBecomeOne) {
         "expect addcontact.number \"+41 76 123 45 67\"\n");
     pick();
     // A contact's conversation does not offer it.
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 500\n"
         "expect smspanel/addcontactbutton.visible false\n");
 }
 
@@ -321,20 +350,31 @@ TEST_F(Conversation, TypingStartsTheMessageAndTheCounterCountsItsParts) {
     pick();
     const std::string plain160(160, 'a');
     const std::string plain70(70, 'a');
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 2100\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 2100\n"
         "expect smspanel.counter \"(160/160)\"\n"
         // The screen has the focus: the first character moves into the editor.
         "text \"H\"\nwait 100\n"
         "expect smspanel/editsms.text H\nexpect smspanel/editsms.focused true\n"
-        "text \"" + plain160 + "\"\nwait 2100\n"
+        "text \"" +
+        plain160 +
+        "\"\nwait 2100\n"
         "expect smspanel.counter \"(145/2)\"\n"
         // The editor capitalises a first letter: this text starts with a capital.
-        "key ctrl+a\ntext \"Ω" + plain70 + "\"\nwait 2100\n"
+        "key ctrl+a\ntext \"Ω" +
+        plain70 +
+        "\"\nwait 2100\n"
         "expect smspanel.counter \"(63/2)\"\n"
         // The same contact again keeps the text; another contact starts empty.
-        "open-conversation " + busy.id + "\nexpect-conversation 10000\n"
-        "expect smspanel/editsms.text \"Ω" + plain70 + "\"\n"
-        "open-conversation " + quiet.id + "\nexpect-conversation 10000\nwait 2100\n"
+        "open-conversation " +
+        busy.id +
+        "\nexpect-conversation 10000\n"
+        "expect smspanel/editsms.text \"Ω" +
+        plain70 +
+        "\"\n"
+        "open-conversation " +
+        quiet.id +
+        "\nexpect-conversation 10000\nwait 2100\n"
         "expect smspanel/editsms.text \"\"\nexpect smspanel.counter \"(160/160)\"\n");
 }
 
@@ -342,13 +382,16 @@ TEST_F(Conversation, ASentMessageReachesTheModemOnceAndEndsTheConversation) {
     pick();
     // The send takes long enough for a second tap on Send to land while it runs.
     ASSERT_EQ(device({"modem", "send-delay", "1500"}).exitCode, 0);
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 500\n"
         "text \"See you at 8\"\n"
         "tap-control smspanel/sendsmsbutton\nwait 100\n"
         "expect smspanel.sending true\nexpect smspanel/smsprogress.visible true\n"
         "tap-control smspanel/sendsmsbutton\nwait 100\n"
         "expect-soon smspanel.sending false 10000\nwait 1000\n"
-        "dump " + dumpFile("sent.json") + "\n"
+        "dump " +
+        dumpFile("sent.json") +
+        "\n"
         "expect smspanel/editsms.text \"\"\nexpect smspanel/smsprogress.visible false\n");
     std::vector<std::string> outbox = lines(device({"modem", "outbox"}).out);
     ASSERT_EQ(outbox.size(), 1u) << "Send while sending sends nothing";
@@ -372,10 +415,13 @@ TEST_F(Conversation, ASentMessageReachesTheModemOnceAndEndsTheConversation) {
 TEST_F(Conversation, AFailedSendShowsAFailedBubbleAndKeepsTheText) {
     pick();
     ASSERT_EQ(device({"modem", "fail-next-send", "0x80004005"}).exitCode, 0);
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 500\n"
         "text \"Try again\"\ntap-control smspanel/sendsmsbutton\n"
         "expect-soon smspanel.sending false 10000\nwait 500\n"
-        "dump " + dumpFile("failed.json") + "\n"
+        "dump " +
+        dumpFile("failed.json") +
+        "\n"
         "expect smspanel/editsms.text \"Try again\"\n");
     std::vector<Entry> shown = bubbles(dumpFile("failed.json"));
     ASSERT_FALSE(shown.empty());
@@ -385,11 +431,14 @@ TEST_F(Conversation, AFailedSendShowsAFailedBubbleAndKeepsTheText) {
 
     // Without the SMS service the box says so, and the bubble is a failed one too.
     ASSERT_EQ(device({"modem", "service", "off"}).exitCode, 0);
-    run("open-conversation " + busy.id + "\nexpect-conversation 10000\nwait 500\n"
+    run("open-conversation " + busy.id +
+        "\nexpect-conversation 10000\nwait 500\n"
         "text \"No service\"\ntap-control smspanel/sendsmsbutton\n"
         "expect-soon smspanel.sending false 10000\nwait 500\n"
         "expect-box \"Error: Could not open a handle to the SMS text message service.\"\n"
-        "dump " + dumpFile("unavailable.json") + "\n"
+        "dump " +
+        dumpFile("unavailable.json") +
+        "\n"
         "expect smspanel/editsms.text \"No service\"\n");
     shown = bubbles(dumpFile("unavailable.json"));
     ASSERT_FALSE(shown.empty());

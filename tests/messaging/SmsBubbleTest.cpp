@@ -31,8 +31,8 @@ protected:
         list = std::make_unique<SmsSmartListControl>(window, nullptr);
         list->layout(client);
         std::mt19937 random(17);
-        const char16_t* words[] = {u"see", u"you", u"at", u"eight", u"tonight", u"Καλημέρα",
-                                   u"the", u"meeting", u"moved", u"room"};
+        const char16_t* words[] = {u"see",      u"you", u"at",      u"eight", u"tonight",
+                                   u"Καλημέρα", u"the", u"meeting", u"moved", u"room"};
         for (int i = 0; i < 30; ++i) {
             SMSMessage message;
             for (int w = 0; w < 1 + int(random() % 25); ++w)
@@ -103,9 +103,10 @@ TEST_F(SmsBubbles, ABubbleIsAsHighAsItsWrappedBodyDateLineAndPadding) {
         const Rect text = look.textBox->rectangle(probe);
         const Rect column{0, 0, text.width(), 100000};
         const unsigned flags = platform::TextFormat::WordBreak | platform::TextFormat::NoPrefix;
-        const int expected = look.font->measureText(bubble.message().text, column, flags).height() +
-                             look.infoFont->measureText(SmsBubbleItem::dateSample, column, flags).height() +
-                             100 - text.height();
+        const int expected =
+            look.font->measureText(bubble.message().text, column, flags).height() +
+            look.infoFont->measureText(SmsBubbleItem::dateSample, column, flags).height() + 100 -
+            text.height();
         EXPECT_EQ(bubble.height(), expected);
         EXPECT_FALSE(bubble.dateText().empty());
     }

@@ -6,10 +6,14 @@ using namespace vantrel;
 
 namespace {
 
-std::u16string plain(size_t n) { return std::u16string(n, u'a'); }
+std::u16string plain(size_t n) {
+    return std::u16string(n, u'a');
+}
 
 // n characters, the last one above code 255.
-std::u16string wide(size_t n) { return std::u16string(n - 1, u'a') + u"Ω"; }
+std::u16string wide(size_t n) {
+    return std::u16string(n - 1, u'a') + u"Ω";
+}
 
 } // namespace
 
