@@ -346,6 +346,35 @@ TEST_F(Conversation, ATypedNumberThatIsNoContactOffersToBecomeOne) {
         "expect smspanel/addcontactbutton.visible false\n");
 }
 
+TEST_F(Conversation, TheScreensMenuChoosesTheNumberToSendTo) {
+    Contact two;
+    for (const Contact& contact : contacts())
+        if (contact.numbers.size() == 2 && two.id.empty())
+            two = contact;
+    ASSERT_FALSE(two.id.empty());
+    // The header's menu, "Choose number", then each of the contact's numbers in turn.
+    const std::string chooseNumber = "tap 240 60\nwait 800\n" + std::string(firstEntry);
+    run("open-conversation " + two.id + "\nexpect-conversation 10000\nwait 500\n" +
+        chooseNumber + "expect smspanel/smspanel/phonenumber.visible true\n" + firstEntry +
+        "dump " + dumpFile("first.json") + "\n" + chooseNumber + secondEntry + "dump " +
+        dumpFile("second.json") + "\n");
+    auto number = [](const std::string& dump) {
+        std::ifstream in(dump);
+        std::stringstream json;
+        json << in.rdbuf();
+        std::smatch found;
+        const std::string text = json.str();
+        return std::regex_search(text, found, std::regex(R"re("number":"([^"]*)","counter")re"))
+                   ? std::string(found[1])
+                   : std::string();
+    };
+    std::vector<std::string> chosen{number(dumpFile("first.json")), number(dumpFile("second.json"))};
+    std::sort(chosen.begin(), chosen.end());
+    std::vector<std::string> numbers = two.numbers;
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(chosen, numbers);
+}
+
 TEST_F(Conversation, TypingStartsTheMessageAndTheCounterCountsItsParts) {
     pick();
     const std::string plain160(160, 'a');
