@@ -50,8 +50,8 @@ SMSPanel::SMSPanel(platform::WindowHandle window)
     addContactButton_ = addChild(std::make_unique<Button>(window, u"addcontactbutton"));
     addContactButton_->setAction(make<AddSmsContactAction>(this));
     addContactButton_->setVisible(false);
-    sendButton_ = addChild(std::make_unique<Button>(window, u"sendsmsbutton"));
-    sendButton_->setAction(make<SendSMSAction>(this));
+    addChild(std::make_unique<Button>(window, u"sendsmsbutton"))
+        ->setAction(make<SendSMSAction>(this));
     progress_ = addChild(std::make_unique<ProgressBar>(window, u"smsprogress"));
     progress_->setVisible(false);
     editor_ = addChild(std::make_unique<TextInputControl>(window, u"editsms"));

@@ -146,7 +146,6 @@ private:
     ItemRef contact_;
     std::u16string number_;
     Button* addContactButton_;
-    Button* sendButton_;
     Label* counter_;
     Label* numberLabel_;
     PictureControl* picture_;
