@@ -62,7 +62,9 @@ DumpValue dumpForScripts() {
     };
     DumpValue::Object window{{"rect", rectValue(windowRect(mainWindow()))},
                              {"top", DumpValue(windowRect(mainWindow()).top)},
-                             {"fullscreen", DumpValue(isFullScreen())}};
+                             {"fullscreen", DumpValue(isFullScreen())},
+                             // How often the program brought itself to the front.
+                             {"raised", DumpValue(screenRaiseCount())}};
     DumpValue::Object taskbar{{"visible", DumpValue(isTaskBarVisible())}};
     DumpValue::Object sip{{"visible", DumpValue(shell::inputPanelVisible())},
                           {"rect", rectValue(shell::inputPanelRect())}};
@@ -164,6 +166,25 @@ void addAppScriptCommands(ScriptRunner& runner) {
         std::u16string name = toUtf16(w[0]);
         runner.waitUntil([name] { return handled(name); }, timeout,
                          "the main window did not receive " + w[0]);
+        return std::string();
+    });
+    // expect-next-message NAME [MS]: as expect-message, for an arrival after this line,
+    // so a script can take turns with another process many times over.
+    runner.addCommand("expect-next-message", [&runner](const std::vector<std::string>& w,
+                                                       std::string&) {
+        if (w.empty() || w.size() > 2)
+            return std::string("expect-next-message takes a message name and an optional timeout");
+        uint32_t timeout = 0;
+        if (!optionalTimeout(w, 1, timeout))
+            return std::string("expect-next-message: bad timeout '" + w[1] + "'");
+        const std::u16string name = toUtf16(w[0]);
+        const auto count = [name] {
+            const auto& log = handledRegisteredMessages();
+            return std::count(log.begin(), log.end(), name);
+        };
+        const auto before = count();
+        runner.waitUntil([count, before] { return count() > before; }, timeout,
+                         "the main window did not receive " + w[0] + " again");
         return std::string();
     });
     runner.addCommand("expect-stylus", [&runner](const std::vector<std::string>& w, std::string&) {

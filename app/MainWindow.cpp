@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FullScreen.h"
+#include "app/IncomingSms.h"
 #include "app/Messages.h"
 #include "app/RefreshWorkers.h"
 #include "app/ScreenSwitch.h"
@@ -36,7 +37,9 @@ std::vector<Point> downs;
 
 void handleRegistered(WindowHandle window, uint32_t id) {
     const RegisteredMessages& m = registeredMessages();
-    if (id == m.refreshSmsCounter) {
+    if (id == m.newSms) {
+        onNewSms(window);
+    } else if (id == m.refreshSmsCounter) {
         requestSmsCountRefresh();
     } else if (id == m.refreshPhoneCallLog) {
         requestCallLogRefresh();
@@ -53,7 +56,6 @@ void handleRegistered(WindowHandle window, uint32_t id) {
     } else if (id == m.doFullScreen) {
         doFullScreen(window);
     }
-    // "VantrelNewSMS" runs the incoming-message sequence once messaging exists.
 }
 
 // The orientation follows the client rectangle; a change clears the store's caches, so

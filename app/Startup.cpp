@@ -224,6 +224,12 @@ int mainWindowWidth() { return windowRect(theMainWindow).width(); }
 
 int screenHeightBelowWindowTop() { return screenSize().height - windowRect(theMainWindow).top; }
 
+std::span<uint8_t> smsBufferBlock() {
+    if (!smsBuffer)
+        return {};
+    return {static_cast<uint8_t*>(smsBuffer->data()), smsBuffer->size()};
+}
+
 int unreadSmsCount() { return unreadSms; }
 
 void setUnreadSmsCount(int count) { unreadSms = count; }

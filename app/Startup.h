@@ -5,7 +5,9 @@
 
 #include "platform/core/Window.h"
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,8 @@ platform::WindowHandle mainWindow();
 int mainWindowWidth();
 // The screen height below the main window's top edge.
 int screenHeightBelowWindowTop();
+// The "SmsBuffer" block the program made at start-up; empty when it could not be made.
+std::span<uint8_t> smsBufferBlock();
 // The last unread-SMS count read from the system.
 int unreadSmsCount();
 void setUnreadSmsCount(int count);

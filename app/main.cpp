@@ -5,6 +5,7 @@
 
 #include "app/AppScriptCommands.h"
 #include "app/Startup.h"
+#include "platform/shell/SoundPreview.h"
 #include "platform/core/Utf.h"
 #include "platform/display/DisplaySession.h"
 #include "platform/ipc/WindowChannel.h"
@@ -49,6 +50,9 @@ int main(int argc, char** argv) {
         }
         if (session.runner())
             addAppScriptCommands(*session.runner());
+        // A screen in memory has no speaker either; previews still run, silently.
+        if (session.headless())
+            shell::SoundPreview::instance().setOutput(shell::Output::silent);
         return true;
     };
 

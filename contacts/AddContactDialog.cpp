@@ -2,8 +2,10 @@
 
 #include "contacts/ContactListItem.h"
 #include "contacts/ContactRecord.h"
+#include "contacts/ContactSmartListControl.h"
 #include "contacts/ContactStoreAccess.h"
 #include "contacts/EditContactDialog.h"
+#include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimItem.h"
@@ -46,11 +48,16 @@ private:
 AddContactDialog::AddContactDialog(platform::WindowHandle window, ContactStoreAccess& store,
                                    const SmartListControl& contacts, std::u16string number)
     : SimpleDialog(window, u"addcontact"), store_(store), mainList_(contacts),
-      number_(std::move(number)),
-      contacts_(addChild(
-          std::make_unique<SmartListControl>(window, u"addcontact.list", u"contactlist"))),
-      types_(addChild(
-          std::make_unique<SmartListControl>(window, u"addcontact.phonetype", u"contactlist"))) {
+      number_(std::move(number)) {
+    // Input goes to the children in order: the answer buttons before the strip, which
+    // takes touches along both screen edges at any height, and the strip before the
+    // list it lies over.
+    addAnswerButtons();
+    auto list = std::make_unique<ContactSmartListControl>(window, u"addcontact.list");
+    strip_ = addChild(std::make_unique<LeftSearchPanel>(window, u"addcontact.index", *list));
+    contacts_ = addChild(std::move(list));
+    types_ = addChild(
+        std::make_unique<SmartListControl>(window, u"addcontact.phonetype", u"contactlist"));
     for (const ItemRef& item : mainList_.allItems()) {
         auto* contact = dynamic_cast<const ContactListItem*>(item.get());
         if (!contact || contact->kind() != ContactListItem::Kind::sms)
@@ -59,7 +66,11 @@ AddContactDialog::AddContactDialog(platform::WindowHandle window, ContactStoreAc
     contacts_->setClickAction(std::make_unique<ChooseContactAction>(*this));
     types_->setClickAction(std::make_unique<ChooseTypeAction>(*this));
     types_->setVisible(false);
-    addAnswerButtons();
+}
+
+AddContactDialog::~AddContactDialog() {
+    // The strip unhooks itself from the list, which must still be there.
+    removeChild(strip_);
 }
 
 void AddContactDialog::chooseContact(ContactListItem& contact) {
@@ -83,6 +94,8 @@ void AddContactDialog::chooseContact(ContactListItem& contact) {
             std::move(number)));
     }
     contacts_->setVisible(false);
+    strip_->cancelPress();
+    strip_->setVisible(false);
     types_->setVisible(true);
     types_->layout(rect());
     types_->scrollToTop();

@@ -1,6 +1,7 @@
 #pragma once
 // Adding a number to the contacts: the page lists the contacts ("<New Contact>" first,
-// senders without a contact left out); choosing one lists its telephone types, each
+// senders without a contact left out) beside the main list's letter index strip;
+// choosing one lists its telephone types, each
 // offering to add the number as that type or to replace the number it has. An existing
 // contact is written at once; a new one opens in the editor with the number set.
 
@@ -12,7 +13,9 @@
 namespace vantrel {
 
 class ContactListItem;
+class ContactSmartListControl;
 class ContactStoreAccess;
+class LeftSearchPanel;
 class SmartListControl;
 
 // One telephone type of the chosen contact: its property and the number the contact
@@ -34,8 +37,10 @@ public:
     // `store` and `contacts` (the main list) outlive the page.
     AddContactDialog(platform::WindowHandle window, ContactStoreAccess& store,
                      const SmartListControl& contacts, std::u16string number);
+    ~AddContactDialog() override;
 
-    // Shows the telephone types of that contact in place of the contacts.
+    // Shows the telephone types of that contact in place of the contacts and their
+    // strip.
     void chooseContact(ContactListItem& contact);
     // Writes the number as that type: into the chosen contact and closes, or into a new
     // contact that then opens in the editor. A contact that cannot be fetched or created
@@ -43,7 +48,8 @@ public:
     // stays.
     void chooseType(const SimplePhoneItem& type);
 
-    SmartListControl* contactList() const { return contacts_; }
+    ContactSmartListControl* contactList() const { return contacts_; }
+    LeftSearchPanel* indexStrip() const { return strip_; }
     SmartListControl* phoneTypes() const { return types_; }
     void describe(DumpWriter& out) const override;
 
@@ -51,8 +57,9 @@ private:
     ContactStoreAccess& store_;
     const SmartListControl& mainList_;
     std::u16string number_;
-    SmartListControl* contacts_;
-    SmartListControl* types_;
+    ContactSmartListControl* contacts_ = nullptr;
+    LeftSearchPanel* strip_ = nullptr;
+    SmartListControl* types_ = nullptr;
     uint32_t chosenId_ = 0;
     bool chosenIsNew_ = false;
 };

@@ -23,6 +23,13 @@ public:
     // Opens the choices; the row keeps its text when none is picked.
     void execute() override;
     virtual std::vector<std::u16string> choices() const = 0;
+    // Whether a tap on a choice only highlights it, for this source to preview; the
+    // page's OK then takes it.
+    virtual bool previews() const { return false; }
+    // A choice highlighted on a previewing page.
+    virtual void highlight(const std::u16string&) {}
+    // The previewing page closed.
+    virtual void closeChoices() {}
 
 private:
     platform::WindowHandle window_;
@@ -69,11 +76,21 @@ public:
 };
 
 // "Default" and the sound files found now (the folders are listed at each opening, so
-// a file copied in meanwhile is offered).
+// a file copied in meanwhile is offered). A highlighted ringtone plays, in place of the
+// one playing; closing the choices, or this row going, stops it. Without an audio
+// device the choices work the same, silently.
 class RingtoneAutocompletion : public AutocompleteAction {
 public:
     using AutocompleteAction::AutocompleteAction;
+    ~RingtoneAutocompletion() override;
     std::vector<std::u16string> choices() const override;
+    bool previews() const override { return true; }
+    // "Default" has no file of its own here: it stops the preview.
+    void highlight(const std::u16string& choice) override;
+    void closeChoices() override;
+
+private:
+    bool previewing_ = false;
 };
 
 } // namespace vantrel

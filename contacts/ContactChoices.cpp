@@ -163,4 +163,18 @@ std::vector<std::u16string> ringtoneChoices(std::span<const fs::path> folders) {
     return choices;
 }
 
+fs::path ringtoneFile(std::u16string_view choice, std::span<const fs::path> folders) {
+    const fs::path name(platform::toUtf8(choice));
+    // A choice is a name from a folder's listing; anything with a folder in it is not.
+    if (choice.empty() || choice == u"Default" || name != name.filename() || name == "." ||
+        name == "..")
+        return {};
+    for (const fs::path& folder : folders) {
+        std::error_code error;
+        if (fs::is_regular_file(folder / name, error))
+            return folder / name;
+    }
+    return {};
+}
+
 } // namespace vantrel

@@ -28,5 +28,10 @@ std::vector<std::filesystem::path> ringtoneFolders();
 // ".wav", ".mid" (each kind in the folder's listing order). A missing folder adds
 // nothing; a name met twice is offered once.
 std::vector<std::u16string> ringtoneChoices(std::span<const std::filesystem::path> folders);
+// The file a ringtone choice names: the first of the folders holding a file of that
+// name. Empty for "Default", for a name that is not a plain file name, and when none
+// holds it.
+std::filesystem::path ringtoneFile(std::u16string_view choice,
+                                   std::span<const std::filesystem::path> folders);
 
 } // namespace vantrel

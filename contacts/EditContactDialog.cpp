@@ -5,7 +5,9 @@
 #include "contacts/LocaleDate.h"
 #include "lists/ControlItem.h"
 #include "lists/SmartListControl.h"
+#include "platform/shell/SoundPreview.h"
 #include "platform/core/Debug.h"
+#include "platform/core/Utf.h"
 #include "platform/pim/PimApp.h"
 #include "platform/pim/PimItem.h"
 #include "ui/Button.h"
@@ -182,6 +184,10 @@ void EditContactDialog::describe(DumpWriter& out) const {
     const pim::Oid oid = item_->oid();
     out.add("objectId", oid == pim::invalidOid ? -1 : static_cast<int>(oid));
     out.add("changes", static_cast<int>(changeSet().size()));
+    // The ringtone row's preview: the file audible now, by name.
+    const std::u16string preview =
+        platform::toUtf16(platform::shell::SoundPreview::instance().playing().filename().string());
+    out.add("preview", std::u16string_view(preview));
 }
 
 bool goToEditContact(platform::WindowHandle window, ContactStoreAccess& store, uint32_t objectId,

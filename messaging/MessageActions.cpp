@@ -62,10 +62,11 @@ bool keepSentCopy(std::u16string_view name, std::u16string_view number, std::u16
     auto sent = session ? session->openSmsFolder(mapi::sentFolder) : nullptr;
     auto copy = sent ? sent->createMessage() : nullptr;
     constexpr uint32_t recipientTo = 1;
-    bool kept =
-        copy &&
-        copy->addRecipients({{std::u16string(name), std::u16string(number), u"SMS", recipientTo}}) &&
-        copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) && copy->save();
+    bool kept = copy &&
+                copy->addRecipients(
+                    {{std::u16string(name), std::u16string(number), u"SMS", recipientTo}}) &&
+                copy->setText(text) && copy->setSentState() && copy->setTimes(sendTime) &&
+                copy->save();
     if (kept && row) {
         row->displayName = name;
         row->entryId = copy->entryId();

@@ -28,6 +28,8 @@ struct SmsSendRequest {
     std::u16string name;       // the contact's display name: the Sent copy's recipient
     std::u16string failedText; // "sms.failed", resolved on the interface thread
 };
+// failedText is the contact list's text, contactList.getText(u"sms.failed") (default
+// "contactlist.*.sms.failed"): a theme or language may word it per list.
 
 struct SmsSendResult {
     SMSMessage message;              // the bubble: sent, or failed with its code

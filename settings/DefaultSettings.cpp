@@ -1,6 +1,6 @@
 #include "settings/DefaultSettings.h"
 
-// NOTE: the three lists hold 519 lines and 516 distinct keys. Three keys are set by
+// NOTE: the three lists hold 523 lines and 520 distinct keys. Three keys are set by
 // the base list and set again later on purpose: "button.*.background.pressed" and
 // "label.buttons.bg.background" get the screens' look, "propertybutton.*.text" its text.
 
@@ -247,7 +247,7 @@ constexpr std::u16string_view screenLines[] = {
     u"contactlist.*.separator.item.text.box=5p,0,-5p,100%",
     u"contactlist.*.separator.item.font=11p,bold,Segoe UI,#333333",
     u"contactlist.*.item.height=32p",
-    u"contactlist.addcontact.list.box=0,42p,100%,-40p",
+    u"contactlist.addcontact.list.box=12p,42p,100%,-40p",
     u"contactlist.addcontact.phonetype.box=0,42p,100%,-40p",
     u"symbolpanel.*.box=0,-60p,100%,-30p",
     u"symbolpanel.*.background=fill(#FFB73D)",
@@ -366,6 +366,8 @@ constexpr std::u16string_view screenLines[] = {
     u"panel.addcontact.background=fill(#FFFFFF)",
     u"list.choices.list.box=0,42p,100%,-40p",
     u"button.choices.cancel.box=2p,-38p,-2p,-2p",
+    u"button.choices.ok.box=2p,-38p,50%,-2p",
+    u"button.choices.back.box=50%,-38p,-2p,-2p",
 };
 
 constexpr std::u16string_view textLines[] = {
@@ -538,6 +540,8 @@ constexpr std::u16string_view textLines[] = {
     u"label.buttons.bg.text=",
     u"header.choices.text=Choose...",
     u"button.choices.cancel.text=Cancel",
+    u"button.choices.ok.text=OK",
+    u"button.choices.back.text=Cancel",
 };
 
 } // namespace

@@ -46,12 +46,20 @@ public:
     // process keeps its own (see Clipboard.h).
     virtual bool setClipboardText(const std::u16string&) { return false; }
     virtual std::optional<std::u16string> clipboardText() { return std::nullopt; }
+    // Brings the screen in front of the desktop's other windows and gives it the input,
+    // restoring it when minimised. Without a desktop there is nothing to do.
+    virtual void raise() {}
 };
 
 // Installs the backend for the calling thread's queue (the UI thread); nullptr removes it.
 // The backend must outlive every window.
 void installBackend(Backend* backend);
 Backend* installedBackend();
+
+// Brings the program's screen to the front of the desktop, as the phone brings its
+// foreground program to the front; counted, so a headless run can tell it happened.
+void raiseScreen();
+int screenRaiseCount();
 
 // The task bar: shown when a program is not full screen, hiding the top of the screen.
 void setTaskBarVisible(bool visible);

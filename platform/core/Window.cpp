@@ -91,6 +91,7 @@ public:
     // loop must not grow without bound, so only the newest are kept.
     static constexpr size_t messageBoxesKept = 1000;
     std::vector<std::u16string> messageBoxes;
+    int screenRaises = 0;
 
     std::shared_ptr<WindowRecord> find(WindowHandle handle) {
         if (!isOwn(handle))
@@ -890,6 +891,22 @@ MessageBoxResult messageBox(WindowHandle owner, std::u16string_view text,
     else
         std::fprintf(stderr, "MESSAGEBOX %s: %s\n", toUtf8(caption).c_str(), toUtf8(text).c_str());
     return MessageBoxResult::ok;
+}
+
+void raiseScreen() {
+    auto& system = WindowSystem::instance();
+    {
+        std::lock_guard lock(system.mutex);
+        ++system.screenRaises;
+    }
+    if (Backend* backend = installedBackend())
+        backend->raise();
+}
+
+int screenRaiseCount() {
+    auto& system = WindowSystem::instance();
+    std::lock_guard lock(system.mutex);
+    return system.screenRaises;
 }
 
 std::vector<std::u16string> messageBoxLog() {

@@ -44,6 +44,7 @@ bool DisplaySession::open(DisplayOptions options, std::string& error) {
                              options.screen, error);
     if (!display_)
         return false;
+    headless_ = options.headless;
     if (options.script.empty()) {
         installBackend(display_.get());
         return true;

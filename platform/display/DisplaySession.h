@@ -33,10 +33,13 @@ public:
     ScriptRunner* runner() const { return runner_.get(); }
     // 0, or the failing script's exit code.
     int scriptFailure() const { return runner_ ? runner_->failure() : 0; }
+    // Whether the screen opened lives in memory.
+    bool headless() const { return headless_; }
 
 private:
     std::unique_ptr<Display> display_;
     std::unique_ptr<ScriptRunner> runner_;
+    bool headless_ = false;
 };
 
 } // namespace vantrel::platform

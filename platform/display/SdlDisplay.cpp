@@ -210,6 +210,12 @@ std::optional<std::u16string> SdlDisplay::clipboardText() {
     return text;
 }
 
+void SdlDisplay::raise() {
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED)
+        SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
+}
+
 void SdlDisplay::messageBox(WindowHandle, const std::u16string& text,
                             const std::u16string& caption) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, toUtf8(caption).c_str(),

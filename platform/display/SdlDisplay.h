@@ -36,6 +36,7 @@ public:
     void startTextInput(Rect caret) override;
     bool setClipboardText(const std::u16string& text) override;
     std::optional<std::u16string> clipboardText() override;
+    void raise() override;
 
     const Surface& screen() const override { return composer_.screen(); }
     void setScreenSize(Size size) override;

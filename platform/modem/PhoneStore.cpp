@@ -73,12 +73,12 @@ PhoneStore& PhoneStore::instance() {
 }
 
 PhoneStore::PhoneStore()
-    : file_("phone", SqliteFile::Schema{schemaSql,
-                                        {"calls", "sends", "send_addresses", "dials", "settings"},
-                                        {addCallSql, addSendSql, addSendAddressSql, addDialSql,
-                                         settingSql},
-                                        nullptr,
-                                        "phone.db"}) {}
+    : file_("phone",
+            SqliteFile::Schema{schemaSql,
+                               {"calls", "sends", "send_addresses", "dials", "settings"},
+                               {addCallSql, addSendSql, addSendAddressSql, addDialSql, settingSql},
+                               nullptr,
+                               "phone.db"}) {}
 
 bool PhoneStore::available() {
     return file_.run("open", [] { return Outcome::ok; });

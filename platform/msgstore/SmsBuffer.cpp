@@ -8,6 +8,8 @@
 #include "platform/registry/SqliteFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -19,6 +21,13 @@ namespace {
 constexpr size_t entryIdOffset = 4;
 constexpr size_t senderOffset = 540;
 constexpr size_t usedBytes = 740;
+constexpr size_t writtenOffset = 740;
+constexpr size_t takenOffset = 744;
+
+// The two counts are shared with another process: each is read and written whole.
+std::atomic_ref<uint32_t> count(std::span<uint8_t> block, size_t offset) {
+    return std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(block.data() + offset));
+}
 
 void put32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -102,6 +111,24 @@ std::optional<SmsBufferContents> decodeSmsBuffer(std::span<const uint8_t> block)
     return contents;
 }
 
+void markSmsBufferTaken(std::span<uint8_t> block) {
+    if (block.size() < smsBufferSize)
+        return;
+    count(block, takenOffset).store(count(block, writtenOffset).load());
+}
+
+bool waitUntilSmsBufferTaken(std::span<uint8_t> block, std::chrono::milliseconds budget) {
+    if (block.size() < smsBufferSize)
+        return false;
+    auto until = std::chrono::steady_clock::now() + budget;
+    while (count(block, takenOffset).load() != count(block, writtenOffset).load()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 bool interceptorRegistered() {
     uint32_t rule = 0;
     return registry::readDword(registry::Root::localMachine, interceptorRulesKey,
@@ -130,12 +157,19 @@ SmsBufferResult notifyNewSms(const EntryId& entryId, std::u16string_view sender)
     auto block = ipc::SharedMemory::open(smsBufferName, smsBufferSize);
     if (!block)
         return SmsBufferResult::noBuffer;
-    SmsBufferResult result = encodeSmsBuffer(
-        std::span(static_cast<uint8_t*>(block->data()), block->size()), entryId, sender);
+    std::span bytes(static_cast<uint8_t*>(block->data()), block->size());
+    // A program that hangs does not hold up the device for ever: its unread message is
+    // then overwritten, and the store still has it for the next count.
+    waitUntilSmsBufferTaken(bytes, smsBufferTakeWait);
+    SmsBufferResult result = encodeSmsBuffer(bytes, entryId, sender);
     if (result != SmsBufferResult::written)
         return result;
-    if (ipc::postToProgram(u"VantrelNewSMS") != ipc::PostResult::posted)
+    count(bytes, writtenOffset).fetch_add(1);
+    if (ipc::postToProgram(u"VantrelNewSMS") != ipc::PostResult::posted) {
+        // Nobody will take it: the next writer need not wait.
+        count(bytes, writtenOffset).fetch_sub(1);
         return SmsBufferResult::noProgram;
+    }
     return SmsBufferResult::written;
 }
 

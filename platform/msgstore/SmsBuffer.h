@@ -8,10 +8,18 @@
 //   offset   0   4 bytes  entry id length in bytes
 //   offset   4 536 bytes  entry id (only the first "length" bytes count)
 //   offset 540 200 bytes  sender number, UTF-16, zero-terminated (99 characters at most)
-//   offset 740 284 bytes  not used
+//   offset 740   4 bytes  messages written
+//   offset 744   4 bytes  messages the program has taken
+//   offset 748 276 bytes  not used
+//
+// The program reads the block only while it handles "VantrelNewSMS", so a writer must
+// not write the next message before the program took the previous one: it waits until
+// the two counts agree (for smsBufferTakeWait at most, should the program hang), and a
+// burst of messages never overwrites one the program has not read.
 
 #include "platform/msgstore/MessageStore.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,6 +55,13 @@ struct SmsBufferContents {
 // Reads a block as the program does; nullopt when its length field is beyond the
 // entry id's room or the sender has no terminator within its 100 characters.
 std::optional<SmsBufferContents> decodeSmsBuffer(std::span<const uint8_t> block);
+
+// The program, once it has copied the block: the next message may be written.
+void markSmsBufferTaken(std::span<uint8_t> block);
+// The writer, before it writes: true once the program took every message written, false
+// when `budget` ran out first.
+inline constexpr std::chrono::milliseconds smsBufferTakeWait{2000};
+bool waitUntilSmsBufferTaken(std::span<uint8_t> block, std::chrono::milliseconds budget);
 
 // The interceptor's rule: while this value exists, incoming messages go through it.
 inline constexpr const char16_t* interceptorRulesKey =

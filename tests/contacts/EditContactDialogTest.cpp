@@ -245,5 +245,24 @@ TEST(RingtoneChoices, DefaultThenEachFoldersSoundsByKindOnceEach) {
                                                     u"c.mid"}));
 }
 
+TEST(RingtoneChoices, AChoiceIsTheFileOfTheFirstFolderHoldingIt) {
+    const std::filesystem::path user = test::freshFolder("sounds");
+    const std::filesystem::path program = test::freshFolder("program");
+    std::ofstream(user / "ring.wav") << "x";
+    std::ofstream(program / "ring.wav") << "x";
+    std::ofstream(program / "bell.mp3") << "x";
+    std::ofstream(program / "Default") << "x";
+    std::filesystem::create_directory(user / "bell.mp3");
+    const std::filesystem::path folders[] = {user, program};
+    EXPECT_EQ(ringtoneFile(u"ring.wav", folders), user / "ring.wav");
+    // A folder of that name is passed over.
+    EXPECT_EQ(ringtoneFile(u"bell.mp3", folders), program / "bell.mp3");
+    // "Default" is the phone's own ringtone, never a file; names reaching out of the
+    // folders are none.
+    EXPECT_EQ(ringtoneFile(u"Default", folders), std::filesystem::path());
+    EXPECT_EQ(ringtoneFile(u"../program/bell.mp3", folders), std::filesystem::path());
+    EXPECT_EQ(ringtoneFile(u"missing.wav", folders), std::filesystem::path());
+}
+
 } // namespace
 } // namespace vantrel

@@ -375,6 +375,35 @@ TEST_F(Conversation, TheScreensMenuChoosesTheNumberToSendTo) {
     EXPECT_EQ(chosen, numbers);
 }
 
+TEST_F(Conversation, AMessageArrivingForTheOpenConversationShowsAtItsEnd) {
+    pick();
+    fs::path file = platform::programFolder() / "incoming.txt";
+    std::ofstream(file) << "expect-loaded 20000\nopen-conversation " << busy.id
+                        << "\nexpect-conversation 10000\nprint ready\n"
+                           "expect-next-message VantrelNewSMS 20000\nwait 500\n"
+                           "dump " << dumpFile("mine.json") << "\nprint mine\n"
+                           "expect-next-message VantrelNewSMS 20000\nwait 500\n"
+                           "dump " << dumpFile("other.json") << "\nquit\n";
+    test::BackgroundProcess app(
+        {(test::binaryFolder() / "app/vantrel").string(), "--headless", "--script", file.string()});
+    ASSERT_TRUE(app.waitForLine("ready", 30s)) << app.errors();
+    auto received = device({"sms", "receive", "--from", busy.numbers.front(), "Just landed"});
+    ASSERT_EQ(received.exitCode, 0) << received.err;
+    ASSERT_TRUE(app.waitForLine("mine", 30s)) << app.errors();
+    received = device({"sms", "receive", "--from", quiet.numbers.front(), "For someone else"});
+    ASSERT_EQ(received.exitCode, 0) << received.err;
+    ASSERT_EQ(app.wait(30s), 0) << app.errors();
+
+    std::vector<Entry> mine = bubbles(dumpFile("mine.json"));
+    ASSERT_FALSE(mine.empty());
+    EXPECT_EQ(mine.back().kind, "received");
+    EXPECT_EQ(mine.back().text, "Just landed");
+    EXPECT_FALSE(mine.back().read);
+    std::vector<Entry> other = bubbles(dumpFile("other.json"));
+    ASSERT_EQ(other.size(), mine.size()) << "another contact's message is not shown here";
+    EXPECT_EQ(other.back().text, "Just landed");
+}
+
 TEST_F(Conversation, TypingStartsTheMessageAndTheCounterCountsItsParts) {
     pick();
     const std::string plain160(160, 'a');

@@ -5,6 +5,7 @@
 #include "platform/core/Paths.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFolders.h"
+#include "tests/support/ToneFile.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,69 @@ TEST_F(EditContact, ANumberIsAddedToAnExistingContactOrToANewOneThroughTheEditor
     ASSERT_EQ(created.exitCode, 0) << created.out << created.err;
     list = device({"contacts", "list"}).out;
     EXPECT_NE(list.find("\tPia\t-\tmobile=+41799990001"), std::string::npos) << list;
+}
+
+// The ringtone row's choices play what is highlighted, on the silent driver of a
+// headless run: a sound from the user's sound folder, then one from the program's
+// folder in its place; OK puts the second into the row and stops it, and Cancel of a
+// second visit stops the sound and keeps the row.
+TEST_F(EditContact, TheRingtoneChoicesPlayTheHighlightedSoundUntilClosed) {
+    const fs::path data = test::freshFolder("xdg");
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("HOME", test::freshFolder("user").c_str(), 1);
+    fs::create_directories(data / "sounds");
+    test::writeToneWav(data / "sounds" / "bell.wav", 30);
+    test::writeToneWav(platform::programFolder() / "chime.wav", 30, 880);
+
+    // The ringtone row is the 22nd; its choice button once the rows are dragged up. The
+    // choices are "Default", bell.wav and chime.wav, one under the other.
+    const std::string row = "editcontact/editcontact.propertylist.items#21.control#0";
+    const std::string openChoices = "tap 438 588\nwait 1000\nexpect choices.visible true\n";
+    const std::string bell = "tap 240 210\nwait 100\n";
+    const std::string chime = "tap 240 294\nwait 100\n";
+    const std::string take = "tap 120 760\nwait 1000\nexpect-missing choices\n";
+    const std::string cancel = "tap 360 760\nwait 1000\nexpect-missing choices\n";
+    auto plays = [](const std::string& name) {
+        return "expect-soon editcontact.preview \"" + name + "\" 5000\n";
+    };
+    std::string script = std::string(tapNewContact) + "drag 240 700 240 100 3000\nwait 1000\n" +
+                         "drag 240 600 240 400 3000\nwait 1000\n" + "expect " + row +
+                         ".name edit.ringtone\n";
+    script += openChoices + "expect choices/choices.list.items#1.text bell.wav\n" +
+              "expect choices/choices.list.items#2.text chime.wav\n" + plays("");
+    script += bell + "expect choices.highlighted bell.wav\n" + plays("bell.wav");
+    script += chime + "expect choices.highlighted chime.wav\n" + plays("chime.wav");
+    script += take + plays("") + "expect " + row + ".children#1.text chime.wav\n";
+    // The cursor keys highlight as a tap does; Cancel keeps what the row had.
+    script += openChoices + bell + plays("bell.wav") + "key down\nwait 100\n" +
+              "expect choices.highlighted chime.wav\n" + plays("chime.wav");
+    script += cancel + plays("") + "expect " + row + ".children#1.text chime.wav\n";
+    auto result = run(script);
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+}
+
+// The add page's index strip: lifting the finger on a letter jumps the page's own list
+// there (in the contacts' collation order: "Álvarez" stays among the A's), the screen's
+// right edge at a letter's height does the same, and a contact chosen where the jump
+// led shows its telephone types in place of the list and its strip.
+TEST_F(EditContact, TheAddPagesIndexStripJumpsWithinItsContacts) {
+    // The strip's letters share 640 pixels from y = 80; M is the 13th, B the 2nd.
+    auto expect = [](const std::string& path, const std::string& value) {
+        return "expect addcontact/addcontact." + path + " " + value + "\n";
+    };
+    std::string script = "open-add +41799990000\nwait 1000\n" +
+                         expect("list.top", "\"<New Contact>\"") + expect("index.current", "A");
+    script += "tap 8 387\nwait 1000\n" + expect("list.top", "M") + expect("index.current", "M") +
+              "expect contactcontainer/contactlist.top \"<New Contact>\"\n";
+    script += "tap 470 117\nwait 1000\n" + expect("list.top", "B");
+    script += "tap 8 387\nwait 1000\ntap 240 135\nwait 1000\n" + expect("index.visible", "false") +
+              expect("phonetype.visible", "true") +
+              "tap 240 116\nwait 1000\nexpect-missing addcontact\n";
+    auto result = run(script);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    // The first row after the jump to M was the contact that got the number.
+    const std::string list = device({"contacts", "list"}).out;
+    EXPECT_NE(list.find("\tMeier, Noah\t-\tmobile=+41799990000"), std::string::npos) << list;
 }
 
 } // namespace

@@ -149,10 +149,15 @@ TEST_F(HostileInput, SmsBufferIsTheProgramsOwnAndGoesWithIt) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, 1024), 0);
     ::close(fd);
-    auto refused = test::runProcess({vantrel(), "--headless", "--script", quit}, 20s);
+    // A new SMS then says so, and is not read from the loose block.
+    std::string arrival =
+        script("arrival.txt", "post VantrelNewSMS\nwait 50\n"
+                              "expect-box \"error: error, sms shared buffer is null\"\nquit\n");
+    auto refused = test::runProcess({vantrel(), "--headless", "--script", arrival}, 20s);
     EXPECT_EQ(refused.exitCode, 0) << refused.err;
     EXPECT_EQ(refused.err, "vantrel: incoming messages cannot be shown: shared memory " + name +
-                               " has mode 0666, not 0600; refusing it\n");
+                               " has mode 0666, not 0600; refusing it\n"
+                               "MESSAGEBOX error: error, sms shared buffer is null\n");
     EXPECT_TRUE(fs::exists(object));
     ::shm_unlink(name.c_str());
 }

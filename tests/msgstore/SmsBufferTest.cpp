@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <thread>
 
 using namespace vantrel::platform;
 using vantrel::platform::ipc::SharedMemory;
@@ -55,6 +57,28 @@ TEST(SmsBuffer, AReaderRefusesALengthBeyondTheRoomOrASenderWithoutTerminator) {
         block[i] = '7';
     EXPECT_FALSE(decodeSmsBuffer(block));
     EXPECT_FALSE(decodeSmsBuffer(std::span(block).first(739)));
+}
+
+TEST(SmsBuffer, AWriterWaitsUntilTheProgramTookThePreviousMessage) {
+    using namespace std::chrono_literals;
+    alignas(4) std::array<uint8_t, smsBufferSize> block{};
+    EXPECT_TRUE(waitUntilSmsBufferTaken(block, 0ms)) << "nothing written yet";
+    block[740] = 1; // one message written, not taken yet
+    EXPECT_FALSE(waitUntilSmsBufferTaken(block, 20ms));
+    std::atomic<bool> copied{false};
+    std::thread program([&] {
+        std::this_thread::sleep_for(30ms);
+        copied = true;
+        markSmsBufferTaken(block);
+    });
+    EXPECT_TRUE(waitUntilSmsBufferTaken(block, 60s));
+    EXPECT_TRUE(copied) << "the writer went on before the program took the block";
+    program.join();
+    EXPECT_EQ(block[744], 1);
+    // The handshake lives in the unused tail: the message's fields are untouched.
+    EXPECT_EQ(encodeSmsBuffer(block, {9}, u"1"), SmsBufferResult::written);
+    EXPECT_EQ(block[740], 1);
+    EXPECT_TRUE(waitUntilSmsBufferTaken(block, 0ms));
 }
 
 TEST(SmsBuffer, TheWriterUsesOnlyAPrivateBlockOfTheRightSize) {

@@ -56,6 +56,34 @@ private:
     Display* display_ = nullptr;
 };
 
+// The window's pixels on the X screen.
+platform::ArgbImage grab(Display* display, Window window, int width, int height) {
+    platform::ArgbImage shown(width, height);
+    XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image)
+        return platform::ArgbImage();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            shown.set(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    return shown;
+}
+
+// Pixels that differ between the X screen and the window buffer. The screen texture is
+// RGB565; how it widens to 8 bits may differ by a step.
+int mismatches(const platform::ArgbImage& shown, const platform::ArgbImage& buffer) {
+    int count = 0;
+    for (int y = 0; y < buffer.height; ++y)
+        for (int x = 0; x < buffer.width; ++x)
+            for (int shift : {0, 8, 16})
+                if (std::abs(int((shown.at(x, y) >> shift) & 0xFF) -
+                             int((buffer.at(x, y) >> shift) & 0xFF)) > 8) {
+                    ++count;
+                    break;
+                }
+    return count;
+}
+
 } // namespace
 
 TEST(RealWindow, ShowsTheWindowBufferAndTakesClicksAsTheStylus) {
@@ -84,27 +112,13 @@ TEST(RealWindow, ShowsTheWindowBufferAndTakesClicksAsTheStylus) {
     ASSERT_TRUE(XGetWindowAttributes(screen.display(), window, &attributes));
     ASSERT_EQ(attributes.width, 240);
     ASSERT_EQ(attributes.height, 320);
-    XImage* image = XGetImage(screen.display(), window, 0, 0, 240, 320, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-
+    const platform::ArgbImage shown = grab(screen.display(), window, 240, 320);
+    ASSERT_FALSE(shown.isEmpty());
     auto expected = platform::decodeImageFile(shot);
     ASSERT_TRUE(expected.ok()) << expected.error;
     ASSERT_EQ(expected.image.width, 240);
-    int mismatches = 0;
-    for (int y = 0; y < 320; ++y) {
-        for (int x = 0; x < 240; ++x) {
-            unsigned long shown = XGetPixel(image, x, y);
-            uint32_t want = expected.image.at(x, y);
-            // The screen texture is RGB565; how it widens to 8 bits may differ by a step.
-            for (int shift : {0, 8, 16})
-                if (std::abs(int((shown >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) {
-                    ++mismatches;
-                    break;
-                }
-        }
-    }
-    XDestroyImage(image);
-    EXPECT_EQ(mismatches, 0) << "pixels on the X screen differ from the window buffer";
+    EXPECT_EQ(mismatches(shown, expected.image), 0)
+        << "pixels on the X screen differ from the window buffer";
 
     // Full screen is on by default: the main window covers the whole phone screen, so
     // its client coordinates are the screen's.
@@ -143,33 +157,19 @@ TEST(RealWindow, ShowsTheDemoContactListOnTheXScreen) {
                                    10s);
     ASSERT_EQ(search.exitCode, 0) << "no window named Vantrel";
     Window window = std::stoul(search.out);
-    XImage* image = XGetImage(screen.display(), window, 0, 0, 480, 800, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    platform::ArgbImage onScreen(480, 800);
-    for (int y = 0; y < 800; ++y)
-        for (int x = 0; x < 480; ++x)
-            onScreen.set(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
-    XDestroyImage(image);
+    const platform::ArgbImage onScreen = grab(screen.display(), window, 480, 800);
+    ASSERT_FALSE(onScreen.isEmpty());
     EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" / "contact-screen.png", onScreen));
 
     auto expected = platform::decodeImageFile(shot);
     ASSERT_TRUE(expected.ok()) << expected.error;
-    int mismatches = 0;
     int dark = 0;
-    for (int y = 0; y < 800; ++y)
-        for (int x = 0; x < 480; ++x) {
-            uint32_t shown = onScreen.at(x, y);
-            uint32_t want = expected.image.at(x, y);
-            for (int shift : {0, 8, 16})
-                if (std::abs(int((shown >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) {
-                    ++mismatches;
-                    break;
-                }
-            // Text of the rows: dark pixels in the list's area below the header.
-            if (y > 100 && y < 700 && x > 40 && (shown & 0xFF) < 80)
-                ++dark;
-        }
-    EXPECT_EQ(mismatches, 0) << "pixels on the X screen differ from the window buffer";
+    // Text of the rows: dark pixels in the list's area below the header.
+    for (int y = 101; y < 700; ++y)
+        for (int x = 41; x < 480; ++x)
+            dark += (onScreen.at(x, y) & 0xFF) < 80;
+    EXPECT_EQ(mismatches(onScreen, expected.image), 0)
+        << "pixels on the X screen differ from the window buffer";
     EXPECT_GT(dark, 5000) << "the list shows no names";
 
     auto click = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
@@ -222,14 +222,8 @@ TEST(RealWindow, TypesANoteFromTheKeyboardAndSavesIt) {
     EXPECT_EQ(xdotool({"type", "--delay", "30", " typed here"}), 0);
     ASSERT_TRUE(app.waitForLine("typed", 20s)) << app.output() << app.errors();
 
-    XImage* image = XGetImage(screen.display(), std::stoul(window), 0, 0, 480, 800, AllPlanes,
-                              ZPixmap);
-    ASSERT_NE(image, nullptr);
-    platform::ArgbImage onScreen(480, 800);
-    for (int y = 0; y < 800; ++y)
-        for (int x = 0; x < 480; ++x)
-            onScreen.set(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
-    XDestroyImage(image);
+    const platform::ArgbImage onScreen = grab(screen.display(), std::stoul(window), 480, 800);
+    ASSERT_FALSE(onScreen.isEmpty());
     EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" / "note-editor.png", onScreen));
     auto expected = platform::decodeImageFile(shot);
     ASSERT_TRUE(expected.ok()) << expected.error;
@@ -247,4 +241,90 @@ TEST(RealWindow, TypesANoteFromTheKeyboardAndSavesIt) {
     std::ifstream in(exported);
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(all.find("NOTE:old note typed here"), std::string::npos) << all;
+}
+
+// The screens a user reaches from the main screen, each in a real window: the dialer,
+// the contact editor, the options and the language chooser (opened by a click from
+// outside). For each, the X screen must show the window's own buffer; its pixels are
+// kept as "<screen>-screen.png" beside the test binary, for a person to look at. One
+// run goes through all four: the script waits at each screen until the test has taken
+// it and posts a message.
+TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (!onPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps brings it)";
+    test::useFreshDevice();
+    const std::string deviceTool = (test::binaryFolder() / "tools" / "vantrel-device").string();
+    ASSERT_EQ(test::runProcess({deviceTool, "seed-demo"}, 30s).exitCode, 0);
+    auto added = test::runProcess({deviceTool, "contacts", "add", "--first", "Nora", "--last",
+                                   "Quill", "--mobile", "+41 79 555 01 01", "--company",
+                                   "Quill & Sons", "--city", "Bern"},
+                                  20s);
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    const std::string id = added.out.substr(0, added.out.find('\n'));
+    std::ofstream(platform::programFolder() / "Deutsch.lang.ini")
+        << "header.options.text=Optionen\n";
+    std::ofstream(platform::programFolder() / "Italiano.lang.ini")
+        << "header.options.text=Opzioni\n";
+    VirtualScreen screen;
+    ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start";
+
+    const fs::path folder = platform::programFolder();
+    // The test answers each shot with a call-log refresh, which changes none of them.
+    auto step = [&](const std::string& name) {
+        return "wait 500\nscreenshot " + (folder / (name + ".png")).string() + "\nprint shot " +
+               name + "\nexpect-next-message VantrelRefreshPhoneCallLog 30000\n";
+    };
+    std::ofstream(folder / "screens.script")
+        << "expect-loaded 20000\ncall-contact " << id << "\n"
+        << step("dialer") << "open-edit " << id << "\n"
+        << step("editor") << "go-to options\n"
+        << step("options") << "expect-soon options/chooselanguage/language#1.visible true 20000\n"
+        << step("chooser") << "quit\n";
+    const std::string vantrel = (test::binaryFolder() / "app" / "vantrel").string();
+    test::BackgroundProcess app({"/usr/bin/env", "DISPLAY=" + screen.name(), "VANTREL_BACKEND=sdl",
+                                 vantrel, "--size", "480x800", "--script",
+                                 (folder / "screens.script").string()});
+
+    Window window = 0;
+    platform::ArgbImage before;
+    for (const char* name : {"dialer", "editor", "options", "chooser"}) {
+        ASSERT_TRUE(app.waitForLine(std::string("shot ") + name, 40s))
+            << name << ": " << app.output() << app.errors();
+        if (!window) {
+            auto search = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
+                                            "search", "--name", "^Vantrel$"},
+                                           10s);
+            ASSERT_EQ(search.exitCode, 0) << "no window named Vantrel";
+            window = std::stoul(search.out);
+        }
+        const platform::ArgbImage onScreen = grab(screen.display(), window, 480, 800);
+        ASSERT_FALSE(onScreen.isEmpty()) << name;
+        EXPECT_TRUE(platform::writePng(test::binaryFolder() / "tests" / "x11" /
+                                           (std::string(name) + "-screen.png"),
+                                       onScreen));
+        auto expected = platform::decodeImageFile(folder / (std::string(name) + ".png"));
+        ASSERT_TRUE(expected.ok()) << name << ": " << expected.error;
+        EXPECT_EQ(mismatches(onScreen, expected.image), 0)
+            << name << ": pixels on the X screen differ from the window buffer";
+        // Each screen has its own picture: a step that showed nothing new would repeat
+        // the one before. (The chooser is a menu over the options: a tenth of the screen.)
+        if (!before.isEmpty()) {
+            EXPECT_GT(mismatches(onScreen, before), 480 * 800 / 50)
+                << name << " looks like the screen before";
+        }
+        before = onScreen;
+
+        ASSERT_EQ(
+            test::runProcess({deviceTool, "post", "VantrelRefreshPhoneCallLog"}, 10s).exitCode, 0);
+        if (std::string(name) == "options") {
+            // "Select language..." from the X pointer, as a user opens the chooser.
+            auto click = test::runProcess({"/usr/bin/env", "DISPLAY=" + screen.name(), "xdotool",
+                                           "mousemove", "--window", std::to_string(window), "240",
+                                           "330", "click", "1"},
+                                          10s);
+            EXPECT_EQ(click.exitCode, 0) << click.err;
+        }
+    }
+    EXPECT_EQ(app.wait(20s), 0) << app.output() << app.errors();
 }
