@@ -11,11 +11,15 @@
 #include "contacts/ContactSmartListControl.h"
 #include "contacts/ContactStoreAccess.h"
 #include "messaging/MessageCounter.h"
+#include "messaging/SMSPanel.h"
+#include "messaging/SmsBubbleItem.h"
+#include "messaging/SmsSmartListControl.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Utf.h"
 #include "platform/shell/Shell.h"
 #include "settings/SettingQuery.h"
 #include "ui/ControlDump.h"
+#include "ui/ControlHost.h"
 #include "ui/DumpCommands.h"
 
 #include <algorithm>
@@ -86,6 +90,32 @@ const DumpValue* lookUp(const DumpValue& dump, std::string_view path) {
         }
     }
     return findDumpValue(dump, path);
+}
+
+// The conversation's bubble N (0 = the oldest shown), scrolled into view; its centre
+// in screen coordinates.
+std::optional<Point> bubblePoint(const std::vector<std::string>& w) {
+    SMSPanel* panel = screens().conversation;
+    SmsSmartListControl* list = panel ? panel->list() : nullptr;
+    if (!list || !panel->isVisible() || w.size() != 1)
+        return std::nullopt;
+    size_t index = 0;
+    try {
+        index = std::stoul(w[0]);
+    } catch (...) {
+        return std::nullopt;
+    }
+    SmsBubbleItem* bubble = list->bubble(index);
+    if (!bubble)
+        return std::nullopt;
+    Rect area = list->itemRect(bubble);
+    if (area.top < list->rect().top || area.bottom > list->rect().bottom) {
+        list->scrollToItem(static_cast<int>(index), true);
+        ControlHost::renderAll(mainWindow());
+        area = list->itemRect(bubble);
+    }
+    return clientToScreen(mainWindow(),
+                          {(area.left + area.right) / 2, (area.top + area.bottom) / 2});
 }
 
 bool handled(const std::u16string& name) {
@@ -284,6 +314,69 @@ void addAppScriptCommands(ScriptRunner& runner) {
             return std::string("open-edit takes a contact id or new");
         return goToEditContact(*id) ? std::string() : "open-edit: no contact " + w[0];
     });
+    // open-conversation ID | number NUMBER: the conversation with the contact of that
+    // object id on its message number, as "SMS & History" opens it, or with a typed
+    // number, as the list's "SMS %s" opens it.
+    runner.addCommand("open-conversation", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() == 2 && w[0] == "number") {
+            goToConversation(nullptr, platform::toUtf16(w[1]));
+            return std::string();
+        }
+        std::optional<uint32_t> id = contactId(w);
+        if (!id)
+            return std::string("open-conversation takes a contact id or number NUMBER");
+        ContactSmartListControl* list = mainContactList();
+        ContactListItem* contact = list ? list->findByObjectId(*id) : nullptr;
+        if (!contact)
+            return "open-conversation: no contact " + w[0];
+        goToConversation(contact, list->messageNumber(*contact));
+        return std::string();
+    });
+    runner.addCommand("expect-conversation",
+                      [&runner](const std::vector<std::string>& w, std::string&) {
+                          uint32_t timeout = 0;
+                          if (!optionalTimeout(w, 0, timeout))
+                              return std::string("expect-conversation takes an optional timeout");
+                          runner.waitUntil(
+                              [] {
+                                  SMSPanel* panel = screens().conversation;
+                                  return panel && !panel->loading();
+                              },
+                              timeout, "the conversation did not finish loading");
+                          return std::string();
+                      });
+    // tap-control PATH: a tap at the centre of the control the dump path names, wherever
+    // the input panel has moved it.
+    runner.addCommand("tap-control", [](const std::vector<std::string>& w, std::string&) {
+        if (w.size() != 1)
+            return std::string("tap-control takes a control's dump path");
+        DumpValue dump = dumpForScripts();
+        const DumpValue* rect = findDumpValue(dump, w[0] + ".rect");
+        const DumpValue::Array* edges = rect ? rect->asArray() : nullptr;
+        if (!edges || edges->size() != 4)
+            return "tap-control: no control " + w[0];
+        int v[4];
+        for (size_t i = 0; i < 4; ++i)
+            v[i] = static_cast<int>(*(*edges)[i].asInteger());
+        Point at = clientToScreen(mainWindow(), {(v[0] + v[2]) / 2, (v[1] + v[3]) / 2});
+        injectStylus(StylusAction::down, at);
+        injectStylus(StylusAction::up, at);
+        return std::string();
+    });
+    // tap-bubble N, hold-bubble N: the stylus on the conversation's bubble N (0 = the
+    // oldest), tapped at once or left down (a long press once time passes).
+    for (const char* name : {"tap-bubble", "hold-bubble"}) {
+        const bool tap = std::strcmp(name, "tap-bubble") == 0;
+        runner.addCommand(name, [tap, name](const std::vector<std::string>& w, std::string&) {
+            std::optional<Point> at = bubblePoint(w);
+            if (!at)
+                return std::string(name) + " takes the index of a shown bubble";
+            injectStylus(StylusAction::down, *at);
+            if (tap)
+                injectStylus(StylusAction::up, *at);
+            return std::string();
+        });
+    }
     // open-add NUMBER: the page adding that number to a contact, as "Add %s" opens it.
     runner.addCommand("open-add", [](const std::vector<std::string>& w, std::string&) {
         if (w.size() != 1)

@@ -7,6 +7,7 @@
 #include "contacts/ContactSmartListControl.h"
 #include "mapi/MAPIMessage.h"
 #include "messaging/MessageCounter.h"
+#include "messaging/SMSPanel.h"
 #include "platform/core/Backend.h"
 #include "platform/msgstore/SmsBuffer.h"
 #include "platform/registry/Registry.h"
@@ -100,10 +101,8 @@ void onNewSms(platform::WindowHandle window) {
 }
 
 void showInOpenConversation(const std::u16string& sender, SMSMessage message) {
-    // SCREEN-PENDING(conversation): the conversation screen appends `message` when it is
-    // visible and its contact's number matches `sender`.
-    (void)sender;
-    (void)message;
+    if (SMSPanel* conversation = screens().conversation)
+        conversation->showIncoming(sender, std::move(message));
 }
 
 } // namespace vantrel

@@ -16,6 +16,7 @@
 #include "contacts/ContactSmartListControl.h"
 #include "contacts/PictureChooserPanel.h"
 #include "messaging/MessageCounter.h"
+#include "messaging/SMSPanel.h"
 #include "platform/edit/EditWindow.h"
 #include "platform/pim/PimApp.h"
 #include "settings/SettingManager.h"
@@ -220,6 +221,14 @@ intptr_t mainWindowProcedure(WindowHandle window, uint32_t id, uintptr_t wParam,
     case platform::pim::pimItemDeletedRemote:
         if (ContactSmartListControl* list = mainContactList())
             list->contactDeleted(static_cast<uint32_t>(wParam));
+        return 0;
+    case SMSPanel::loaderMessage:
+        if (SMSPanel* conversation = screens().conversation)
+            conversation->onLoaderMessage();
+        return 0;
+    case SMSPanel::sendMessage:
+        if (SMSPanel* conversation = screens().conversation)
+            conversation->onSendMessage();
         return 0;
     case PictureChooserPanel::thumbnailMessage:
         PictureChooserPanel::deliverThumbnails();

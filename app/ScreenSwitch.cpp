@@ -7,12 +7,17 @@
 #include "contacts/ContactFilters.h"
 #include "contacts/ContactNote.h"
 #include "contacts/ContactSmartListControl.h"
+#include "contacts/ContactStoreAccess.h"
 #include "contacts/EditContactDialog.h"
+#include "graphics/Image.h"
 #include "lists/LeftSearchPanel.h"
 #include "lists/SmartListControl.h"
 #include "lists/Transitions.h"
+#include "messaging/SMSPanel.h"
+#include "phone/PhoneCall.h"
 #include "phone/PhoneCallEditPanel.h"
 #include "phone/PhonePad.h"
+#include "settings/SettingStore.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
@@ -140,12 +145,66 @@ void goToContactDetail(ContactListItem& contact) {
     showScreen(s.detail);
 }
 
+namespace {
+
+// Whether the conversation was opened from the detail screen, where it goes back to.
+bool conversationFromDetail = false;
+
+} // namespace
+
 void goToConversation(ContactListItem* contact, const std::u16string& number) {
-    // SCREEN-PENDING(conversation): the conversation loads the messages of `number` (and
-    // of `contact`) once it exists; until then the routing shows its empty page.
-    (void)contact;
-    (void)number;
-    showScreen(screens().smsPanel);
+    Screens& s = screens();
+    if (!s.conversation)
+        return;
+    ItemRef bare;
+    if (!contact) {
+        // A typed number: a row of its own that takes the contact list's settings but
+        // is not shown in it, with nothing counted.
+        auto row = new SmsContactListItem(
+            number, number, false, SettingStore::instance().globalText(u"servicemessage.text"));
+        bare = ItemRef(row);
+        row->counters() = {};
+        if (ContactSmartListControl* list = mainContactList())
+            row->updateHeight(*list);
+        contact = row;
+    }
+    conversationFromDetail = visible(s.contactDetail);
+    s.conversation->open(*contact, number);
+    showScreen(s.smsPanel);
+}
+
+void goBackFromConversation() {
+    Screens& s = screens();
+    if (!conversationFromDetail || !s.detail || !s.detail->contact()) {
+        goToContacts(true);
+        return;
+    }
+    setVisible(s.smsPanel, false);
+    s.detail->setVisible(true);
+    present(true, switchTransition, 1, s.detail->rect());
+}
+
+ConversationRoutes conversationRoutes() {
+    ConversationRoutes routes;
+    routes.back = [] { goBackFromConversation(); };
+    routes.contactDetail = [](ContactListItem& contact) { goToContactDetail(contact); };
+    routes.addContact = [](const std::u16string& number) { goToAddContact(number); };
+    routes.call = [](const std::u16string& number, const std::u16string& name) {
+        telephonyCall(mainWindow(), number, name);
+    };
+    routes.unreadChanged = [](int change) {
+        setUnreadSmsCount(std::max(unreadSmsCount() + change, 0));
+        platform::invalidateRect(mainWindow());
+    };
+    routes.picture = [](ContactListItem& contact, platform::Size size) -> std::unique_ptr<Image> {
+        ContactSmartListControl* list = mainContactList();
+        if (!list || !list->store() || !contact.hasPicture() || contact.objectId() == noObjectId)
+            return nullptr;
+        return Image::FromArgb(
+            list->store()->loadPicture(contact.objectId(), size.width, size.height), u"contactsms",
+            true);
+    };
+    return routes;
 }
 
 void goToDialer(const ContactListItem* contact, const std::u16string& number) {

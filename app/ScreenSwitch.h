@@ -11,6 +11,7 @@ namespace vantrel {
 class ContactListItem;
 struct ContactRoutes;
 struct ContactDetailRoutes;
+struct ConversationRoutes;
 
 // Makes the contact container the visible screen with its contact list shown.
 void goToContacts(bool animate);
@@ -29,8 +30,11 @@ void goToDialpad();
 
 // The contact detail screen for a contact, with the card swap.
 void goToContactDetail(ContactListItem& contact);
-// The conversation screen for a number (and the contact it belongs to, when any).
+// The conversation screen for a number and the contact it belongs to; without a
+// contact (a typed number) a row of its own stands for the number.
 void goToConversation(ContactListItem* contact, const std::u16string& number);
+// Back from the conversation to the screen it was opened from.
+void goBackFromConversation();
 // The dialer with `number` to check or change before calling it, over the main screen;
 // a contact without numbers opens nothing. `contact` is null for a typed number.
 void goToDialer(const ContactListItem* contact, const std::u16string& number);
@@ -44,5 +48,7 @@ bool goToAddContact(const std::u16string& number);
 ContactRoutes contactRoutes();
 // Where the contact detail screen's commands lead.
 ContactDetailRoutes contactDetailRoutes();
+// Where the conversation screen's commands lead.
+ConversationRoutes conversationRoutes();
 
 } // namespace vantrel

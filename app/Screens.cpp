@@ -6,14 +6,16 @@
 #include "app/OptionsPanel.h"
 #include "app/ScreenSwitch.h"
 #include "contacts/ContactContainerPanel.h"
-#include "contacts/FilterMenuPanel.h"
-#include "phone/PhonePad.h"
 #include "contacts/ContactDetailPanel.h"
+#include "contacts/FilterMenuPanel.h"
 #include "lists/LeftSearchPanel.h"
+#include "messaging/SMSPanel.h"
+#include "phone/PhonePad.h"
 #include "ui/ControlHost.h"
 #include "ui/LightControl.h"
 #include "ui/Panel.h"
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -54,6 +56,16 @@ void addMainScreenControls(ContactContainerPanel& container) {
 
 Screens& screens() { return theScreens; }
 
+void releaseScreens() {
+    theScreens = {};
+    // Out of the host first: a screen going may still move the focus, and the window
+    // must not lay out or paint what is half gone.
+    for (const std::unique_ptr<LightControl>& control : owned)
+        ControlHost::removeControl(control->window(), control.get());
+    while (!owned.empty())
+        owned.pop_back();
+}
+
 ContactSmartListControl* mainContactList() {
     return theScreens.contacts ? theScreens.contacts->list() : nullptr;
 }
@@ -64,7 +76,7 @@ void createScreens(platform::WindowHandle mainWindow) {
     auto* container = keep(std::make_unique<ContactContainerPanel>(mainWindow));
     auto* detail = keep(std::make_unique<ContactDetailPanel>(mainWindow));
     detail->setVisible(false);
-    Panel* sms = keep(std::make_unique<Panel>(mainWindow, u"smspanel"));
+    auto* sms = keep(std::make_unique<SMSPanel>(mainWindow));
     sms->setVisible(false);
     auto* gesture = keep(std::make_unique<GestureControl>(mainWindow, u"gesture"));
 
@@ -78,7 +90,14 @@ void createScreens(platform::WindowHandle mainWindow) {
     theScreens.contacts = container;
     addMainScreenControls(*container);
     theScreens.detail = detail;
+    theScreens.conversation = sms;
+    sms->setRoutes(conversationRoutes());
     installHeaderMenu(mainWindow);
+    // The screens' editors live in the platform's table of edit windows, made just now:
+    // a process that ends without releasing the screens (a test) lets them go before
+    // that table goes.
+    static const bool released = std::atexit([] { releaseScreens(); }) == 0;
+    (void)released;
     // The window got its size before it had screens, and a later layout to that same
     // size does nothing: place them now.
     ControlHost::layoutAll(mainWindow, platform::clientRect(mainWindow));

@@ -12,6 +12,7 @@ class ContactDetailPanel;
 class ContactSmartListControl;
 class LightControl;
 class Panel;
+class SMSPanel;
 
 struct Screens {
     Panel* contactContainer = nullptr; // "contactcontainer", the main screen
@@ -21,6 +22,7 @@ struct Screens {
 
     ContactContainerPanel* contacts = nullptr; // the same as contactContainer
     ContactDetailPanel* detail = nullptr;      // the same as contactDetail
+    SMSPanel* conversation = nullptr;          // the same as smsPanel
 
     // The container's children that take part in switching; null until their screens
     // provide them.
@@ -33,6 +35,10 @@ struct Screens {
 // Creates the screens for the main window and adds them to its controls: gesture layer,
 // contact detail, contact container, SMS panel. Only the first call does anything.
 void createScreens(platform::WindowHandle mainWindow);
+
+// Deletes the screens, last made first, once the message loop has ended; the screens
+// are null again afterwards.
+void releaseScreens();
 
 // The screens; all null before createScreens.
 Screens& screens();

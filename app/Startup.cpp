@@ -160,6 +160,8 @@ int vantrelMain(const std::u16string& commandLine, Show show, const DisplayOpene
         return 0;
     int code = runMessageLoop();
     stopRefreshWorkers();
+    // Screens own native edits and threads: they go while the platform is whole.
+    releaseScreens();
     removeSmsBuffer();
     return code;
 }

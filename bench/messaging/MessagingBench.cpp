@@ -6,7 +6,13 @@
 //                     the call log's new entries read, counted on the rows and the list
 //                     filtered again (goal: under 5 ms);
 //   FullRecount       every counter to zero and every message and call counted again
-//                     (the figure).
+//                     (the figure);
+//   ConversationOpen  the conversation screen opened on a contact: the loader's thread
+//                     runs the query, the window's thread takes the entries, measures
+//                     the bubbles and paints the screen (goal: under 50 ms);
+//   ConversationScrollFrame  one scroll step of a conversation longer than the screen:
+//                     the list's offset moves and it paints its bubbles (goal: at most
+//                     4 x FrameCopy, a full-screen copy of the same buffer).
 // The device is filled once under /tmp and kept for later runs.
 
 #include "contacts/ContactCache.h"
@@ -14,6 +20,8 @@
 #include "contacts/ContactTemplate.h"
 #include "messaging/Conversation.h"
 #include "messaging/MessageCounter.h"
+#include "messaging/SMSPanel.h"
+#include "messaging/SmsSmartListControl.h"
 #include "platform/core/Backend.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Window.h"
@@ -27,6 +35,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -138,6 +147,10 @@ struct Scene {
         counter = std::make_unique<MessageCounter>(window);
         counter->recountMessages();
         counter->apply(*list);
+        // Made here, so the platform's edit windows (which the screen's editor uses)
+        // outlive it when the program's statics go.
+        panel = std::make_unique<SMSPanel>(window);
+        panel->layout({0, 0, 480, 800});
     }
 
     fs::path device;
@@ -146,6 +159,27 @@ struct Scene {
     platform::WindowHandle window = 0;
     std::unique_ptr<ContactSmartListControl> list;
     std::unique_ptr<MessageCounter> counter;
+    platform::Surface buffer{480, 800};
+
+    // The conversation screen over the whole window.
+    SMSPanel& conversation() { return *panel; }
+    // Opens the conversation of the row with that object id and takes entries until
+    // its load ended.
+    void open(uint32_t objectId) {
+        ContactListItem* row = list->findByObjectId(objectId);
+        if (!row)
+            std::abort();
+        SMSPanel& screen = conversation();
+        screen.open(*row, row->record().phones.front().number);
+        while (screen.loading()) {
+            platform::pumpMessages();
+            screen.onLoaderMessage();
+            std::this_thread::yield();
+        }
+    }
+
+private:
+    std::unique_ptr<SMSPanel> panel;
 };
 
 Scene& scene() {
@@ -191,6 +225,57 @@ void FullRecount(benchmark::State& state) {
     state.counters["rows"] = double(s.list->allItems().size());
 }
 BENCHMARK(FullRecount)->Unit(benchmark::kMillisecond);
+
+void ConversationOpen(benchmark::State& state) {
+    Scene& s = scene();
+    PaintContext context{s.buffer, 480, 800, 0};
+    int contact = 0;
+    size_t bubbles = 0;
+    for (auto _ : state) {
+        s.open(uint32_t(contact++ * 37 % contactCount + 1));
+        s.conversation().paint(context, s.conversation().rect());
+        bubbles = s.conversation().list()->shownItems().size();
+    }
+    state.counters["bubbles"] = double(bubbles);
+}
+BENCHMARK(ConversationOpen)->Unit(benchmark::kMillisecond);
+
+void ConversationScrollFrame(benchmark::State& state) {
+    Scene& s = scene();
+    // The contact of the most entries among the first hundred: a conversation several
+    // screens long.
+    uint32_t longest = 1;
+    size_t most = 0;
+    for (uint32_t id = 1; id <= 100; ++id) {
+        s.open(id);
+        if (s.conversation().list()->shownItems().size() > most)
+            most = s.conversation().list()->shownItems().size(), longest = id;
+    }
+    s.open(longest);
+    SmsSmartListControl& list = *s.conversation().list();
+    PaintContext context{s.buffer, 480, 800, 0};
+    const int range = std::max(list.contentHeight() - list.rect().height(), 1);
+    int offset = 0;
+    for (auto _ : state) {
+        offset = (offset + 37) % range;
+        list.setScrollOffset(offset);
+        list.paint(context, list.rect());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bubbles"] = double(list.shownItems().size());
+    state.counters["screens"] = double(list.contentHeight()) / list.rect().height();
+}
+BENCHMARK(ConversationScrollFrame)->Unit(benchmark::kMicrosecond);
+
+void FrameCopy(benchmark::State& state) {
+    platform::Surface from(480, 800);
+    platform::Surface to(480, 800);
+    for (auto _ : state) {
+        std::memcpy(to.row(0), from.row(0), sizeof(platform::Pixel565) * 480 * 800);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(FrameCopy)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -78,8 +78,14 @@ template <typename Fn> void Painter::forEachVisible(const Rect& rect, Fn&& fn) {
 void Painter::fillSolid(const Rect& rect, Colour colour) {
     const Pixel565 pixel = toPixel565(colour);
     forEachVisible(rect, [&](const Rect& v) {
-        for (int y = v.top; y < v.bottom; ++y)
-            std::fill_n(target_.row(y) + v.left, v.width(), pixel);
+        // NOTE: the 16-bit fill stays a scalar loop at -O2; one filled row copied down the
+        // others goes through memcpy's wide stores, several times faster on a page-wide
+        // fill (backgrounds, bubbles) than filling each row.
+        Pixel565* first = target_.row(v.top) + v.left;
+        std::fill_n(first, v.width(), pixel);
+        const size_t bytes = static_cast<size_t>(v.width()) * sizeof(Pixel565);
+        for (int y = v.top + 1; y < v.bottom; ++y)
+            std::memcpy(target_.row(y) + v.left, first, bytes);
     });
 }
 

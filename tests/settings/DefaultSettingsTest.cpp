@@ -21,9 +21,9 @@ std::u16string keyOf(std::u16string_view line) {
     return std::u16string(line.substr(0, line.find(u'=')));
 }
 
-TEST(DefaultSettings, ThreeListsOf518KeysWithThreeDefinedTwice) {
+TEST(DefaultSettings, ThreeListsOf520KeysWithThreeDefinedTwice) {
     EXPECT_EQ(baseSettingLines().size(), 119u);
-    EXPECT_EQ(screenSettingLines().size(), 233u);
+    EXPECT_EQ(screenSettingLines().size(), 235u);
     EXPECT_EQ(textSettingLines().size(), 169u);
     std::map<std::u16string, int> uses;
     for (auto list : {baseSettingLines(), screenSettingLines(), textSettingLines()})
@@ -31,7 +31,7 @@ TEST(DefaultSettings, ThreeListsOf518KeysWithThreeDefinedTwice) {
             ASSERT_NE(line.find(u'='), std::u16string_view::npos);
             ++uses[keyOf(line)];
         }
-    EXPECT_EQ(uses.size(), 518u);
+    EXPECT_EQ(uses.size(), 520u);
     std::set<std::u16string> twice;
     for (const auto& [key, count] : uses)
         if (count > 1)
@@ -58,8 +58,8 @@ protected:
 };
 
 TEST_F(LoadedDefaults, EveryKeyIsLoadedInBothOrientations) {
-    EXPECT_EQ(store.lines(false).size(), 518u);
-    EXPECT_EQ(store.lines(true).size(), 518u);
+    EXPECT_EQ(store.lines(false).size(), 520u);
+    EXPECT_EQ(store.lines(true).size(), 520u);
 }
 
 TEST_F(LoadedDefaults, LaterListsWinForTheKeysDefinedTwice) {
