@@ -40,11 +40,21 @@ struct ContactTemplates {
     static ContactTemplates fromSettings(const LightControl& list);
 };
 
+// The templates of a list read once, for a pass that fills many records.
+struct ContactFormats {
+    ContactFormats() = default;
+    explicit ContactFormats(const ContactTemplates& templates);
+
+    ContactTemplate firstLine, secondLine, sortOrder, header, detailLines;
+};
+
 // The ids one collection read asks for: the fixed head (object id, file-as, the
-// telephones, the e-mails), the favourite property, then every id the templates name.
+// telephones, the e-mails), the favourite property, then every id the templates name;
+// and the templates read, for the pass that uses the table.
 struct ContactPropertyTable {
     std::vector<uint32_t> ids;
     size_t favoriteIndex = 0;
+    ContactFormats formats;
 
     static ContactPropertyTable build(const ContactTemplates& templates, uint32_t favoriteId);
 };
@@ -54,6 +64,8 @@ const std::vector<uint32_t>& contactPropertyArray(uint32_t favoriteId);
 
 // Fills a record's texts and phones from one read: the phone list, then every
 // template. False (record invalid) when it has no phone and phones are required.
+bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
+                const ContactFormats& formats, bool keepWithoutPhone);
 bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
                 const ContactTemplates& templates, bool keepWithoutPhone);
 

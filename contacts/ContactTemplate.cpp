@@ -155,6 +155,15 @@ bool hasText(const PropertyValues& values, uint32_t id) {
     return value && !value->empty();
 }
 
+// The address the "%address..." placeholders read: business when it has a street or a
+// city, else home when it has one, else other.
+int preferredAddress(const PropertyValues& values) {
+    for (int address = 0; address < 2; ++address)
+        if (hasText(values, addressIds[address][0]) || hasText(values, addressIds[address][1]))
+            return address;
+    return 2;
+}
+
 } // namespace
 
 const std::u16string* PropertyValues::find(uint32_t id) const {
@@ -197,14 +206,7 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
             }
         }
         if (text.find(u"%address") != std::u16string::npos) {
-            int preferred = 2;
-            for (int address = 0; address < 2; ++address) {
-                if (hasText(values, addressIds[address][0]) ||
-                    hasText(values, addressIds[address][1])) {
-                    preferred = address;
-                    break;
-                }
-            }
+            const int preferred = preferredAddress(values);
             for (size_t part = 0; part < std::size(addressPlaceholders); ++part) {
                 const std::u16string* value = values.find(addressIds[preferred][part]);
                 replaceAll(text, addressPlaceholders[part], value ? *value : std::u16string());
@@ -213,6 +215,87 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
         replaceAll(text, u"%phone",
                    phones.empty() ? std::u16string_view()
                                   : std::u16string_view(phones.back().number));
+    }
+    return cleanUpExpansion(std::move(text));
+}
+
+ContactTemplate::ContactTemplate(std::u16string_view format) : format_(format) {
+    auto addText = [this](size_t begin, size_t end) {
+        if (end > begin)
+            pieces_.push_back({Kind::text, static_cast<uint32_t>(begin),
+                               static_cast<uint32_t>(end - begin)});
+    };
+    size_t from = 0;
+    for (size_t at = format.find(u'%'); at != std::u16string_view::npos;
+         at = format.find(u'%', from)) {
+        addText(from, at);
+        // The text from this "%" to the next one holds the placeholder; what follows a
+        // next "%" may be a value by the time this placeholder is replaced.
+        const size_t next = format.find(u'%', at + 1);
+        const std::u16string_view rest =
+            format.substr(at, next == std::u16string_view::npos ? next : next - at);
+        Piece piece{Kind::text};
+        size_t matched = 0;
+        bool lengthened = false;
+        auto consider = [&](std::u16string_view name, Kind kind, uint32_t id) {
+            if (rest.starts_with(name)) {
+                // The substitution order puts every longer name before its prefixes.
+                if (name.size() > matched) {
+                    matched = name.size();
+                    piece = {kind, 0, 0, id};
+                }
+            } else if (next != std::u16string_view::npos && name.starts_with(rest)) {
+                lengthened = true;
+            }
+        };
+        for (const Placeholder& placeholder : placeholders)
+            consider(placeholder.text, Kind::property, placeholder.id);
+        for (size_t part = 0; part < std::size(addressPlaceholders); ++part)
+            consider(addressPlaceholders[part], Kind::addressPart, static_cast<uint32_t>(part));
+        consider(u"%phone", Kind::phone, 0);
+        if (matched == 0 || lengthened) {
+            pieces_.clear();
+            return;
+        }
+        pieces_.push_back(piece);
+        from = at + matched;
+    }
+    addText(from, format.size());
+    split_ = true;
+}
+
+std::u16string ContactTemplate::expand(const PropertyValues& values,
+                                       const std::vector<PhoneEntry>& phones) const {
+    if (!split_)
+        return expandTemplate(format_, values, phones);
+    std::u16string text;
+    int address = -1;
+    for (const Piece& piece : pieces_) {
+        std::u16string_view value;
+        switch (piece.kind) {
+        case Kind::text:
+            text.append(format_, piece.begin, piece.length);
+            continue;
+        case Kind::property:
+            if (const std::u16string* found = values.find(piece.id))
+                value = *found;
+            else
+                return expandTemplate(format_, values, phones); // stays as written
+            break;
+        case Kind::addressPart:
+            if (address < 0)
+                address = preferredAddress(values);
+            if (const std::u16string* found = values.find(addressIds[address][piece.id]))
+                value = *found;
+            break;
+        case Kind::phone:
+            if (!phones.empty())
+                value = phones.back().number;
+            break;
+        }
+        if (value.find(u'%') != std::u16string_view::npos)
+            return expandTemplate(format_, values, phones);
+        text.append(value);
     }
     return cleanUpExpansion(std::move(text));
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 using namespace vantrel;
 
@@ -143,4 +144,46 @@ TEST(ContactTemplate, ARecordTakesPhonesInOrderAndFallsBackToTheFileAsName) {
     PropertyValues empty(&table.ids);
     EXPECT_FALSE(fillRecord(noPhone, empty, false, templates, false));
     EXPECT_TRUE(fillRecord(noPhone, empty, false, templates, true));
+}
+
+// A template read once expands as the placeholder-by-placeholder replacement does, in
+// the cases where splitting it up front could go wrong: names that are prefixes of
+// others, a value that completes a longer name, values holding "%", "%" signs that
+// start nothing, ids that were not fetched. Templates and values are drawn from pieces
+// of those kinds, many times over.
+TEST(ContactTemplate, AReadTemplateExpandsAsTheReplacementsDo) {
+    const std::u16string_view pieces[] = {
+        u"%fileas", u"%email",   u"%email2", u"%ema",     u"%company", u"%companyphone",
+        u"%name",   u"%phone",   u"%address", u"%addresscity", u"%addressstreet", u"%",
+        u"%%",      u" ",        u" (",      u")",        u"\\n",      u", ",
+        u"2",       u"phone",    u"city",    u"x",        u"%categories", u"%nickname"};
+    const std::u16string_view texts[] = {u"",     u"",      u"Acme", u"2",        u"phone",
+                                         u"city", u"a%",    u"Bern", u"%company", u" - ",
+                                         u"\n",   u"Berg, Anna"};
+    const uint32_t ids[] = {prop::fileAs, prop::email1, prop::email2,   company,
+                            companyPhone, 0x0084001F,   0x0086001F,     prop::categories,
+                            businessStreet, businessCity, homeStreet, homeCity};
+    std::mt19937 random(13);
+    auto pick = [&random](const auto& from) { return from[random() % std::size(from)]; };
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string format;
+        for (int n = static_cast<int>(random() % 5); n >= 0; --n)
+            format += pick(pieces);
+        // Most rounds fetch what the template names, some a random part of the ids.
+        std::vector<uint32_t> fetched = idsOf(format);
+        if (random() % 4 == 0)
+            for (uint32_t id : ids)
+                if (random() % 2)
+                    fetched.push_back(id);
+        std::map<uint32_t, std::u16string> set;
+        for (uint32_t id : ids)
+            set[id] = std::u16string(pick(texts));
+        Values values(fetched, set);
+        std::vector<PhoneEntry> phones;
+        if (random() % 2)
+            phones.push_back({std::u16string(pick(texts)), prop::mobile});
+        const std::u16string expected = expandTemplate(format, values.get(), phones);
+        EXPECT_EQ(ContactTemplate(format).expand(values.get(), phones), expected)
+            << "format " << std::string(format.begin(), format.end());
+    }
 }
