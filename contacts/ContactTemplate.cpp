@@ -102,6 +102,22 @@ bool replaceAll(std::u16string& text, std::u16string_view what, std::u16string_v
     size_t at = text.find(what);
     if (at == std::u16string::npos)
         return false;
+    if (with.size() <= what.size()) {
+        // The clean-up's rules never lengthen the text: it is rewritten in place, the
+        // writing never ahead of the search.
+        using Traits = std::char_traits<char16_t>;
+        size_t write = at, read = at;
+        for (; at != std::u16string::npos; at = text.find(what, read)) {
+            Traits::move(text.data() + write, text.data() + read, at - read);
+            write += at - read;
+            Traits::copy(text.data() + write, with.data(), with.size());
+            write += with.size();
+            read = at + what.size();
+        }
+        Traits::move(text.data() + write, text.data() + read, text.size() - read);
+        text.resize(write + text.size() - read);
+        return true;
+    }
     std::u16string out;
     out.reserve(text.size());
     size_t from = 0;
