@@ -177,12 +177,23 @@ bool ContactStoreAccess::loadFromCollection(ContactRecord& record, pim::ItemColl
                                             uint32_t index, const ContactPropertyTable& table,
                                             const ContactTemplates& templates) {
     record.valid = false;
-    std::vector<pim::PropValue> read;
-    if (!collection.getProps(index, table.ids, read) || read.empty())
+    ContactValues read;
+    if (!readFromCollection(read, collection, index, table))
         return false;
-    record.objectId = read[0].found() ? read[0].number : noObjectId;
-    return fillRecord(record, toValues(table.ids, read), readFavorite(read, table.favoriteIndex),
-                      table.formats, templates.showAllContact);
+    record.objectId = read.objectId;
+    return fillRecord(record, read.values, read.favorite, table.formats,
+                      templates.showAllContact);
+}
+
+bool ContactStoreAccess::readFromCollection(ContactValues& read, pim::ItemCollection& collection,
+                                            uint32_t index, const ContactPropertyTable& table) {
+    std::vector<pim::PropValue> values;
+    if (!collection.getProps(index, table.ids, values) || values.empty())
+        return false;
+    read.objectId = values[0].found() ? values[0].number : noObjectId;
+    read.favorite = readFavorite(values, table.favoriteIndex);
+    read.values = toValues(table.ids, values);
+    return true;
 }
 
 bool ContactStoreAccess::loadFromItem(ContactRecord& record, uint32_t objectId,

@@ -69,6 +69,13 @@ bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favori
 bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
                 const ContactTemplates& templates, bool keepWithoutPhone);
 
+// One contact as a collection read returns it, before any of its texts is made.
+struct ContactValues {
+    uint32_t objectId = noObjectId;
+    bool favorite = false;
+    PropertyValues values;
+};
+
 class ContactStoreAccess {
 public:
     // The store may be null (it could not be opened): every call then fails quietly.
@@ -83,6 +90,10 @@ public:
     bool loadFromCollection(ContactRecord& record, platform::pim::ItemCollection& collection,
                             uint32_t index, const ContactPropertyTable& table,
                             const ContactTemplates& templates);
+    // Its read alone, so the texts can be made elsewhere (fillRecord with the table's
+    // formats); false when the read fails.
+    bool readFromCollection(ContactValues& read, platform::pim::ItemCollection& collection,
+                            uint32_t index, const ContactPropertyTable& table);
     // LoadFromItem: the contact with that object id; false when it is gone, or when it has
     // no phone and the list requires one (the record is then filled but invalid).
     bool loadFromItem(ContactRecord& record, uint32_t objectId, const ContactTemplates& templates);
