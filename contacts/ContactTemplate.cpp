@@ -4,6 +4,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace vantrel {
@@ -337,6 +338,23 @@ bool alreadyClean(std::u16string_view text) {
     return true;
 }
 
+// The characters the clean-up's patterns are made of, one bit each (0 for the others).
+constexpr std::u16string_view patternCharacters = u",-/\n[]() \\n";
+
+constexpr std::array<uint16_t, 0x80> characterBit = [] {
+    std::array<uint16_t, 0x80> bits{};
+    for (size_t at = 0; at < patternCharacters.size(); ++at)
+        bits[patternCharacters[at]] = static_cast<uint16_t>(1u << at);
+    return bits;
+}();
+
+uint32_t characterBits(std::u16string_view text) {
+    uint32_t bits = 0;
+    for (char16_t c : text)
+        bits |= c < characterBit.size() ? characterBit[c] : 0;
+    return bits;
+}
+
 } // namespace
 
 std::u16string cleanUpExpansion(std::u16string text) {
@@ -348,8 +366,16 @@ std::u16string cleanUpExpansion(std::u16string text) {
     static constexpr std::pair<std::u16string_view, std::u16string_view> replacements[] = {
         {u",\n", u"\n"}, {u"-\n", u"\n"}, {u"/\n", u"\n"},  {u"[]", u""},   {u"()", u""},
         {u"  ", u" "},   {u"\\n", u"\n"}, {u"\n\n", u"\n"}, {u"\n ", u"\n"}};
+    // NOTE: a pattern whose characters the text lacks is not searched for: one pass over
+    // the text instead of one search a rule. A replacement only takes characters away,
+    // except for what it puts in, which joins the set.
+    uint32_t present = characterBits(text);
     for (const auto& [what, with] : replacements) {
+        const uint32_t needed = characterBits(what);
+        if ((present & needed) != needed)
+            continue;
         replaceAll(text, what, with);
+        present |= characterBits(with);
         // Empty values can leave runs of line breaks of any length; a run collapses to
         // one, as a blank line in the detail text never means anything.
         if (what == u"\n\n")
