@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 
@@ -29,7 +29,7 @@ constexpr int linesPerRecord = 14;
 // decoding the runs apart gives what decoding the line whole gives).
 std::u16string unescape(std::string_view line) {
     if (!line.empty())
-        line.remove_prefix(1); // the "#"
+        line.remove_prefix(1);               // the "#"
     std::u16string text(line.size(), u'\0'); // never more units than bytes
     char16_t* to = text.data();
     for (size_t i = 0; i < line.size();) {

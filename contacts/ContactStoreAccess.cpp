@@ -69,8 +69,8 @@ ContactTemplates ContactTemplates::fromSettings(const LightControl& list) {
 
 ContactFormats::ContactFormats(const ContactTemplates& templates)
     : firstLine(templates.firstLine), secondLine(templates.secondLine),
-      sortOrder(templates.sortOrder), header(templates.header),
-      detailLines(templates.detailLines) {}
+      sortOrder(templates.sortOrder), header(templates.header), detailLines(templates.detailLines) {
+}
 
 ContactPropertyTable ContactPropertyTable::build(const ContactTemplates& templates,
                                                  uint32_t favoriteId) {
@@ -115,9 +115,8 @@ const std::vector<uint32_t>& contactPropertyArray(uint32_t favoriteId) {
 
 bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
                 const ContactFormats& formats, bool keepWithoutPhone) {
-    static const ContactTemplate email[3] = {ContactTemplate(u"%email"),
-                                             ContactTemplate(u"%email2"),
-                                             ContactTemplate(u"%email3")};
+    static const ContactTemplate email[3] = {
+        ContactTemplate(u"%email"), ContactTemplate(u"%email2"), ContactTemplate(u"%email3")};
     static const ContactTemplate company(u"%company"), city(u"%addresscity"),
         categories(u"%categories");
     record.phones.clear();
@@ -181,8 +180,7 @@ bool ContactStoreAccess::loadFromCollection(ContactRecord& record, pim::ItemColl
     if (!readFromCollection(read, collection, index, table))
         return false;
     record.objectId = read.objectId;
-    return fillRecord(record, read.values, read.favorite, table.formats,
-                      templates.showAllContact);
+    return fillRecord(record, read.values, read.favorite, table.formats, templates.showAllContact);
 }
 
 bool ContactStoreAccess::readFromCollection(ContactValues& read, pim::ItemCollection& collection,

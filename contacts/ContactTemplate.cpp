@@ -239,8 +239,8 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
 ContactTemplate::ContactTemplate(std::u16string_view format) : format_(format) {
     auto addText = [this](size_t begin, size_t end) {
         if (end > begin)
-            pieces_.push_back({Kind::text, static_cast<uint32_t>(begin),
-                               static_cast<uint32_t>(end - begin)});
+            pieces_.push_back(
+                {Kind::text, static_cast<uint32_t>(begin), static_cast<uint32_t>(end - begin)});
     };
     size_t from = 0;
     for (size_t at = format.find(u'%'); at != std::u16string_view::npos;

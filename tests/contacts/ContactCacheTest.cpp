@@ -114,7 +114,7 @@ TEST(ContactCache, WritingReplacesTheFileWholeAndPrivately) {
 // the converters read it, one U+FFFD a bad byte.
 TEST(ContactCache, EveryKindOfCharacterIsWrittenAsUtf8AndReadBack) {
     const std::u16string values[] = {
-        u"Zoë Ångström 東京 \U0001F600!",  // two- to four-byte sequences between ASCII
+        u"Zoë Ångström 東京 \U0001F600!", // two- to four-byte sequences between ASCII
         u"\U0001F600\U0001F601",          // surrogate pairs, nothing else
         u"a\rb\r\r\nc\n\nd\r",            // lone CRs stay, CR LF and LF become "\n"
         u"ü\nü\r\nü"};

@@ -4,9 +4,11 @@
 
 #include "contacts/ContactTemplate.h"
 #include "contacts/ContactStoreAccess.h"
+#include "platform/core/Utf.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -152,17 +154,22 @@ TEST(ContactTemplate, ARecordTakesPhonesInOrderAndFallsBackToTheFileAsName) {
 // start nothing, ids that were not fetched. Templates and values are drawn from pieces
 // of those kinds, many times over.
 TEST(ContactTemplate, AReadTemplateExpandsAsTheReplacementsDo) {
-    const std::u16string_view pieces[] = {
-        u"%fileas", u"%email",   u"%email2", u"%ema",     u"%company", u"%companyphone",
-        u"%name",   u"%phone",   u"%address", u"%addresscity", u"%addressstreet", u"%",
-        u"%%",      u" ",        u" (",      u")",        u"\\n",      u", ",
-        u"2",       u"phone",    u"city",    u"x",        u"%categories", u"%nickname"};
-    const std::u16string_view texts[] = {u"",     u"",      u"Acme", u"2",        u"phone",
-                                         u"city", u"a%",    u"Bern", u"%company", u" - ",
-                                         u"\n",   u"Berg, Anna"};
-    const uint32_t ids[] = {prop::fileAs, prop::email1, prop::email2,   company,
-                            companyPhone, 0x0084001F,   0x0086001F,     prop::categories,
-                            businessStreet, businessCity, homeStreet, homeCity};
+    // Pieces and values, each list split at "|".
+    auto split = [](std::u16string_view list) {
+        std::vector<std::u16string> parts;
+        for (size_t from = 0, at; from <= list.size(); from = at + 1) {
+            at = std::min(list.find(u'|', from), list.size());
+            parts.emplace_back(list.substr(from, at - from));
+        }
+        return parts;
+    };
+    const auto pieces = split(u"%fileas|%email|%email2|%ema|%company|%companyphone|%name|%phone|"
+                              u"%address|%addresscity|%addressstreet|%|%%| | (|)|\\n|, |2|phone|"
+                              u"city|x|%categories|%nickname");
+    const auto texts = split(u"||Acme|2|phone|city|a%|Bern|%company| - |\n|Berg, Anna");
+    const uint32_t ids[] = {prop::fileAs,   prop::email1, prop::email2, company,
+                            companyPhone,   0x0084001F,   0x0086001F,   prop::categories,
+                            businessStreet, businessCity, homeStreet,   homeCity};
     std::mt19937 random(13);
     auto pick = [&random](const auto& from) { return from[random() % std::size(from)]; };
     for (int round = 0; round < 20000; ++round) {
@@ -184,6 +191,6 @@ TEST(ContactTemplate, AReadTemplateExpandsAsTheReplacementsDo) {
             phones.push_back({std::u16string(pick(texts)), prop::mobile});
         const std::u16string expected = expandTemplate(format, values.get(), phones);
         EXPECT_EQ(ContactTemplate(format).expand(values.get(), phones), expected)
-            << "format " << std::string(format.begin(), format.end());
+            << "format " << platform::toUtf8(format);
     }
 }
