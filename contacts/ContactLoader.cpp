@@ -162,10 +162,10 @@ void ContactLoader::readStore() {
     const ContactPropertyTable table =
         ContactPropertyTable::build(settings_.templates, store_->favoriteId());
     const uint32_t count = collection->count();
-    // Two stages on two threads: this one reads the store row by row (a collection is
-    // one thread's), a builder makes each contact's texts, keys and cache lines and
-    // hands the records over, in the store's order. Reading is the lesser half of the
-    // work, so on two cores the pass takes about as long as the building alone.
+    // Two stages on two threads: a reader reads the store row by row (the collection is
+    // its alone until it ends), this thread makes each contact's texts, keys and cache
+    // lines and hands the records over, in the store's order. Reading is the lesser
+    // half of the work, so on two cores the pass takes about as long as the building.
     RowChannel rows;
     // The cache is written as the records come, each with its order key; the file
     // keeps the list's order (by sort key, equal keys as the store gave them).
@@ -175,44 +175,47 @@ void ContactLoader::readStore() {
     };
     std::vector<Written> written;
     std::string lines;
-    std::thread builder([&] {
+    std::thread reader([&] {
         lowerThreadPriority();
-        // Takes every chunk, even once asked to stop, so the reader never waits on a
-        // full channel.
-        for (std::vector<StoreRow> chunk; rows.take(chunk);) {
-            for (StoreRow& row : chunk) {
-                if (stop_)
-                    break;
-                LoadedContact contact;
-                contact.record.objectId = row.contact.objectId;
-                if (!fillRecord(contact.record, row.contact.values, row.contact.favorite,
-                                table.formats, settings_.templates.showAllContact))
-                    continue;
-                contact.picture = std::move(row.picture);
-                contact.keys = makeSearchKeys(contact.record);
-                const size_t begin = lines.size();
-                ContactCache::appendRecord(lines, contact.record);
-                written.push_back({contact.keys.collation, begin, lines.size()});
-                add(LoaderBatch::Kind::stored, contact);
-            }
+        std::vector<StoreRow> chunk;
+        for (uint32_t index = 1; index <= count && !stop_; ++index) {
+            StoreRow row;
+            if (!store_->readFromCollection(row.contact, *collection, index, table))
+                continue;
+            if (settings_.pictures && (!collection->getPicture(index, row.picture) ||
+                                       row.picture.size() > ContactStoreAccess::maxPictureBytes))
+                row.picture.clear();
+            chunk.push_back(std::move(row));
+            if (chunk.size() == RowChannel::chunkRows)
+                rows.put(std::exchange(chunk, {}));
         }
+        if (!chunk.empty())
+            rows.put(std::move(chunk));
+        rows.close();
     });
-    std::vector<StoreRow> chunk;
-    for (uint32_t index = 1; index <= count && !stop_; ++index) {
-        StoreRow row;
-        if (!store_->readFromCollection(row.contact, *collection, index, table))
-            continue;
-        if (settings_.pictures && (!collection->getPicture(index, row.picture) ||
-                                   row.picture.size() > ContactStoreAccess::maxPictureBytes))
-            row.picture.clear();
-        chunk.push_back(std::move(row));
-        if (chunk.size() == RowChannel::chunkRows)
-            rows.put(std::exchange(chunk, {}));
+    // NOTE: the records are made on the loader's own thread, as the cache's were: the
+    // allocator then reuses for them what the cache's records gave back, where records
+    // made on another thread would take memory of their own.
+    // Every chunk is taken, even once asked to stop, so the reader never waits on a
+    // full channel.
+    for (std::vector<StoreRow> chunk; rows.take(chunk);) {
+        for (StoreRow& row : chunk) {
+            if (stop_)
+                break;
+            LoadedContact contact;
+            contact.record.objectId = row.contact.objectId;
+            if (!fillRecord(contact.record, row.contact.values, row.contact.favorite, table.formats,
+                            settings_.templates.showAllContact))
+                continue;
+            contact.picture = std::move(row.picture);
+            contact.keys = makeSearchKeys(contact.record);
+            const size_t begin = lines.size();
+            ContactCache::appendRecord(lines, contact.record);
+            written.push_back({contact.keys.collation, begin, lines.size()});
+            add(LoaderBatch::Kind::stored, contact);
+        }
     }
-    if (!chunk.empty())
-        rows.put(std::move(chunk));
-    rows.close();
-    builder.join();
+    reader.join();
     collection.reset();
     if (stop_)
         return;
