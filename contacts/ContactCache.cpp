@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 
@@ -22,49 +23,80 @@ constexpr std::string_view lineEnd = "\r\n";
 constexpr char16_t mu = u'\u00B5';
 constexpr int linesPerRecord = 14;
 
+// A value line back to its text: the "#" dropped, the UTF-8 decoded, each backslash and
+// "n" a line break, each CR LF pair dropped. ASCII bytes go over as they are; a run of
+// other bytes goes through the decoder (an ASCII byte never belongs to a sequence, so
+// decoding the runs apart gives what decoding the line whole gives).
 std::u16string unescape(std::string_view line) {
     if (!line.empty())
-        line.remove_prefix(1); // the "#"
-    // Most values hold neither an escaped line break nor a stray CR.
-    if (line.find_first_of("\\\r") == std::string_view::npos)
-        return platform::toUtf16(line);
-    std::u16string text = platform::toUtf16(line);
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\\' && i + 1 < text.size() && text[i + 1] == u'n') {
-            out += u'\n';
-            ++i;
-        } else if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            ++i;
+        line.remove_prefix(1);               // the "#"
+    std::u16string text(line.size(), u'\0'); // never more units than bytes
+    char16_t* to = text.data();
+    for (size_t i = 0; i < line.size();) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+        if (byte >= 0x80) {
+            size_t end = i + 1;
+            while (end < line.size() && static_cast<unsigned char>(line[end]) >= 0x80)
+                ++end;
+            const std::u16string run = platform::toUtf16(line.substr(i, end - i));
+            to = std::copy(run.begin(), run.end(), to);
+            i = end;
+        } else if (byte == '\\' && next == 'n') {
+            *to++ = u'\n';
+            i += 2;
+        } else if (byte == '\r' && next == '\n') {
+            i += 2;
         } else {
-            out += text[i];
+            *to++ = byte;
+            ++i;
         }
     }
-    return out;
+    text.resize(static_cast<size_t>(to - text.data()));
+    return text;
+}
+
+// Appends a value's text in UTF-8, each line break (CR LF, or LF alone) written as
+// backslash and "n". Runs of ASCII go over as they are; a run of other characters goes
+// through the encoder (surrogate pairs stay within one run).
+void appendEscapedText(std::string& out, std::u16string_view value) {
+    for (size_t i = 0; i < value.size();) {
+        size_t end = i;
+        while (end < value.size() && value[end] < 0x80 && value[end] != u'\n' &&
+               value[end] != u'\r')
+            ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + (end - i));
+            std::transform(value.begin() + i, value.begin() + end, out.begin() + at,
+                           [](char16_t c) { return static_cast<char>(c); });
+            i = end;
+        } else if (value[i] == u'\n') {
+            out += "\\n";
+            ++i;
+        } else if (value[i] == u'\r') {
+            const bool pair = i + 1 < value.size() && value[i + 1] == u'\n';
+            out += pair ? "\\n" : "\r";
+            i += pair ? 2 : 1;
+        } else {
+            while (end < value.size() && value[end] >= 0x80)
+                ++end;
+            out += platform::toUtf8(value.substr(i, end - i));
+            i = end;
+        }
+    }
 }
 
 void appendEscaped(std::string& out, std::u16string_view value) {
     out += '#';
-    if (value.find_first_of(u"\r\n") == std::u16string_view::npos) {
-        out += platform::toUtf8(value);
-        out += lineEnd;
-        return;
-    }
-    std::u16string text;
-    text.reserve(value.size());
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') {
-            text += u"\\n";
-            ++i;
-        } else if (value[i] == u'\n') {
-            text += u"\\n";
-        } else {
-            text += value[i];
-        }
-    }
-    out += platform::toUtf8(text);
+    appendEscapedText(out, value);
     out += lineEnd;
+}
+
+void appendNumber(std::string& out, uint32_t value) {
+    char digits[16];
+    auto end = std::to_chars(digits, digits + sizeof digits, static_cast<int32_t>(value)).ptr;
+    out.append(digits, end);
 }
 
 // A decimal string-to-long as the old reader did it: leading blanks, a sign, digits up
@@ -227,9 +259,8 @@ std::string ContactCache::format(const std::vector<const ContactRecord*>& record
 }
 
 void ContactCache::appendRecord(std::string& out, const ContactRecord& record) {
-    char number[16];
-    std::snprintf(number, sizeof number, "#%i", static_cast<int32_t>(record.objectId));
-    out += number;
+    out += '#';
+    appendNumber(out, record.objectId);
     out += lineEnd;
     out += record.favorite ? "#1" : "#0";
     out += lineEnd;
@@ -238,15 +269,15 @@ void ContactCache::appendRecord(std::string& out, const ContactRecord& record) {
           &record.emails[1], &record.emails[2], &record.header, &record.detailLines,
           &record.company, &record.city, &record.categories})
         appendEscaped(out, *field);
-    std::u16string phones;
+    constexpr std::string_view muUtf8 = "\xC2\xB5"; // "µ" in UTF-8
+    out += '#';
     for (const PhoneEntry& phone : record.phones) {
-        std::snprintf(number, sizeof number, "%i", static_cast<int32_t>(phone.propertyId));
-        phones += platform::toUtf16(number);
-        phones += mu;
-        phones += phone.number;
-        phones += mu;
+        appendNumber(out, phone.propertyId);
+        out += muUtf8;
+        appendEscapedText(out, phone.number);
+        out += muUtf8;
     }
-    appendEscaped(out, phones);
+    out += lineEnd;
 }
 
 bool ContactCache::write(const fs::path& file, const std::vector<const ContactRecord*>& records) {

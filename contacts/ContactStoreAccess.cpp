@@ -67,6 +67,11 @@ ContactTemplates ContactTemplates::fromSettings(const LightControl& list) {
     return templates;
 }
 
+ContactFormats::ContactFormats(const ContactTemplates& templates)
+    : firstLine(templates.firstLine), secondLine(templates.secondLine),
+      sortOrder(templates.sortOrder), header(templates.header), detailLines(templates.detailLines) {
+}
+
 ContactPropertyTable ContactPropertyTable::build(const ContactTemplates& templates,
                                                  uint32_t favoriteId) {
     ContactPropertyTable table;
@@ -82,6 +87,7 @@ ContactPropertyTable ContactPropertyTable::build(const ContactTemplates& templat
         collectTemplateProperties(*format, table.ids);
     for (std::u16string_view fixed : {u"%company", u"%addresscity", u"%categories"})
         collectTemplateProperties(fixed, table.ids);
+    table.formats = ContactFormats(templates);
     return table;
 }
 
@@ -108,7 +114,11 @@ const std::vector<uint32_t>& contactPropertyArray(uint32_t favoriteId) {
 }
 
 bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
-                const ContactTemplates& templates, bool keepWithoutPhone) {
+                const ContactFormats& formats, bool keepWithoutPhone) {
+    static const ContactTemplate email[3] = {
+        ContactTemplate(u"%email"), ContactTemplate(u"%email2"), ContactTemplate(u"%email3")};
+    static const ContactTemplate company(u"%company"), city(u"%addresscity"),
+        categories(u"%categories");
     record.phones.clear();
     for (uint32_t id : phoneProperties)
         if (const std::u16string* number = values.find(id); number && !number->empty())
@@ -117,25 +127,29 @@ bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favori
     const std::u16string* fileAs = values.find(prop::fileAs);
     const std::u16string none;
     const std::u16string& fileAsText = fileAs ? *fileAs : none;
-    auto expand = [&](std::u16string_view format) {
-        return expandTemplate(format, values, record.phones);
+    auto expand = [&](const ContactTemplate& format) {
+        return format.expand(values, record.phones);
     };
-    record.firstLine = expand(templates.firstLine);
+    record.firstLine = expand(formats.firstLine);
     if (record.firstLine.empty())
         record.firstLine = fileAsText;
-    std::u16string sortKey = expand(templates.sortOrder);
+    std::u16string sortKey = expand(formats.sortOrder);
     record.sortKey = upperCased(sortKey.empty() ? fileAsText : sortKey);
-    record.emails[0] = expand(u"%email");
-    record.emails[1] = expand(u"%email2");
-    record.emails[2] = expand(u"%email3");
-    record.secondLine = expand(templates.secondLine);
-    record.header = expand(templates.header);
-    record.detailLines = expand(templates.detailLines);
-    record.company = expand(u"%company");
-    record.city = expand(u"%addresscity");
-    record.categories = expand(u"%categories");
+    for (int i = 0; i < 3; ++i)
+        record.emails[i] = expand(email[i]);
+    record.secondLine = expand(formats.secondLine);
+    record.header = expand(formats.header);
+    record.detailLines = expand(formats.detailLines);
+    record.company = expand(company);
+    record.city = expand(city);
+    record.categories = expand(categories);
     record.valid = !record.phones.empty() || keepWithoutPhone;
     return record.valid;
+}
+
+bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
+                const ContactTemplates& templates, bool keepWithoutPhone) {
+    return fillRecord(record, values, favorite, ContactFormats(templates), keepWithoutPhone);
 }
 
 // ---- the store ----
@@ -162,12 +176,22 @@ bool ContactStoreAccess::loadFromCollection(ContactRecord& record, pim::ItemColl
                                             uint32_t index, const ContactPropertyTable& table,
                                             const ContactTemplates& templates) {
     record.valid = false;
-    std::vector<pim::PropValue> read;
-    if (!collection.getProps(index, table.ids, read) || read.empty())
+    ContactValues read;
+    if (!readFromCollection(read, collection, index, table))
         return false;
-    record.objectId = read[0].found() ? read[0].number : noObjectId;
-    return fillRecord(record, toValues(table.ids, read), readFavorite(read, table.favoriteIndex),
-                      templates, templates.showAllContact);
+    record.objectId = read.objectId;
+    return fillRecord(record, read.values, read.favorite, table.formats, templates.showAllContact);
+}
+
+bool ContactStoreAccess::readFromCollection(ContactValues& read, pim::ItemCollection& collection,
+                                            uint32_t index, const ContactPropertyTable& table) {
+    std::vector<pim::PropValue> values;
+    if (!collection.getProps(index, table.ids, values) || values.empty())
+        return false;
+    read.objectId = values[0].found() ? values[0].number : noObjectId;
+    read.favorite = readFavorite(values, table.favoriteIndex);
+    read.values = toValues(table.ids, values);
+    return true;
 }
 
 bool ContactStoreAccess::loadFromItem(ContactRecord& record, uint32_t objectId,

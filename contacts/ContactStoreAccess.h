@@ -40,11 +40,21 @@ struct ContactTemplates {
     static ContactTemplates fromSettings(const LightControl& list);
 };
 
+// The templates of a list read once, for a pass that fills many records.
+struct ContactFormats {
+    ContactFormats() = default;
+    explicit ContactFormats(const ContactTemplates& templates);
+
+    ContactTemplate firstLine, secondLine, sortOrder, header, detailLines;
+};
+
 // The ids one collection read asks for: the fixed head (object id, file-as, the
-// telephones, the e-mails), the favourite property, then every id the templates name.
+// telephones, the e-mails), the favourite property, then every id the templates name;
+// and the templates read, for the pass that uses the table.
 struct ContactPropertyTable {
     std::vector<uint32_t> ids;
     size_t favoriteIndex = 0;
+    ContactFormats formats;
 
     static ContactPropertyTable build(const ContactTemplates& templates, uint32_t favoriteId);
 };
@@ -55,7 +65,16 @@ const std::vector<uint32_t>& contactPropertyArray(uint32_t favoriteId);
 // Fills a record's texts and phones from one read: the phone list, then every
 // template. False (record invalid) when it has no phone and phones are required.
 bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
+                const ContactFormats& formats, bool keepWithoutPhone);
+bool fillRecord(ContactRecord& record, const PropertyValues& values, bool favorite,
                 const ContactTemplates& templates, bool keepWithoutPhone);
+
+// One contact as a collection read returns it, before any of its texts is made.
+struct ContactValues {
+    uint32_t objectId = noObjectId;
+    bool favorite = false;
+    PropertyValues values;
+};
 
 class ContactStoreAccess {
 public:
@@ -71,6 +90,10 @@ public:
     bool loadFromCollection(ContactRecord& record, platform::pim::ItemCollection& collection,
                             uint32_t index, const ContactPropertyTable& table,
                             const ContactTemplates& templates);
+    // Its read alone, so the texts can be made elsewhere (fillRecord with the table's
+    // formats); false when the read fails.
+    bool readFromCollection(ContactValues& read, platform::pim::ItemCollection& collection,
+                            uint32_t index, const ContactPropertyTable& table);
     // LoadFromItem: the contact with that object id; false when it is gone, or when it has
     // no phone and the list requires one (the record is then filled but invalid).
     bool loadFromItem(ContactRecord& record, uint32_t objectId, const ContactTemplates& templates);

@@ -4,6 +4,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace vantrel {
@@ -102,6 +103,22 @@ bool replaceAll(std::u16string& text, std::u16string_view what, std::u16string_v
     size_t at = text.find(what);
     if (at == std::u16string::npos)
         return false;
+    if (with.size() <= what.size()) {
+        // The clean-up's rules never lengthen the text: it is rewritten in place, the
+        // writing never ahead of the search.
+        using Traits = std::char_traits<char16_t>;
+        size_t write = at, read = at;
+        for (; at != std::u16string::npos; at = text.find(what, read)) {
+            Traits::move(text.data() + write, text.data() + read, at - read);
+            write += at - read;
+            Traits::copy(text.data() + write, with.data(), with.size());
+            write += with.size();
+            read = at + what.size();
+        }
+        Traits::move(text.data() + write, text.data() + read, text.size() - read);
+        text.resize(write + text.size() - read);
+        return true;
+    }
     std::u16string out;
     out.reserve(text.size());
     size_t from = 0;
@@ -155,6 +172,15 @@ bool hasText(const PropertyValues& values, uint32_t id) {
     return value && !value->empty();
 }
 
+// The address the "%address..." placeholders read: business when it has a street or a
+// city, else home when it has one, else other.
+int preferredAddress(const PropertyValues& values) {
+    for (int address = 0; address < 2; ++address)
+        if (hasText(values, addressIds[address][0]) || hasText(values, addressIds[address][1]))
+            return address;
+    return 2;
+}
+
 } // namespace
 
 const std::u16string* PropertyValues::find(uint32_t id) const {
@@ -197,14 +223,7 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
             }
         }
         if (text.find(u"%address") != std::u16string::npos) {
-            int preferred = 2;
-            for (int address = 0; address < 2; ++address) {
-                if (hasText(values, addressIds[address][0]) ||
-                    hasText(values, addressIds[address][1])) {
-                    preferred = address;
-                    break;
-                }
-            }
+            const int preferred = preferredAddress(values);
             for (size_t part = 0; part < std::size(addressPlaceholders); ++part) {
                 const std::u16string* value = values.find(addressIds[preferred][part]);
                 replaceAll(text, addressPlaceholders[part], value ? *value : std::u16string());
@@ -213,6 +232,87 @@ std::u16string expandTemplate(std::u16string_view format, const PropertyValues& 
         replaceAll(text, u"%phone",
                    phones.empty() ? std::u16string_view()
                                   : std::u16string_view(phones.back().number));
+    }
+    return cleanUpExpansion(std::move(text));
+}
+
+ContactTemplate::ContactTemplate(std::u16string_view format) : format_(format) {
+    auto addText = [this](size_t begin, size_t end) {
+        if (end > begin)
+            pieces_.push_back(
+                {Kind::text, static_cast<uint32_t>(begin), static_cast<uint32_t>(end - begin)});
+    };
+    size_t from = 0;
+    for (size_t at = format.find(u'%'); at != std::u16string_view::npos;
+         at = format.find(u'%', from)) {
+        addText(from, at);
+        // The text from this "%" to the next one holds the placeholder; what follows a
+        // next "%" may be a value by the time this placeholder is replaced.
+        const size_t next = format.find(u'%', at + 1);
+        const std::u16string_view rest =
+            format.substr(at, next == std::u16string_view::npos ? next : next - at);
+        Piece piece{Kind::text};
+        size_t matched = 0;
+        bool lengthened = false;
+        auto consider = [&](std::u16string_view name, Kind kind, uint32_t id) {
+            if (rest.starts_with(name)) {
+                // The substitution order puts every longer name before its prefixes.
+                if (name.size() > matched) {
+                    matched = name.size();
+                    piece = {kind, 0, 0, id};
+                }
+            } else if (next != std::u16string_view::npos && name.starts_with(rest)) {
+                lengthened = true;
+            }
+        };
+        for (const Placeholder& placeholder : placeholders)
+            consider(placeholder.text, Kind::property, placeholder.id);
+        for (size_t part = 0; part < std::size(addressPlaceholders); ++part)
+            consider(addressPlaceholders[part], Kind::addressPart, static_cast<uint32_t>(part));
+        consider(u"%phone", Kind::phone, 0);
+        if (matched == 0 || lengthened) {
+            pieces_.clear();
+            return;
+        }
+        pieces_.push_back(piece);
+        from = at + matched;
+    }
+    addText(from, format.size());
+    split_ = true;
+}
+
+std::u16string ContactTemplate::expand(const PropertyValues& values,
+                                       const std::vector<PhoneEntry>& phones) const {
+    if (!split_)
+        return expandTemplate(format_, values, phones);
+    std::u16string text;
+    int address = -1;
+    for (const Piece& piece : pieces_) {
+        std::u16string_view value;
+        switch (piece.kind) {
+        case Kind::text:
+            text.append(format_, piece.begin, piece.length);
+            continue;
+        case Kind::property:
+            if (const std::u16string* found = values.find(piece.id))
+                value = *found;
+            else
+                return expandTemplate(format_, values, phones); // stays as written
+            break;
+        case Kind::addressPart:
+            if (address < 0)
+                address = preferredAddress(values);
+            if (const std::u16string* found = values.find(addressIds[address][piece.id]))
+                value = *found;
+            break;
+        case Kind::phone:
+            if (!phones.empty())
+                value = phones.back().number;
+            break;
+        }
+        if (value.find(u'%') != std::u16string_view::npos)
+            return expandTemplate(format_, values, phones);
+        text.append(value);
     }
     return cleanUpExpansion(std::move(text));
 }
@@ -238,6 +338,23 @@ bool alreadyClean(std::u16string_view text) {
     return true;
 }
 
+// The characters the clean-up's patterns are made of, one bit each (0 for the others).
+constexpr std::u16string_view patternCharacters = u",-/\n[]() \\n";
+
+constexpr std::array<uint16_t, 0x80> characterBit = [] {
+    std::array<uint16_t, 0x80> bits{};
+    for (size_t at = 0; at < patternCharacters.size(); ++at)
+        bits[patternCharacters[at]] = static_cast<uint16_t>(1u << at);
+    return bits;
+}();
+
+uint32_t characterBits(std::u16string_view text) {
+    uint32_t bits = 0;
+    for (char16_t c : text)
+        bits |= c < characterBit.size() ? characterBit[c] : 0;
+    return bits;
+}
+
 } // namespace
 
 std::u16string cleanUpExpansion(std::u16string text) {
@@ -249,8 +366,16 @@ std::u16string cleanUpExpansion(std::u16string text) {
     static constexpr std::pair<std::u16string_view, std::u16string_view> replacements[] = {
         {u",\n", u"\n"}, {u"-\n", u"\n"}, {u"/\n", u"\n"},  {u"[]", u""},   {u"()", u""},
         {u"  ", u" "},   {u"\\n", u"\n"}, {u"\n\n", u"\n"}, {u"\n ", u"\n"}};
+    // NOTE: a pattern whose characters the text lacks is not searched for: one pass over
+    // the text instead of one search a rule. A replacement only takes characters away,
+    // except for what it puts in, which joins the set.
+    uint32_t present = characterBits(text);
     for (const auto& [what, with] : replacements) {
+        const uint32_t needed = characterBits(what);
+        if ((present & needed) != needed)
+            continue;
         replaceAll(text, what, with);
+        present |= characterBits(with);
         // Empty values can leave runs of line breaks of any length; a run collapses to
         // one, as a blank line in the detail text never means anything.
         if (what == u"\n\n")

@@ -3,6 +3,7 @@
 
 #include "contacts/ContactCache.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Utf.h"
 #include "tests/support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -106,4 +107,51 @@ TEST(ContactCache, WritingReplacesTheFileWholeAndPrivately) {
     fs::create_directory(blocked);
     EXPECT_FALSE(ContactCache::write(file, {&first}));
     EXPECT_EQ(ContactCache::read(file).size(), 2u);
+}
+
+// Texts beyond plain ASCII and line breaks: each value line is the value's UTF-8 with
+// its line breaks escaped, and reads back as written; broken UTF-8 in a file reads as
+// the converters read it, one U+FFFD a bad byte.
+TEST(ContactCache, EveryKindOfCharacterIsWrittenAsUtf8AndReadBack) {
+    const std::u16string values[] = {
+        u"Zoë Ångström 東京 \U0001F600!", // two- to four-byte sequences between ASCII
+        u"\U0001F600\U0001F601",          // surrogate pairs, nothing else
+        u"a\rb\r\r\nc\n\nd\r",            // lone CRs stay, CR LF and LF become "\n"
+        u"ü\nü\r\nü"};
+    for (const std::u16string& value : values) {
+        ContactRecord record = sample();
+        record.company = value;
+        record.phones = {{value, 0x0096001F}};
+        std::string bytes = ContactCache::format({&record});
+        std::u16string escaped;
+        for (size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+                continue; // the LF that follows is written as the break
+            escaped += value[i] == u'\n' ? std::u16string(u"\\n") : std::u16string(1, value[i]);
+        }
+        const std::string line = "#" + platform::toUtf8(escaped) + "\r\n";
+        EXPECT_NE(bytes.find("\r\n" + line + "#Bern\r\n"), std::string::npos);
+        EXPECT_TRUE(bytes.ends_with("#9830431µ" + line.substr(1, line.size() - 3) + "µ\r\n"));
+        std::vector<ContactRecord> read = ContactCache::parse(bytes);
+        ASSERT_EQ(read.size(), 1u);
+        std::u16string back;
+        for (size_t i = 0; i < value.size(); ++i)
+            if (!(value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n'))
+                back += value[i];
+        EXPECT_EQ(read[0].company, back);
+        EXPECT_EQ(read[0].phones[0].number, back);
+    }
+    // A lone surrogate cannot be written: it becomes U+FFFD.
+    ContactRecord lone = sample();
+    lone.company = std::u16string(u"x") + char16_t(0xD800) + u"y";
+    EXPECT_EQ(ContactCache::parse(ContactCache::format({&lone}))[0].company, u"x\uFFFDy");
+    // Broken sequences in a file: a lead byte before ASCII, a stray continuation, a cut
+    // three-byte sequence at the end of the line.
+    ContactRecord plain = sample();
+    std::string bytes = ContactCache::format({&plain});
+    const std::string broken = "#\xC3(\x80z\xE2\x82";
+    bytes.replace(bytes.find("#µ-Tech\r\n"), 8, broken);
+    std::vector<ContactRecord> read = ContactCache::parse(bytes);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].company, platform::toUtf16(broken.substr(1)));
 }

@@ -4,10 +4,13 @@
 
 #include "contacts/ContactTemplate.h"
 #include "contacts/ContactStoreAccess.h"
+#include "platform/core/Utf.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 
 using namespace vantrel;
 
@@ -143,4 +146,51 @@ TEST(ContactTemplate, ARecordTakesPhonesInOrderAndFallsBackToTheFileAsName) {
     PropertyValues empty(&table.ids);
     EXPECT_FALSE(fillRecord(noPhone, empty, false, templates, false));
     EXPECT_TRUE(fillRecord(noPhone, empty, false, templates, true));
+}
+
+// A template read once expands as the placeholder-by-placeholder replacement does, in
+// the cases where splitting it up front could go wrong: names that are prefixes of
+// others, a value that completes a longer name, values holding "%", "%" signs that
+// start nothing, ids that were not fetched. Templates and values are drawn from pieces
+// of those kinds, many times over.
+TEST(ContactTemplate, AReadTemplateExpandsAsTheReplacementsDo) {
+    // Pieces and values, each list split at "|".
+    auto split = [](std::u16string_view list) {
+        std::vector<std::u16string> parts;
+        for (size_t from = 0, at; from <= list.size(); from = at + 1) {
+            at = std::min(list.find(u'|', from), list.size());
+            parts.emplace_back(list.substr(from, at - from));
+        }
+        return parts;
+    };
+    const auto pieces = split(u"%fileas|%email|%email2|%ema|%company|%companyphone|%name|%phone|"
+                              u"%address|%addresscity|%addressstreet|%|%%| | (|)|\\n|, |2|phone|"
+                              u"city|x|%categories|%nickname");
+    const auto texts = split(u"||Acme|2|phone|city|a%|Bern|%company| - |\n|Berg, Anna");
+    const uint32_t ids[] = {prop::fileAs,   prop::email1, prop::email2, company,
+                            companyPhone,   0x0084001F,   0x0086001F,   prop::categories,
+                            businessStreet, businessCity, homeStreet,   homeCity};
+    std::mt19937 random(13);
+    auto pick = [&random](const auto& from) { return from[random() % std::size(from)]; };
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string format;
+        for (int n = static_cast<int>(random() % 5); n >= 0; --n)
+            format += pick(pieces);
+        // Most rounds fetch what the template names, some a random part of the ids.
+        std::vector<uint32_t> fetched = idsOf(format);
+        if (random() % 4 == 0)
+            for (uint32_t id : ids)
+                if (random() % 2)
+                    fetched.push_back(id);
+        std::map<uint32_t, std::u16string> set;
+        for (uint32_t id : ids)
+            set[id] = std::u16string(pick(texts));
+        Values values(fetched, set);
+        std::vector<PhoneEntry> phones;
+        if (random() % 2)
+            phones.push_back({std::u16string(pick(texts)), prop::mobile});
+        const std::u16string expected = expandTemplate(format, values.get(), phones);
+        EXPECT_EQ(ContactTemplate(format).expand(values.get(), phones), expected)
+            << "format " << platform::toUtf8(format);
+    }
 }
