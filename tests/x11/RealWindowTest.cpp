@@ -243,13 +243,13 @@ TEST(RealWindow, TypesANoteFromTheKeyboardAndSavesIt) {
     EXPECT_NE(all.find("NOTE:old note typed here"), std::string::npos) << all;
 }
 
-// The screens a user reaches from the main screen, each in a real window: the dialer,
-// the contact editor, the options and the language chooser (opened by a click from
+// The screens a user reaches from the main screen, each in a real window: a
+// conversation with its composer, the dialer, the contact editor, the options and the language chooser (opened by a click from
 // outside). For each, the X screen must show the window's own buffer; its pixels are
 // kept as "<screen>-screen.png" beside the test binary, for a person to look at. One
-// run goes through all four: the script waits at each screen until the test has taken
+// run goes through all five: the script waits at each screen until the test has taken
 // it and posts a message.
-TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
+TEST(RealWindow, ShowsTheConversationDialerEditorOptionsAndChooserOnTheXScreen) {
     for (const char* tool : {"Xvfb", "xdotool"})
         if (!onPath(tool))
             GTEST_SKIP() << tool << " is not installed (scripts/install-deps brings it)";
@@ -262,6 +262,10 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
                                   20s);
     ASSERT_EQ(added.exitCode, 0) << added.err;
     const std::string id = added.out.substr(0, added.out.find('\n'));
+    for (std::vector<std::string> words :
+         {std::vector<std::string>{"call", "add", "missed", "+41 79 555 01 01"},
+          {"sms", "receive", "--from", "+41 79 555 01 01", "Are we still on for tonight?"}})
+        ASSERT_EQ(test::runDevice(words, 20s).exitCode, 0);
     std::ofstream(platform::programFolder() / "Deutsch.lang.ini")
         << "header.options.text=Optionen\n";
     std::ofstream(platform::programFolder() / "Italiano.lang.ini")
@@ -276,7 +280,9 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
                name + "\nexpect-next-message VantrelRefreshPhoneCallLog 30000\n";
     };
     std::ofstream(folder / "screens.script")
-        << "expect-loaded 20000\ncall-contact " << id << "\n"
+        << "expect-loaded 20000\nopen-conversation " << id << "\nexpect-soon smspanel.loading false 20000\n"
+        << "text \"Yes, at eight\"\n"
+        << step("conversation") << "call-contact " << id << "\n"
         << step("dialer") << "open-edit " << id << "\n"
         << step("editor") << "go-to options\n"
         << step("options") << "expect-soon options/chooselanguage/language#1.visible true 20000\n"
@@ -288,7 +294,7 @@ TEST(RealWindow, ShowsTheDialerEditorOptionsAndChooserOnTheXScreen) {
 
     Window window = 0;
     platform::ArgbImage before;
-    for (const char* name : {"dialer", "editor", "options", "chooser"}) {
+    for (const char* name : {"conversation", "dialer", "editor", "options", "chooser"}) {
         ASSERT_TRUE(app.waitForLine(std::string("shot ") + name, 40s))
             << name << ": " << app.output() << app.errors();
         if (!window) {
