@@ -2,8 +2,8 @@
 # the standard library (and, in tests, gtest) than compiling their own code, so each build
 # parses those headers once per kind of target instead of once per file.
 #
-# GCC only: clang refuses a precompiled header made under other definitions, and the build
-# without one (the clang fuzz build) keeps the libraries' own include lists honest.
+# GCC's unoptimised builds only (see the top-level list): clang refuses a precompiled header
+# made under other definitions, and the builds without one keep our include lists honest.
 #
 # GCC reuses a precompiled header only under the same -fPIC/-fPIE setting, so libraries and
 # executables each get one, made by a small object library compiled as they are.
@@ -66,6 +66,21 @@ function(vt_pch_apply_everywhere)
         elseif(type MATCHES "^(STATIC|SHARED|MODULE|OBJECT)_LIBRARY$")
             set(owner vt_pch_library)
         else()
+            continue()
+        endif()
+        # A library whose compile flags define a macro the system headers test (SDL's
+        # -D_REENTRANT) could not use a header made without it.
+        get_target_property(libraries ${target} LINK_LIBRARIES)
+        set(defines_system_macro OFF)
+        foreach(library ${libraries})
+            if(TARGET ${library})
+                get_target_property(options ${library} INTERFACE_COMPILE_OPTIONS)
+                if("-D_REENTRANT" IN_LIST options)
+                    set(defines_system_macro ON)
+                endif()
+            endif()
+        endforeach()
+        if(defines_system_macro)
             continue()
         endif()
         target_precompile_headers(${target} REUSE_FROM ${owner})
