@@ -87,7 +87,12 @@ function(vt_pch_apply_everywhere)
         # A file built with its own options (e.g. -O3 or another instruction set) could not
         # use the shared header.
         get_target_property(sources ${target} SOURCES)
+        get_target_property(source_dir ${target} SOURCE_DIR)
         foreach(source ${sources})
+            if(source MATCHES "^\\$<")
+                continue()
+            endif()
+            cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${source_dir})
             get_source_file_property(options ${source} TARGET_DIRECTORY ${target} COMPILE_OPTIONS)
             if(options)
                 set_source_files_properties(${source} TARGET_DIRECTORY ${target}
